@@ -1,0 +1,48 @@
+// JPEG pictures through libjpeg-turbo: full and DCT-scaled decoding into QImage, and encoding.
+// libjpeg's setjmp/longjmp error handling stays inside this unit and becomes EJpegError.
+// Thread-safe (no shared state); a worker may decode while the window thread does too.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A picture file that cannot be opened, decoded or written; the message names the problem.
+class EJpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct JpegSize {
+    int width = 0;
+    int height = 0;
+};
+
+// Decodes a JPEG held in memory. With a non-empty fitInto the decoder uses the largest DCT
+// reduction (1/2, 1/4, 1/8) that still leaves the picture at least as large as the box in one
+// dimension of the fit, so a small preview of a big photo decodes quickly. Greyscale and CMYK
+// pictures come out as RGB. Raises EJpegError.
+QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto = {});
+// Same for a program path.
+QImage loadJpeg(std::string_view path, QSize fitInto = {});
+// The picture's own size from its header, without decoding the pixels.
+JpegSize jpegSize(std::string_view path);
+// Encodes a colour baseline JPEG (quality 1..100) to a program path: written under a temporary
+// name in the same folder and renamed, so a failure leaves no half-written file. Raises EJpegError.
+void saveJpeg(const QImage& image, std::string_view path, int quality = 90);
+// Encodes into memory.
+std::string encodeJpeg(const QImage& image, int quality = 90);
+
+// TPicture.LoadFromFile for the picture boxes: JPEG by extension (.jpg, .jpeg, .jpe, .jfif, any
+// case) through the decoder above, other formats the toolkit reads (.bmp, .png, .gif, ...).
+// An unknown extension raises EJpegError("Unknown picture file extension (.xyz)").
+QImage loadPicture(std::string_view path, QSize fitInto = {});
+
+} // namespace platform

@@ -1,0 +1,83 @@
+// User-interface services of the host desktop in the form the program's windows call them:
+// message boxes, beeps, the hourglass cursor and posted window messages with numbers.
+#pragma once
+
+#include <QEvent>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QObject;
+class QWidget;
+
+namespace platform {
+
+// MessageBox flags and results.
+enum : unsigned {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_ICONHAND = 0x10,
+    MB_ICONERROR = 0x10,
+    MB_ICONSTOP = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+struct MessageBoxCall {
+    QString text;
+    QString caption;
+    unsigned flags = 0;
+};
+
+// The one way the program shows a message box. Modal; returns IDOK / IDYES / IDNO / IDCANCEL.
+// Buttons read "&Yes" / "&No" / "OK" / "Cancel". An empty caption shows the application title.
+// Safe to call from a worker thread: the box is shown on the user-interface thread and the
+// caller waits for the answer.
+int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+
+// Tests answer message boxes instead of showing them: while an answerer is installed every call
+// is appended to recordedMessageBoxes() and answered by it (no dialog appears). nullptr removes it.
+using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;
+void setMessageBoxAnswerer(MessageBoxAnswerer answerer);
+std::vector<MessageBoxCall>& recordedMessageBoxes();
+
+// MessageBeep(type). Counted for tests.
+void messageBeep(unsigned type);
+int beepCount();
+
+// Screen.Cursor := crHourGlass for the life of the object (nests).
+class HourglassCursor {
+public:
+    HourglassCursor();
+    ~HourglassCursor();
+    HourglassCursor(const HourglassCursor&) = delete;
+    HourglassCursor& operator=(const HourglassCursor&) = delete;
+};
+
+// A posted window message. Windows override QObject::event() and dispatch on msg.
+class MessageEvent : public QEvent {
+public:
+    MessageEvent(unsigned msg, quintptr wParam, qintptr lParam);
+    static QEvent::Type eventType();
+    unsigned msg;
+    quintptr wParam;
+    qintptr lParam;
+};
+
+// PostMessage: queued to target's thread and delivered in posting order. Callable from any thread.
+void postMessage(QObject* target, unsigned msg, quintptr wParam, qintptr lParam);
+// Application.ProcessMessages: handles the events that are pending now.
+void processMessages();
+
+// The window that currently has the focus, else the first visible top-level window (the owner the
+// shell dialogs use when the caller gives none).
+QWidget* activeWindow();
+
+} // namespace platform
