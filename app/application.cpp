@@ -1,0 +1,24 @@
+#include "app/application.h"
+
+#include <exception>
+
+#include "browser/handler_guard.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Lumograph"));
+    setApplicationDisplayName(QStringLiteral("Lumograph"));
+    // The program ends only through its main or thumbnail window, never because the last
+    // visible window was hidden.
+    setQuitOnLastWindowClosed(false);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        HandleException(e);
+    } catch (...) {
+        HandleUnknownException();
+    }
+    return false;
+}

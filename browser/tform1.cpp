@@ -1,0 +1,343 @@
+#include "browser/tform1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "browser/core/image_row.h"
+#include "browser/core/picture_report.h"
+#include "browser/destination_dialogs.h"
+#include "browser/handler_guard.h"
+#include "browser/image_table.h"
+#include "browser/text_bytes.h"
+#include "browser/tform5.h"
+#include "browser/tform6.h"
+#include "browser/toolbar_icons.h"
+#include "dirtree/mav_dir_tree.h"
+#include "dirtree/shell_helpers.h"
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/image_list.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+#include "thumbs/tmainform.h"
+#include "viewer/tform4.h"
+
+TForm1* Form1 = nullptr;
+
+void FillImageTable(const QString& folder, TImageTable* table, platform::ImageList* icons) {
+    TImageTableModel* items = table->Items();
+    items->BeginUpdate();
+    // Redrawing resumes (and the new rows appear at once) on every way out.
+    const auto endUpdate = qScopeGuard([items] { items->EndUpdate(); });
+
+    const std::string prefix = folder.toStdString();
+    platform::ImageList& shellIcons = platform::systemImageList(platform::IconSize::Small);
+    platform::FindFile find(prefix + "*.jpg");
+    platform::FindData entry;
+    while (find.next(entry)) {
+        if (entry.attributes & (platform::FILE_ATTRIBUTE_DIRECTORY | platform::FILE_ATTRIBUTE_VOLUMEID))
+            continue;
+        const std::string path = prefix + entry.name;
+        TImageRow row;
+        row.Caption = platform::shellDisplayName(path);
+        const int shellIndex = platform::shellIconIndex(path, platform::IconSize::Small);
+        row.ImageIndex = shellIndex >= 0 ? icons->add(shellIcons.image(shellIndex)) : -1;
+        const auto texts = ImageRowTexts(row.Caption.toStdString(), path);
+        row.SubItems.reserve(static_cast<int>(texts.size()) - 1);
+        for (size_t column = 1; column < texts.size(); ++column)
+            row.SubItems.append(TextFromBytes(texts[column]));
+        items->Append(std::move(row));
+    }
+}
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Lumograph"));
+    resize(900, 600);
+    ImageList1 = new platform::ImageList(16, 16, this);
+    BuildToolBar();
+    BuildMenus();
+    BuildClientArea();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::BuildToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(24, 24));
+    const auto button = [this](const char* name, ToolGlyph glyph, const char* hint, auto handler) {
+        auto* b = new QToolButton(ToolBar1);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIcon(ToolIcon(glyph));
+        b->setToolTip(QString::fromLatin1(hint));
+        b->setAutoRaise(true);
+        b->setMinimumSize(39, 36);
+        connect(b, &QToolButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
+        ToolBar1->addWidget(b);
+        return b;
+    };
+    ToolBar1->addSeparator();
+    BtnBack = button("BtnBack", ToolGlyph::Back, "Back", &TForm1::BtnBackClick);
+    BtnPrevLevel = button("BtnPrevLevel", ToolGlyph::UpOneLevel, "Up one level",
+                          &TForm1::BtnPrevLevelClick);
+    BtnRefresh = button("BtnRefresh", ToolGlyph::Refresh, "Refresh", &TForm1::BtnRefreshClick);
+    BtnFind = button("BtnFind", ToolGlyph::Search, "Search", &TForm1::BtnFindClick);
+    ToolBar1->addSeparator();
+    ToolBar1->addSeparator();
+    BtnCut = button("BtnCut", ToolGlyph::MoveTo, "Move To", &TForm1::BtnCutClick);
+    BtnCopy = button("BtnCopy", ToolGlyph::CopyTo, "Copy To", &TForm1::BtnCopyClick);
+    BtnPaste = button("BtnPaste", ToolGlyph::Delete, "Delete", &TForm1::BtnPasteClick);
+    ToolBar1->addSeparator();
+    ToolButton3 = button("ToolButton3", ToolGlyph::Thumbnail, "Thumbnail", &TForm1::ToolButton3Click);
+    ToolBar1->addSeparator();
+    BtnBack->setEnabled(false);
+}
+
+void TForm1::BuildMenus() {
+    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        if (handler)
+            connect(action, &QAction::triggered, this,
+                    Guarded([this, handler] { (this->*handler)(); }));
+        return action;
+    };
+    using Handler = void (TForm1::*)();
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    Exit1 = item(file, "Exit1", "Exit", &TForm1::Exit1Click);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    Copy1 = item(edit, "Copy1", "Copy to", &TForm1::BtnCopyClick);
+    Cut1 = item(edit, "Cut1", "Move to", &TForm1::BtnCutClick);
+    Paste1 = item(edit, "Paste1", "Delete", &TForm1::BtnPasteClick);
+    edit->addSeparator();
+    Search1 = item(edit, "Search1", "Search", &TForm1::BtnFindClick);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    Detail1 = item(view, "Detail1", "Detail", Handler{});
+    Detail1->setEnabled(false);
+    humbnail1 = item(view, "humbnail1", "Thumbnail", &TForm1::ToolButton3Click);
+    view->addSeparator();
+    Fullscreen1 = item(view, "Fullscreen1", "Fullscreen", &TForm1::ListView1DblClick);
+    Refresh1 = item(view, "Refresh1", "Refresh", &TForm1::BtnRefreshClick);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    HelpContain1 = item(help, "HelpContain1", "Help Contain", &TForm1::HelpContain1Click);
+    About1 = item(help, "About1", "About", &TForm1::About1Click);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    ViewFullscreen1 = item(PopupMenu1, "ViewFullscreen1", "View Fullscreen", &TForm1::ListView1DblClick);
+    PopupMenu1->addSeparator();
+    MoveTo1 = item(PopupMenu1, "MoveTo1", "Move To", &TForm1::BtnCutClick);
+    Copyto1 = item(PopupMenu1, "Copyto1", "Copy to", &TForm1::BtnCopyClick);
+    Delete1 = item(PopupMenu1, "Delete1", "Delete", &TForm1::BtnPasteClick);
+    PopupMenu1->addSeparator();
+    Properties1 = item(PopupMenu1, "Properties1", "Properties", &TForm1::Properties1Click);
+}
+
+void TForm1::BuildClientArea() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->setSpacing(2);
+
+    auto* addressBar = new QHBoxLayout;
+    Panel9 = new QLabel(QStringLiteral("Address :"), central);
+    Panel9->setObjectName(QStringLiteral("Panel9"));
+    EdSelFolder = new QLineEdit(central);
+    EdSelFolder->setObjectName(QStringLiteral("EdSelFolder"));
+    EdSelFolder->setReadOnly(true);
+    addressBar->addWidget(Panel9);
+    addressBar->addWidget(EdSelFolder, 1);
+    column->addLayout(addressBar);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    explor = new TMavDirTree21(splitter);
+    explor->setObjectName(QStringLiteral("explor"));
+    explor->setToolTip(QStringLiteral("Click to view content"));
+    explor->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
+    explor->setLanguage(lnEnglish);
+    explor->setDragDropEnabled(false);
+    explor->setIndentation(19);
+    explor->OnDirChange = Guarded(
+        [this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
+    explor->OnMouseDown =
+        Guarded([this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                       int x, int y) { explorMouseDown(sender, button, shift, x, y); });
+
+    ListView1 = new TImageTable(splitter);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setToolTip(QStringLiteral("Double click to view"));
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
+    connect(ListView1, &QAbstractItemView::doubleClicked, this,
+            Guarded([this](const QModelIndex&) { ListView1DblClick(); }));
+
+    splitter->addWidget(explor);
+    splitter->addWidget(ListView1);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 680});
+    column->addWidget(splitter, 1);
+    setCentralWidget(central);
+}
+
+void TForm1::FormCreate() {
+    // The address box already stretches with the window through its layout.
+    explor->GoToFolder(QStringLiteral("C:\\"));
+    EdSelFolder->setText(AddSlash(DelSlash(explor->SelectedPath())));
+    History = TBackHistory();
+    BtnBack->setEnabled(false);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QCoreApplication::quit();
+}
+
+QString TForm1::SelectedFilePath() const {
+    const int index = ListView1->ItemIndex();
+    if (index < 0)
+        return {};
+    return EdSelFolder->text() + ListView1->Caption(index);
+}
+
+void TForm1::explorDirChange(QObject*, const QString&) {
+    ListView1->Items()->Clear();
+    ImageList1->clear();
+    ListView1->SetSmallImages(ImageList1);
+    ListView1->SetReportView(true);
+    QString folder = explor->SelectedPath();
+    if (folder.endsWith(QLatin1Char('\\')))
+        folder.chop(1);
+    folder += QLatin1Char('\\');
+    EdSelFolder->setText(folder);
+    FillImageTable(folder, ListView1, ImageList1);
+}
+
+void TForm1::explorMouseDown(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y) {
+    const THitTest hit = explor->HitTest(QPoint(X, Y));
+    if (hit == htOnItem || hit == htOnIcon)
+        BackFwdLstUpdate();
+}
+
+void TForm1::BackFwdLstUpdate() {
+    History.Record(explor->SelectedPath());
+    BtnBack->setEnabled(History.CanGoBack());
+}
+
+void TForm1::BtnBackClick() {
+    if (!BtnBack->isEnabled())
+        return;
+    explor->OpenPath(History.BackTarget());
+    explorDirChange(explor, explor->SelectedPath());
+    History.StepBack();
+    BtnBack->setEnabled(History.CanGoBack());
+}
+
+void TForm1::BtnPrevLevelClick() {
+    const QString parent = ParentFolder(DelSlash(explor->SelectedPath()) + QLatin1Char('\\'));
+    if (parent.isEmpty())
+        return;
+    explor->OpenPath(parent);
+    explorDirChange(explor, explor->SelectedPath());
+}
+
+void TForm1::BtnRefreshClick() {
+    const QString remembered = explor->currentItem() ? explor->SelectedPath() : QString();
+    explor->Reload();
+    explor->OpenPath(remembered);
+    explorDirChange(explor, explor->SelectedPath());
+}
+
+void TForm1::BtnFindClick() {
+    const std::string folder = EdSelFolder->text().toStdString();
+    platform::shellExecute(nullptr, QStringLiteral("find"), folder, QString(), folder,
+                           platform::SW_SHOWNORMAL);
+}
+
+void TForm1::BtnCutClick() {
+    if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
+        return;
+    moveform->Open(ListView1->Caption(ListView1->ItemIndex()), EdSelFolder->text());
+}
+
+void TForm1::BtnCopyClick() {
+    if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
+        return;
+    copyform->Open(ListView1->Caption(ListView1->ItemIndex()), EdSelFolder->text());
+}
+
+void TForm1::BtnPasteClick() {
+    if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
+        return;
+    const QString path = SelectedFilePath();
+    const int answer = platform::messageBox(
+        this, QStringLiteral("Are you sure want to permanently delete : ") + path + QLatin1Char('?'),
+        QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
+    if (answer != platform::IDYES)
+        return;
+    platform::deleteFile(path.toStdString());
+    explorDirChange(explor, explor->SelectedPath());
+}
+
+void TForm1::ToolButton3Click() {
+    MainForm->show();
+    MainForm->raise();
+    MainForm->activateWindow();
+    hide();
+    MainForm->explor->GoToFolder(explor->SelectedPath());
+}
+
+void TForm1::Exit1Click() { QCoreApplication::quit(); }
+
+void TForm1::HelpContain1Click() {
+    const QString folder = QString::fromStdString(
+        platform::fromHostPath(QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()));
+    // The folder keeps its backslash and the name brings its own: the shell reads "\\" as one.
+    const QString help = AddSlash(folder) + QStringLiteral("\\lumograph help.chm");
+    platform::shellExecute(this, QString(), help.toStdString(), QString(), std::string(),
+                           platform::SW_SHOW);
+}
+
+void TForm1::About1Click() {
+    Form6->show();
+    Form6->raise();
+    Form6->activateWindow();
+}
+
+void TForm1::Properties1Click() {
+    if (ListView1->ItemIndex() < 0)
+        return;
+    const std::string path = SelectedFilePath().toStdString();
+    Form5->ShowReport(path);
+}
+
+void TForm1::ListView1DblClick() {
+    if (ListView1->ItemIndex() < 0)
+        return;
+    MainForm->explor->GoToFolder(explor->SelectedPath());
+    Form4->show();
+    Form4->Edit1->setText(EdSelFolder->text());
+    Form4->Edit2->setText(ListView1->Caption(ListView1->ItemIndex()));
+    Form4->Image1->LoadFromFile((Form4->Edit1->text() + Form4->Edit2->text()).toStdString());
+}

@@ -1,0 +1,101 @@
+// TForm1: the main browser window — folder tree, address box, image table with EXIF columns,
+// toolbar and menus — and the plain function that lists a folder into its table.
+#pragma once
+
+#include <QMainWindow>
+
+#include "browser/navigation.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolBar;
+class QToolButton;
+class TImageTable;
+class TMavDirTree21;
+
+namespace platform {
+class ImageList;
+}
+
+// Appends one row per picture of folder (a program path ending in a backslash) to table, with
+// its small icon added to icons. Hidden and read-only pictures are listed; folders named like
+// pictures are not.
+void FillImageTable(const QString& folder, TImageTable* table, platform::ImageList* icons);
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls other windows reach.
+    QToolBar* ToolBar1;
+    QToolButton* BtnBack;
+    QToolButton* BtnPrevLevel;
+    QToolButton* BtnRefresh;
+    QToolButton* BtnFind;
+    QToolButton* BtnCut;
+    QToolButton* BtnCopy;
+    QToolButton* BtnPaste;
+    QToolButton* ToolButton3;
+    QLabel* Panel9;
+    QLineEdit* EdSelFolder;
+    TMavDirTree21* explor;
+    TImageTable* ListView1;
+    QMenu* PopupMenu1;
+    platform::ImageList* ImageList1;
+
+    // Menu items.
+    QAction* Exit1;
+    QAction* Copy1;
+    QAction* Cut1;
+    QAction* Paste1;
+    QAction* Search1;
+    QAction* Detail1;
+    QAction* humbnail1;
+    QAction* Fullscreen1;
+    QAction* Refresh1;
+    QAction* HelpContain1;
+    QAction* About1;
+    QAction* ViewFullscreen1;
+    QAction* MoveTo1;
+    QAction* Copyto1;
+    QAction* Delete1;
+    QAction* Properties1;
+
+    // Back history.
+    TBackHistory History;
+
+    // Handlers.
+    void FormCreate();
+    void explorDirChange(QObject* Sender, const QString& SelectedPath);
+    void explorMouseDown(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                         int X, int Y);
+    void BackFwdLstUpdate();
+    void BtnBackClick();
+    void BtnPrevLevelClick();
+    void BtnRefreshClick();
+    void BtnFindClick();
+    void BtnCutClick();
+    void BtnCopyClick();
+    void BtnPasteClick();
+    void ToolButton3Click();
+    void Exit1Click();
+    void HelpContain1Click();
+    void About1Click();
+    void Properties1Click();
+    void ListView1DblClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildMenus();
+    void BuildClientArea();
+    QString SelectedFilePath() const;
+};
+
+extern TForm1* Form1;

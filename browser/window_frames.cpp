@@ -1,0 +1,34 @@
+#include "browser/window_frames.h"
+
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QWidget>
+
+void MakeFixedDialogFrame(QWidget* window) {
+    window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    if (window->layout())
+        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void CentreOnDesktop(QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    window->adjustSize();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+void CentreOver(QWidget* window, const QWidget* over) {
+    if (!over || !over->isVisible()) {
+        CentreOnDesktop(window);
+        return;
+    }
+    window->adjustSize();
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(over->frameGeometry().center());
+    window->move(frame.topLeft());
+}

@@ -1,0 +1,369 @@
+// The main window driven through its handlers over a drive map of temporary folders: the window
+// set, listing rules and row texts, Back / Up one level / Refresh, the properties report and the
+// file commands.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/window_set.h"
+#include "browser/core/image_row.h"
+#include "browser/destination_dialogs.h"
+#include "browser/image_table.h"
+#include "browser/tform1.h"
+#include "browser/tform5.h"
+#include "browser/timage.h"
+#include "dirtree/mav_dir_tree.h"
+#include "platform/drives.h"
+#include "platform/jpeg.h"
+#include "platform/ui.h"
+#include "thumbs/tmainform.h"
+#include "viewer/tform4.h"
+
+namespace {
+
+QString testData(const char* name) {
+    return QStringLiteral(LUMO_TESTDATA "/photos/") + QLatin1String(name);
+}
+
+// A JPEG without any EXIF block, made by the program's own encoder.
+void writePlainJpeg(const QString& hostPath, int width = 64, int height = 48) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(200, 120, 40));
+    platform::saveJpeg(image, platform::fromHostPath(hostPath.toStdString()));
+}
+
+// A decodable picture whose EXIF block sends the reader beyond the end of the file.
+void writeBrokenExifJpeg(const QString& hostPath) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const std::string plain = platform::encodeJpeg(image);
+    QByteArray app1("\xFF\xE1\x00\x10"
+                    "Exif\x00\x00"
+                    "II*\x00\x00\x00\x00\x70",
+                    18);
+    QFile file(hostPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::fromRawData(plain.data(), 2));
+    file.write(app1);
+    file.write(QByteArray::fromRawData(plain.data() + 2, static_cast<qsizetype>(plain.size() - 2)));
+}
+
+QStringList rowTexts(int row) {
+    QStringList texts{Form1->ListView1->Caption(row)};
+    texts += Form1->ListView1->Items()->Row(row).SubItems;
+    return texts;
+}
+
+int rowOf(const QString& caption) {
+    for (int i = 0; i < Form1->ListView1->Count(); ++i)
+        if (Form1->ListView1->Caption(i) == caption)
+            return i;
+    return -1;
+}
+
+QTreeWidgetItem* findNode(QTreeWidgetItem* parent, const QString& caption) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == caption)
+            return parent->child(i);
+    return nullptr;
+}
+
+void pressOnLabel(TMavDirTree21* tree, QTreeWidgetItem* node) {
+    tree->scrollToItem(node);
+    const QRect rect = tree->visualItemRect(node);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(rect.right() - 4, rect.center().y()));
+}
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir root_;
+    QString host(const QString& relative) const { return root_.filePath(relative); }
+    void answerAll(int answer) {
+        platform::recordedMessageBoxes().clear();
+        platform::setMessageBoxAnswerer([answer](const platform::MessageBoxCall&) { return answer; });
+    }
+    void openFolder(const QString& programPath) {
+        Form1->explor->OpenPath(programPath);
+        QCOMPARE(Form1->EdSelFolder->text().toLower(), (programPath + "\\").toLower().replace("\\\\", "\\"));
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(root_.isValid());
+        platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
+        answerAll(platform::IDOK);
+        QDir(root_.path()).mkpath("Pics/Sub");
+        QDir(root_.path()).mkpath("Pics/d.jpg");
+        QDir(root_.path()).mkpath("Dest");
+        QDir(root_.path()).mkpath("Empty");
+        writePlainJpeg(host("top.jpg"));
+        writePlainJpeg(host("Pics/a.JPG"));
+        writePlainJpeg(host("Pics/.e.jpg"));
+        writePlainJpeg(host("Pics/c.jpeg"));
+        writeBrokenExifJpeg(host("Pics/broken.jpg"));
+        QFile(host("Pics/notes.txt")).open(QIODevice::WriteOnly);
+        if (QFile::exists(testData("Canon_EOS_40D.jpg")))
+            QVERIFY(QFile::copy(testData("Canon_EOS_40D.jpg"), host("Pics/b.jpg")));
+        CreateWindowSet();
+    }
+
+    void cleanupTestCase() {
+        DestroyWindowSet();
+        platform::setMessageBoxAnswerer(nullptr);
+        platform::setDriveMap({});
+    }
+
+    void startsWithTheWindowSetAndListsTheRootFolder() {
+        QCOMPARE(Form1->windowTitle(), QStringLiteral("Lumograph"));
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph"));
+        QCOMPARE(moveform->windowTitle(), QStringLiteral("Move Items"));
+        QCOMPARE(copyform->windowTitle(), QStringLiteral("Copy Items"));
+        QCOMPARE(Form4->windowTitle(), QStringLiteral("Vora Vivozeru"));
+        QCOMPARE(Form5->windowTitle(), QStringLiteral("Lumograph"));
+        QVERIFY(!MainForm->isVisible() && !moveform->isVisible() && !Form4->isVisible());
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\"));
+        QVERIFY(Form1->EdSelFolder->isReadOnly());
+        QVERIFY(!Form1->BtnBack->isEnabled());
+        QVERIFY(Form1->History.BackFwdList.isEmpty());
+        QCOMPARE(Form1->ListView1->Count(), 1);
+        QCOMPARE(Form1->ListView1->Caption(0), QStringLiteral("top.jpg"));
+        QVERIFY(!Form1->Detail1->isEnabled());
+    }
+
+    void tableHasTheTwentyNineHeadersFiftyPixelsWide() {
+        QAbstractItemModel* model = Form1->ListView1->model();
+        QCOMPARE(model->columnCount(), 29);
+        QCOMPARE(model->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Image Desk"));
+        QCOMPARE(model->headerData(26, Qt::Horizontal).toString(), QStringLiteral("Metering Methode"));
+        QCOMPARE(model->headerData(28, Qt::Horizontal).toString(), QStringLiteral("Flash"));
+        for (int column = 0; column < 29; ++column)
+            QCOMPARE(Form1->ListView1->columnWidth(column), 50);
+    }
+
+    void listsPicturesByTheFileSystemsRules() {
+        openFolder(QStringLiteral("C:\\Pics"));
+        QVERIFY(rowOf("a.JPG") >= 0);     // matched without regard to case
+        QVERIFY(rowOf(".e.jpg") >= 0);    // hidden pictures are listed
+        QVERIFY(rowOf("broken.jpg") >= 0);
+        QCOMPARE(rowOf("c.jpeg"), -1);    // another extension
+        QCOMPARE(rowOf("d.jpg"), -1);     // a folder named like a picture
+        QCOMPARE(rowOf("notes.txt"), -1);
+
+        // A picture without EXIF: its name, its size and a dash in each of the 27 other columns.
+        const QStringList plain = rowTexts(rowOf("a.JPG"));
+        QCOMPARE(plain.size(), 29);
+        QCOMPARE(plain.at(1), QStringLiteral("1KB"));
+        for (int column = 2; column < 29; ++column)
+            QCOMPARE(plain.at(column), QStringLiteral("-"));
+        // A file whose EXIF block cannot be read goes on the list with dashes too.
+        QCOMPARE(rowTexts(rowOf("broken.jpg")).at(2), QStringLiteral("-"));
+    }
+
+    void showsTheExifColumnsOfACameraPicture() {
+        if (!QFile::exists(host("Pics/b.jpg")))
+            QSKIP("camera pictures not available");
+        openFolder(QStringLiteral("C:\\Pics"));
+        const QStringList texts = rowTexts(rowOf("b.jpg"));
+        QCOMPARE(texts.at(2), QStringLiteral("Canon"));
+        QCOMPARE(texts.at(3), QStringLiteral("Canon EOS 40D"));
+        QVERIFY(texts.at(12).startsWith(QStringLiteral("Orientation: 1 (")));
+        QCOMPARE(texts.at(8), QStringLiteral("2008:05:30 15:56:01"));
+        // The table shows exactly what the shared row function gives the command-line tool.
+        const auto shared = ImageRowTexts("b.jpg", "C:\\Pics\\b.jpg");
+        for (int column = 0; column < 29; ++column)
+            QCOMPARE(texts.at(column), QString::fromStdString(shared[static_cast<size_t>(column)]));
+    }
+
+    void emptyFolderKeepsTheHeadersAndNoRows() {
+        openFolder(QStringLiteral("C:\\Empty"));
+        QCOMPARE(Form1->ListView1->Count(), 0);
+        QCOMPARE(Form1->ListView1->model()->columnCount(), 29);
+
+        // Commands that act on a row do nothing on an empty table.
+        answerAll(platform::IDYES);
+        Form1->BtnCutClick();
+        Form1->BtnCopyClick();
+        Form1->BtnPasteClick();
+        QVERIFY(!moveform->isVisible());
+        QVERIFY(!copyform->isVisible());
+        QVERIFY(platform::recordedMessageBoxes().empty());
+    }
+
+    void backHistoryRecordsPressesOnNodesAndWalksBack() {
+        Form1->History = TBackHistory();
+        Form1->explor->OpenPath(QStringLiteral("C:\\"));
+        QTreeWidgetItem* drive = Form1->explor->currentItem();
+        QVERIFY(drive);
+        QTreeWidgetItem* pics = findNode(drive, QStringLiteral("Pics"));
+        QVERIFY(pics);
+        pressOnLabel(Form1->explor, pics); // leaves C:\ (recorded)
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        pressOnLabel(Form1->explor, pics); // the same node again records nothing new
+        drive->setExpanded(true);
+        QTreeWidgetItem* dest = findNode(drive, QStringLiteral("Dest"));
+        QVERIFY(dest);
+        pressOnLabel(Form1->explor, dest); // leaves C:\Pics
+        QCOMPARE(Form1->History.BackFwdList.size(), 2);
+        QVERIFY(Form1->BtnBack->isEnabled());
+
+        Form1->BtnBackClick();
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QVERIFY(Form1->BtnBack->isEnabled());
+        Form1->BtnBackClick();
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\"));
+        QVERIFY(!Form1->BtnBack->isEnabled());
+        QVERIFY(Form1->History.BackFwdList.isEmpty());
+        Form1->BtnBackClick(); // disabled: nothing happens
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\"));
+    }
+
+    void upOneLevelClimbsToTheDriveRootAndStops() {
+        openFolder(QStringLiteral("C:\\Pics\\Sub"));
+        Form1->BtnPrevLevelClick();
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        Form1->BtnPrevLevelClick();
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\"));
+        Form1->BtnPrevLevelClick();
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\"));
+    }
+
+    void refreshRebuildsAndReselectsTheFolder() {
+        openFolder(QStringLiteral("C:\\Pics"));
+        writePlainJpeg(host("Pics/new.jpg"));
+        QCOMPARE(rowOf("new.jpg"), -1);
+        Form1->BtnRefreshClick();
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QVERIFY(rowOf("new.jpg") >= 0);
+        QVERIFY(QFile::remove(host("Pics/new.jpg")));
+    }
+
+    void propertiesReportHasItsThreeForms() {
+        openFolder(QStringLiteral("C:\\Pics"));
+        Form1->ListView1->SetItemIndex(rowOf("a.JPG"));
+        Form1->Properties1Click();
+        QVERIFY(Form5->isVisible());
+        QStringList lines = Form5->Lines();
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(0), QStringLiteral("Exif Header is not valid"));
+        QCOMPARE(lines.at(1), QStringLiteral("Filename : a.JPG"));
+        QCOMPARE(lines.at(3), QStringLiteral("Dimension: 64 x 48"));
+
+        Form1->ListView1->SetItemIndex(rowOf("broken.jpg"));
+        Form1->Properties1Click();
+        lines = Form5->Lines();
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(0), QStringLiteral("Error reading file"));
+        QCOMPARE(lines.at(3), QStringLiteral("Dimension: 40 x 30"));
+
+        if (rowOf("b.jpg") >= 0) {
+            Form1->ListView1->SetItemIndex(rowOf("b.jpg"));
+            Form1->Properties1Click();
+            lines = Form5->Lines();
+            QCOMPARE(lines.size(), 30);
+            QCOMPARE(lines.at(0), QStringLiteral("Filename : b.jpg"));
+            QCOMPARE(lines.at(2), QStringLiteral("Dimension: 100 x 68"));
+            QCOMPARE(lines.at(3), QStringLiteral("Make: Canon"));
+            QVERIFY(Form5->Image1->DrawRect().width() <= 153);
+        }
+        Form5->hide();
+    }
+
+    void propertiesOfAnUnreadablePictureLeavesTheDialogAsItWas() {
+        openFolder(QStringLiteral("C:\\Pics"));
+        Form1->ListView1->SetItemIndex(rowOf("a.JPG"));
+        Form1->Properties1Click();
+        Form5->hide();
+        const QStringList before = Form5->Lines();
+        QFile garbage(host("Pics/zz.jpg"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("not a picture");
+        garbage.close();
+        Form1->explorDirChange(Form1->explor, Form1->explor->SelectedPath());
+        Form1->ListView1->SetItemIndex(rowOf("zz.jpg"));
+        answerAll(platform::IDOK);
+        bool raised = false;
+        try {
+            Form1->Properties1Click();
+        } catch (const std::exception&) {
+            raised = true;
+        }
+        QVERIFY(raised);
+        QVERIFY(!Form5->isVisible());
+        QCOMPARE(Form5->Lines(), before);
+        QVERIFY(QFile::remove(host("Pics/zz.jpg")));
+    }
+
+    void moveCopyAndDeleteActOnTheSelectedFile() {
+        writePlainJpeg(host("Pics/m.jpg"));
+        openFolder(QStringLiteral("C:\\Pics"));
+        Form1->ListView1->SetItemIndex(rowOf("m.jpg"));
+        Form1->BtnCutClick();
+        QVERIFY(moveform->isVisible());
+        QCOMPARE(moveform->Label1->text(),
+                 QStringLiteral("Select the place where you wan to move m.jpg. Then click move button"));
+        QCOMPARE(moveform->Edit2->text(), QStringLiteral("C:\\Pics\\"));
+        moveform->explor->OpenPath(QStringLiteral("C:\\Dest"));
+        moveform->SpeedButton1Click();
+        QVERIFY(!moveform->isVisible());
+        QVERIFY(!QFile::exists(host("Pics/m.jpg")));
+        QVERIFY(QFile::exists(host("Dest/m.jpg")));
+        QCOMPARE(rowOf("m.jpg"), -1);
+
+        // Copy onto a folder that already holds the name leaves that file unchanged.
+        QFile existing(host("Dest/a.JPG"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.write("keep me");
+        existing.close();
+        Form1->ListView1->SetItemIndex(rowOf("a.JPG"));
+        Form1->BtnCopyClick();
+        copyform->explor->OpenPath(QStringLiteral("C:\\Dest"));
+        copyform->SpeedButton1Click();
+        QFile check(host("Dest/a.JPG"));
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray("keep me"));
+        QVERIFY(QFile::exists(host("Pics/a.JPG")));
+
+        // Copy into a folder without that name.
+        writePlainJpeg(host("Pics/k.jpg"));
+        Form1->explorDirChange(Form1->explor, Form1->explor->SelectedPath());
+        Form1->ListView1->SetItemIndex(rowOf("k.jpg"));
+        Form1->BtnCopyClick();
+        copyform->SpeedButton1Click();
+        QVERIFY(QFile::exists(host("Dest/k.jpg")));
+        QVERIFY(QFile::exists(host("Pics/k.jpg")));
+
+        // Delete: "No" keeps the file, "Yes" removes it and lists the folder again.
+        Form1->ListView1->SetItemIndex(rowOf("k.jpg"));
+        answerAll(platform::IDNO);
+        Form1->BtnPasteClick();
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
+        QCOMPARE(platform::recordedMessageBoxes().front().caption, QStringLiteral("Confirm"));
+        QCOMPARE(platform::recordedMessageBoxes().front().text,
+                 QStringLiteral("Are you sure want to permanently delete : C:\\Pics\\k.jpg?"));
+        QVERIFY(QFile::exists(host("Pics/k.jpg")));
+        answerAll(platform::IDYES);
+        Form1->BtnPasteClick();
+        QVERIFY(!QFile::exists(host("Pics/k.jpg")));
+        QCOMPARE(rowOf("k.jpg"), -1);
+    }
+
+    void cancelOnlyHidesTheDialog() {
+        openFolder(QStringLiteral("C:\\Pics"));
+        Form1->ListView1->SetItemIndex(rowOf("a.JPG"));
+        Form1->BtnCutClick();
+        moveform->SpeedButton3Click();
+        QVERIFY(!moveform->isVisible());
+        QVERIFY(QFile::exists(host("Pics/a.JPG")));
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

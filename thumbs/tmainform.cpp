@@ -1,0 +1,107 @@
+#include "thumbs/tmainform.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "browser/handler_guard.h"
+#include "browser/tform1.h"
+#include "browser/toolbar_icons.h"
+#include "browser/window_frames.h"
+#include "dirtree/mav_dir_tree.h"
+#include "dirtree/shell_helpers.h"
+
+TMainForm* MainForm = nullptr;
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainForm"));
+    resize(925, 604);
+    auto* toolBar = addToolBar(QStringLiteral("ToolBar1"));
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setMovable(false);
+    toolBar->setIconSize(QSize(24, 24));
+    ToolButton3 = new QToolButton(toolBar);
+    ToolButton3->setObjectName(QStringLiteral("ToolButton3"));
+    ToolButton3->setIcon(ToolIcon(ToolGlyph::Detail));
+    ToolButton3->setToolTip(QStringLiteral("Deteils"));
+    ToolButton3->setAutoRaise(true);
+    ToolButton3->setMinimumSize(51, 39);
+    connect(ToolButton3, &QToolButton::clicked, this, Guarded([this] { ToolButton3Click(); }));
+    toolBar->addWidget(ToolButton3);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(2, 2, 2, 2);
+    auto* addressBar = new QHBoxLayout;
+    auto* panel9 = new QLabel(QStringLiteral("Address :"), central);
+    panel9->setObjectName(QStringLiteral("Panel9"));
+    EdSelFolder = new QLineEdit(central);
+    EdSelFolder->setObjectName(QStringLiteral("EdSelFolder"));
+    EdSelFolder->setReadOnly(true);
+    addressBar->addWidget(panel9);
+    addressBar->addWidget(EdSelFolder, 1);
+    column->addLayout(addressBar);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, central);
+    explor = new TMavDirTree21(splitter);
+    explor->setObjectName(QStringLiteral("explor"));
+    explor->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
+    explor->setLanguage(lnEnglish);
+    explor->setDragDropEnabled(false);
+    explor->setIndentation(19);
+    explor->OnDirChange = Guarded(
+        [this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
+    ListView = new QListView(splitter);
+    ListView->setObjectName(QStringLiteral("ListView"));
+    ListView->setViewMode(QListView::IconMode);
+    splitter->addWidget(explor);
+    splitter->addWidget(ListView);
+    splitter->setSizes({199, 726});
+    column->addWidget(splitter, 1);
+    setCentralWidget(central);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::FormCreate() {
+    setWindowTitle(QCoreApplication::applicationName());
+    setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+}
+
+void TMainForm::explorDirChange(QObject*, const QString&) {
+    EdSelFolder->setText(AddSlash(DelSlash(explor->SelectedPath())));
+}
+
+void TMainForm::ToolButton3Click() {
+    Form1->show();
+    Form1->raise();
+    Form1->activateWindow();
+    hide();
+    Form1->explor->GoToFolder(explor->SelectedPath());
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Closing the thumbnail window ends the program, as closing the main window does.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        CentreOver(this, Form1);
+        placed_ = true;
+    }
+    QMainWindow::showEvent(event);
+}
