@@ -1,0 +1,53 @@
+// Memory and file byte sources of the EXIF reader.
+#include "byte_source.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+size_t MemorySource::readAt(uint64_t pos, uint8_t* dst, size_t n) {
+    if (pos >= bytes_.size())
+        return 0;
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(n, bytes_.size() - pos));
+    std::memcpy(dst, bytes_.data() + pos, count);
+    return count;
+}
+
+FileSource::~FileSource() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void FileSource::open(const std::string& hostPath) {
+    // O_NONBLOCK keeps a FIFO from hanging the open; it is turned away just below.
+    fd_ = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
+        throw EInOutError("cannot open the file (" + std::string(std::strerror(errno)) + ")");
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw EInOutError("cannot query the file (" + std::string(std::strerror(errno)) + ")");
+    if (!S_ISREG(st.st_mode))
+        throw EInOutError("not a regular file");
+    size_ = static_cast<uint64_t>(st.st_size);
+}
+
+size_t FileSource::readAt(uint64_t pos, uint8_t* dst, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, dst + done, n - done, static_cast<off_t>(pos + done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw EInOutError("read error at offset " + std::to_string(pos + done) + " (" +
+                              std::strerror(errno) + ")");
+        }
+        if (got == 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
