@@ -1,4 +1,5 @@
-// Windows-style error codes and the calling thread's last error, as the program's code expects them.
+// Windows-style error codes and the calling thread's last error, as the program's code expects
+// them.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@ enum : uint32_t {
     ERROR_NOT_ENOUGH_MEMORY = 8,
     ERROR_INVALID_DRIVE = 15,
     ERROR_NOT_SAME_DEVICE = 17,
+    ERROR_NO_MORE_FILES = 18,
     ERROR_NOT_READY = 21,
     ERROR_SHARING_VIOLATION = 32,
     ERROR_HANDLE_EOF = 38,

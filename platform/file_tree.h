@@ -1,0 +1,24 @@
+// Host-side building blocks of copy, move and delete that never replace or lose data (internal).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform::detail {
+
+// The Windows code for errno after a call on hostPath; a missing parent folder gives
+// ERROR_PATH_NOT_FOUND rather than ERROR_FILE_NOT_FOUND.
+uint32_t errorForPath(const std::string& hostPath, int err);
+
+// Copies a file or a whole folder to destination, which must not exist (ERROR_FILE_EXISTS).
+// The copy is made under a temporary name beside destination and renamed into place without
+// replacing anything, so a failure leaves nothing under destination. durable flushes the data to
+// the disk first (a move deletes the source next). Returns 0 or a Windows code.
+uint32_t copyTree(const std::string& source, const std::string& destination, bool durable);
+// Renames, or copies and then removes the source across file systems; never replaces
+// (ERROR_ALREADY_EXISTS) and removes the source only after a complete copy.
+uint32_t moveTree(const std::string& source, const std::string& destination);
+// Deletes a file or a folder with everything in it.
+uint32_t removeTree(const std::string& path);
+
+} // namespace platform::detail

@@ -1,0 +1,31 @@
+// Helpers the file and shell units share for turning program paths into host paths (internal).
+#pragma once
+
+#include "platform/drives.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::detail {
+
+struct HostPath {
+    std::string path;    // host path, no trailing slash except for "/"
+    DriveInfo drive;     // the drive it lies on
+    bool isRoot = false; // the drive's root itself
+};
+
+// toHostPath for a call that touches the file system: an unmapped or malformed path sets
+// ERROR_PATH_NOT_FOUND, a drive without a medium ERROR_NOT_READY, and both give nullopt.
+std::optional<HostPath> resolveForAccess(std::string_view programPath);
+
+// ASCII letters compared without regard to case, every other byte exactly.
+bool equalsNoCase(std::string_view a, std::string_view b);
+// a < b without regard to case, exact bytes breaking ties.
+bool lessNoCase(std::string_view a, std::string_view b);
+
+// Called (outside any lock, on the calling thread) after setDriveMap, addDrive or removeDrive.
+void setDriveMapObserver(std::function<void()> observer);
+
+} // namespace platform::detail

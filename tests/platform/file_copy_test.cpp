@@ -1,0 +1,155 @@
+// Copy and move never replace an existing destination, never leave a half-written file, and never
+// lose the source, on one file system and across two.
+#include "platform/files.h"
+
+#include "platform/drives.h"
+#include "platform/winerror.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <utime.h>
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+class CopyMoveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(c.valid() && other.valid());
+        setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true},
+                     {'E', other.path(), DRIVE_REMOVABLE, "", true}});
+    }
+    void TearDown() override { setDriveMap({}); }
+    // A second file system when the machine has one (a RAM disk), else the same as C:.
+    bool crossesFileSystems() const {
+        struct stat a, b;
+        return ::stat(c.path().c_str(), &a) == 0 && ::stat(other.path().c_str(), &b) == 0 &&
+               a.st_dev != b.st_dev;
+    }
+
+    TempFolder c;
+    TempFolder other{fs::exists("/dev/shm") ? "/dev/shm" : "/tmp"};
+};
+
+TEST_F(CopyMoveTest, CopyKeepsContentModeAndTimeAndLeavesNoTemporaryFile) {
+    writeFile(c / "a.jpg", "picture bytes");
+    ::chmod((c / "a.jpg").c_str(), 0640);
+    const struct utimbuf times { 1'500'000'000, 1'400'000'000 };
+    ::utime((c / "a.jpg").c_str(), &times);
+    fs::create_directories(c / "dest");
+
+    ASSERT_TRUE(copyFile("C:\\a.jpg", "C:\\dest\\b.jpg"));
+    EXPECT_EQ(readFile(c / "dest/b.jpg"), "picture bytes");
+    struct stat st;
+    ::stat((c / "dest/b.jpg").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1'400'000'000);
+    EXPECT_EQ(entries(c / "dest"), (Names{"b.jpg"}));
+    EXPECT_EQ(readFile(c / "a.jpg"), "picture bytes");
+
+    ASSERT_TRUE(copyFile("C:\\a.jpg", "E:\\a.jpg"));
+    EXPECT_EQ(readFile(other / "a.jpg"), "picture bytes");
+}
+
+TEST_F(CopyMoveTest, CopyNeverReplacesAndCleansUpOnFailure) {
+    writeFile(c / "a.jpg", "new");
+    writeFile(c / "b.jpg", "precious");
+    EXPECT_FALSE(copyFile("C:\\a.jpg", "C:\\b.jpg"));
+    EXPECT_EQ(lastError(), ERROR_FILE_EXISTS);
+    EXPECT_EQ(readFile(c / "b.jpg"), "precious");
+    EXPECT_FALSE(copyFile("C:\\a.jpg", "C:\\B.JPG")); // the same file, named in another case
+    EXPECT_EQ(readFile(c / "b.jpg"), "precious");
+
+    EXPECT_FALSE(copyFile("C:\\missing.jpg", "C:\\c.jpg"));
+    EXPECT_EQ(lastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(copyFile("C:\\a.jpg", "C:\\nowhere\\c.jpg"));
+    EXPECT_EQ(lastError(), ERROR_PATH_NOT_FOUND);
+    fs::create_directories(c / "dir");
+    EXPECT_FALSE(copyFile("C:\\dir", "C:\\dir2"));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(entries(c.path()), (Names{"a.jpg", "b.jpg", "dir"}));
+}
+
+TEST_F(CopyMoveTest, MoveOnOneFileSystemNeverReplaces) {
+    writeFile(c / "a.jpg", "a");
+    writeFile(c / "b.jpg", "b");
+    EXPECT_FALSE(moveFile("C:\\a.jpg", "C:\\b.jpg"));
+    EXPECT_EQ(lastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(readFile(c / "a.jpg"), "a");
+    EXPECT_EQ(readFile(c / "b.jpg"), "b");
+
+    fs::create_directories(c / "album/sub");
+    writeFile(c / "album/sub/x.jpg", "x");
+    fs::create_directories(c / "target");
+    EXPECT_FALSE(moveFile("C:\\album", "C:\\target")); // an empty folder is not replaced either
+    EXPECT_EQ(lastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(moveFile("C:\\album", "C:\\album\\sub\\inner"));
+    EXPECT_TRUE(fs::exists(c / "album/sub/x.jpg"));
+
+    ASSERT_TRUE(moveFile("C:\\album", "C:\\target\\album"));
+    EXPECT_EQ(readFile(c / "target/album/sub/x.jpg"), "x");
+    EXPECT_FALSE(fs::exists(c / "album"));
+    ASSERT_TRUE(moveFile("C:\\a.jpg", "C:\\renamed.jpg"));
+    EXPECT_FALSE(moveFile("C:\\a.jpg", "C:\\again.jpg"));
+    EXPECT_EQ(lastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(moveFile("C:\\", "C:\\x"));
+}
+
+TEST_F(CopyMoveTest, MoveAcrossFileSystemsCopiesThenRemovesTheSource) {
+    if (!crossesFileSystems())
+        GTEST_SKIP() << "needs two file systems";
+    fs::create_directories(c / "album/sub");
+    writeFile(c / "album/a.jpg", "a");
+    writeFile(c / "album/sub/b.jpg", std::string(300000, 'b'));
+    fs::create_symlink("a.jpg", c / "album/link.jpg");
+
+    ASSERT_TRUE(moveFile("C:\\album", "E:\\album")) << lastError();
+    EXPECT_FALSE(fs::exists(c / "album"));
+    EXPECT_EQ(readFile(other / "album/a.jpg"), "a");
+    EXPECT_EQ(readFile(other / "album/sub/b.jpg").size(), 300000u);
+    EXPECT_EQ(fs::read_symlink(other / "album/link.jpg"), "a.jpg");
+    EXPECT_EQ(entries(other.path()), (Names{"album"}));
+
+    writeFile(c / "single.jpg", "one");
+    writeFile(other / "single.jpg", "other");
+    EXPECT_FALSE(moveFile("C:\\single.jpg", "E:\\single.jpg"));
+    EXPECT_EQ(lastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(readFile(c / "single.jpg"), "one");
+    EXPECT_EQ(readFile(other / "single.jpg"), "other");
+    ASSERT_TRUE(moveFile("C:\\single.jpg", "E:\\moved.jpg"));
+    EXPECT_EQ(readFile(other / "moved.jpg"), "one");
+    EXPECT_FALSE(fs::exists(c / "single.jpg"));
+}
+
+TEST_F(CopyMoveTest, FailedMoveAcrossFileSystemsKeepsEverySourceFile) {
+    if (!crossesFileSystems())
+        GTEST_SKIP() << "needs two file systems";
+    fs::create_directories(c / "album");
+    writeFile(c / "album/a.jpg", "a");
+    // A named pipe cannot be copied, so the copy fails after the first file.
+    ASSERT_EQ(::mkfifo((c / "album/pipe").c_str(), 0600), 0);
+    writeFile(c / "album/z.jpg", "z");
+
+    EXPECT_FALSE(moveFile("C:\\album", "E:\\album"));
+    EXPECT_NE(lastError(), ERROR_SUCCESS);
+    EXPECT_EQ(entries(c / "album"), (Names{"a.jpg", "pipe", "z.jpg"}));
+    EXPECT_EQ(readFile(c / "album/z.jpg"), "z");
+    EXPECT_TRUE(entries(other.path()).empty()); // no half copy, no temporary folder
+}
+
+} // namespace
