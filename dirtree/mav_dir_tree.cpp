@@ -443,14 +443,14 @@ bool TMavDirTree21::IsDriveNotReady(QTreeWidgetItem* node, const QString& path) 
     return !IsDriveReady(path.at(0), true);
 }
 
-void TMavDirTree21::HandlePress(QMouseEvent* event) {
+THitTest TMavDirTree21::HandlePress(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (OnMouseDown)
         OnMouseDown(this, event->button(), event->modifiers(), point.x(), point.y());
     PrevPath = FSelectedPath;
     const THitTest hit = HitTest(point);
     if (hit != htOnItem && hit != htOnIcon)
-        return;
+        return hit;
 
     QTreeWidgetItem* node = itemAt(point);
     setCurrentItem(node);
@@ -465,7 +465,7 @@ void TMavDirTree21::HandlePress(QMouseEvent* event) {
     if (IsDriveNotReady(node, path)) {
         OpenPath(PrevPath);
         FSelectedPath = PrevPath;
-        return;
+        return hit;
     }
     if (OnDirChange)
         OnDirChange(this, FSelectedPath);
@@ -473,13 +473,13 @@ void TMavDirTree21::HandlePress(QMouseEvent* event) {
 
     if (FDragDropEnabled && event->button() == Qt::LeftButton && CommandHooks.StartDrag)
         CommandHooks.StartDrag(event);
+    return hit;
 }
 
 void TMavDirTree21::mousePressEvent(QMouseEvent* event) {
-    HandlePress(event);
     // Only the expand button keeps the control's own handling (expand or collapse); a press
     // anywhere else must not move the selection behind the tree's back.
-    if (HitTest(event->position().toPoint()) == htOnButton)
+    if (HandlePress(event) == htOnButton)
         QTreeWidget::mousePressEvent(event);
 }
 
@@ -492,10 +492,8 @@ void TMavDirTree21::mouseMoveEvent(QMouseEvent* event) {
 void TMavDirTree21::mouseDoubleClickEvent(QMouseEvent* event) {
     // The second press of a double click counts as a press of its own; on a node it also opens
     // or closes the node.
-    HandlePress(event);
-    const QPoint point = event->position().toPoint();
-    const THitTest hit = HitTest(point);
-    QTreeWidgetItem* node = itemAt(point);
+    const THitTest hit = HandlePress(event);
+    QTreeWidgetItem* node = itemAt(event->position().toPoint());
     if ((hit == htOnItem || hit == htOnIcon) && node == currentItem() && HasChildrenFlag(node))
         node->setExpanded(!node->isExpanded());
 }

@@ -114,7 +114,7 @@ private:
 
     void TreeExpanding(QTreeWidgetItem* node);
     bool HasSubFolders(const QString& folder) const;
-    void HandlePress(QMouseEvent* event);
+    THitTest HandlePress(QMouseEvent* event); // the click; returns where it fell
     void NavigationKeyUp();
     bool IsDriveNotReady(QTreeWidgetItem* node, const QString& path) const;
     void ShellNotify(unsigned event);
