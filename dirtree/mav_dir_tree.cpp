@@ -511,8 +511,15 @@ void TMavDirTree21::keyPressEvent(QKeyEvent* event) {
     QTreeWidget::keyPressEvent(event);
 }
 
-void TMavDirTree21::NavigationKeyUp() {
+// The focus frame alone (the control puts it on the first node when the tree gets the focus) does
+// not make a node selected.
+QTreeWidgetItem* TMavDirTree21::SelectedNode() const {
     QTreeWidgetItem* node = currentItem();
+    return node && node->isSelected() ? node : nullptr;
+}
+
+void TMavDirTree21::NavigationKeyUp() {
+    QTreeWidgetItem* node = SelectedNode();
     if (!node)
         return;
     const bool isRoot = node == Root();
@@ -541,7 +548,7 @@ void TMavDirTree21::keyReleaseEvent(QKeyEvent* event) {
         NavigationKeyUp();
         return;
     }
-    if (!currentItem())
+    if (!SelectedNode())
         return;
 
     const auto run = [](const std::function<void()>& hook) {

@@ -115,6 +115,7 @@ private:
     void TreeExpanding(QTreeWidgetItem* node);
     bool HasSubFolders(const QString& folder) const;
     THitTest HandlePress(QMouseEvent* event); // the click; returns where it fell
+    QTreeWidgetItem* SelectedNode() const;
     void NavigationKeyUp();
     bool IsDriveNotReady(QTreeWidgetItem* node, const QString& path) const;
     void ShellNotify(unsigned event);
