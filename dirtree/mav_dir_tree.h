@@ -5,6 +5,8 @@
 // notification registration.
 #pragma once
 
+#include <QHash>
+#include <QIcon>
 #include <QTreeWidget>
 
 #include <array>
@@ -14,6 +16,9 @@
 #include "dirtree/languages.h"
 
 class TMavFilelistView28;
+namespace platform {
+class ImageList;
+}
 
 enum TFileAttr { ftReadOnly, ftHidden, ftSystem, ftVolumeID, ftDirectory, ftArchive, ftNormal };
 // A set of TFileAttr, one bit per member (1 << member).
@@ -73,4 +78,64 @@ public:
     void AddFolders(const QString& path, QTreeWidgetItem* node);
     THitTest HitTest(const QPoint& point) const; // point in viewport coordinates
     QTreeWidgetItem* Root() const;               // the "My Computer" node, or nullptr
+    // 0 for the root, 1 for a drive, 2 and deeper for folders.
+    static int NodeLevel(const QTreeWidgetItem* node);
+
+    // The shell's change notifications for the tree arrive as this message.
+    static constexpr unsigned WM_SHELLNOTIFY = 1026; // WM_USER + 2
+    static constexpr unsigned ShellNotifyEvents = 0x201F8;
+
+protected:
+    // Hook points for the folder commands that the context menu brings (new folder, clipboard,
+    // paste, properties, in-place rename, the menu itself and dragging). The keys and the language
+    // change call a hook when it is set; until the menu is attached they are empty and the keys do
+    // nothing.
+    struct TTreeCommandHooks {
+        std::function<void()> NewFolder;             // Ctrl+N: new folder under the selected node
+        std::function<void(int op)> ClipboardOp;     // Ctrl+C (0, copy) and Ctrl+X (2, cut)
+        std::function<void()> Paste;                 // Ctrl+V
+        std::function<void()> Properties;            // Alt+Enter
+        std::function<void()> Rename;                // F2: edit the selected node's caption
+        std::function<void()> BuildMenu;             // after a language change
+        std::function<void(QMouseEvent*)> StartDrag; // left press on a node, DragDropEnabled
+    };
+    TTreeCommandHooks CommandHooks;
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    friend class TTreeNode;
+    class BatchUpdate;
+
+    void TreeExpanding(QTreeWidgetItem* node);
+    bool HasSubFolders(const QString& folder) const;
+    THitTest HandlePress(QMouseEvent* event); // the click; returns where it fell
+    QTreeWidgetItem* SelectedNode() const;
+    void NavigationKeyUp();
+    bool IsDriveNotReady(QTreeWidgetItem* node, const QString& path) const;
+    void ShellNotify(unsigned event);
+    void CollapseAll(QTreeWidgetItem* node);
+    void UpdateWatchedFolders();
+    QIcon NodeIcon(int imageIndex) const;
+
+    TFileType FFolderType;
+    TMavFilelistView28* FFileList = nullptr;
+    TLanguage FLanguage = lnSysDefault;
+    bool FPopUpMenuEnabled = true;
+    QString FSelectedPath;
+    QString FSelectedFile;
+    bool FDragDropEnabled = true;
+
+    QString PrevPath;
+    QString LastFolder;
+    std::array<bool, 26> NetDriveFlags{};
+    unsigned long NotifyRegistration = 0;
+    int BatchDepth = 0;
+    platform::ImageList* Images;
+    mutable QHash<int, QIcon> IconCache;
 };

@@ -1,0 +1,388 @@
+// TMavDirTree21: its properties, building the nodes, turning paths into nodes and back, and
+// following the shell's change notifications. The mouse and the keys are in
+// mav_dir_tree_input.cpp.
+#include "dirtree/mav_dir_tree.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "dirtree/shell_helpers.h"
+#include "dirtree/tree_node.h"
+#include "dirtree/tree_paths.h"
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/image_list.h"
+#include "platform/shell.h"
+#include "platform/ui.h"
+
+namespace {
+
+std::string ToPlatform(const QString& path) {
+    return path.toStdString();
+}
+
+bool SameText(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+// Begin/end of a batch update: the tree draws again only when the outermost one ends.
+class TMavDirTree21::BatchUpdate {
+public:
+    explicit BatchUpdate(TMavDirTree21* tree) : tree_(tree) {
+        if (tree_->BatchDepth++ == 0)
+            tree_->setUpdatesEnabled(false);
+    }
+    ~BatchUpdate() {
+        if (--tree_->BatchDepth == 0)
+            tree_->setUpdatesEnabled(true);
+    }
+    BatchUpdate(const BatchUpdate&) = delete;
+    BatchUpdate& operator=(const BatchUpdate&) = delete;
+
+private:
+    TMavDirTree21* tree_;
+};
+
+TMavDirTree21::TMavDirTree21(QWidget* parent)
+    : QTreeWidget(parent), FFolderType(FileTypeOf({ftReadOnly, ftHidden, ftSystem, ftArchive})),
+      Images(&platform::systemImageList(platform::IconSize::Small)) {
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setExpandsOnDoubleClick(false);
+    setIconSize(QSize(Images->width(), Images->height()));
+    resize(180, 120);
+
+    connect(this, &QTreeWidget::itemExpanded, this, &TMavDirTree21::TreeExpanding);
+    connect(Images, &platform::ImageList::changed, this, [this] {
+        IconCache.clear();
+        viewport()->update();
+    });
+
+    setLanguage(lnEnglish);
+
+    NotifyRegistration = platform::changeNotifyRegister(this, ShellNotifyEvents, WM_SHELLNOTIFY);
+    if (NotifyRegistration == 0)
+        throw std::runtime_error("Unable to register SHChangeNotify");
+
+    Reload();
+    if (QTreeWidgetItem* root = Root())
+        root->setExpanded(true);
+}
+
+TMavDirTree21::~TMavDirTree21() {
+    platform::changeNotifyDeregister(NotifyRegistration);
+}
+
+// ---- Published properties -------------------------------------------------------------------
+
+TFileType TMavDirTree21::FolderType() const {
+    return FFolderType;
+}
+
+void TMavDirTree21::setFolderType(TFileType value) {
+    FFolderType = value;
+}
+
+TMavFilelistView28* TMavDirTree21::FileList() const {
+    return FFileList;
+}
+
+void TMavDirTree21::setFileList(TMavFilelistView28* value) {
+    FFileList = value;
+}
+
+TLanguage TMavDirTree21::Language() const {
+    return FLanguage;
+}
+
+void TMavDirTree21::setLanguage(TLanguage value) {
+    const TLanguage resolved = ResolveLanguage(value);
+    if (resolved == FLanguage)
+        return;
+    FLanguage = resolved;
+    CurrentLanguage = resolved;
+    LoadLanguageTexts();
+    if (CommandHooks.BuildMenu)
+        CommandHooks.BuildMenu();
+    setPopUpMenuEnabled(true);
+    // The control's window is made anew for the new texts, which leaves the root alone; the drives
+    // come back with the next click on the root, key on the root or OpenPath.
+    AddRootNode();
+}
+
+bool TMavDirTree21::PopUpMenuEnabled() const {
+    return FPopUpMenuEnabled;
+}
+
+void TMavDirTree21::setPopUpMenuEnabled(bool value) {
+    FPopUpMenuEnabled = value;
+    setContextMenuPolicy(value ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+}
+
+QString TMavDirTree21::SelectedPath() const {
+    return FSelectedPath;
+}
+
+void TMavDirTree21::setSelectedPath(const QString& value) {
+    if (!SameText(value, FSelectedPath))
+        FSelectedPath = value;
+}
+
+QString TMavDirTree21::SelectedFile() const {
+    return FSelectedFile;
+}
+
+void TMavDirTree21::setSelectedFile(const QString& value) {
+    if (!SameText(value, FSelectedFile))
+        FSelectedFile = value;
+}
+
+QString TMavDirTree21::About() const {
+    return QStringLiteral("Version 2.1.8.6");
+}
+
+void TMavDirTree21::setAbout(const QString&) {}
+
+bool TMavDirTree21::DragDropEnabled() const {
+    return FDragDropEnabled;
+}
+
+void TMavDirTree21::setDragDropEnabled(bool value) {
+    FDragDropEnabled = value;
+}
+
+// ---- Building ---------------------------------------------------------------------------------
+
+QTreeWidgetItem* TMavDirTree21::Root() const {
+    return topLevelItem(0);
+}
+
+int TMavDirTree21::NodeLevel(const QTreeWidgetItem* node) {
+    int level = 0;
+    for (const QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
+
+QIcon TMavDirTree21::NodeIcon(int imageIndex) const {
+    if (imageIndex < 0)
+        return {};
+    auto cached = IconCache.constFind(imageIndex);
+    if (cached != IconCache.constEnd())
+        return *cached;
+    const QIcon icon = Images->icon(imageIndex);
+    IconCache.insert(imageIndex, icon);
+    return icon;
+}
+
+void TMavDirTree21::Reload() {
+    BatchUpdate batch(this);
+    clear();
+    AddRootNode();
+    AddDrives();
+}
+
+void TMavDirTree21::AddRootNode() {
+    BatchUpdate batch(this);
+    clear();
+    const QString caption = platform::shellDisplayName(platform::kMyComputerPath);
+    const int icon = platform::shellIconIndex(platform::kMyComputerPath, platform::IconSize::Small);
+    if (!caption.isEmpty() && icon >= 0)
+        addTopLevelItem(new TTreeNode(caption, icon, icon));
+    UpdateWatchedFolders();
+}
+
+void TMavDirTree21::AddDrives() {
+    QTreeWidgetItem* root = Root();
+    if (!root)
+        return;
+    BatchUpdate batch(this);
+    const uint32_t mask = platform::logicalDrives();
+    for (int bit = 0; bit < 26; ++bit) {
+        if (!(mask & (1u << bit)))
+            continue;
+        const QChar letter(char16_t(u'A' + bit));
+        const QString rootPath = QString(letter) + QStringLiteral(":\\");
+        const QString caption =
+            DriveCaption(letter, platform::shellDisplayName(ToPlatform(rootPath)));
+        auto* drive = new TTreeNode(caption, GetIconIndex(rootPath), GetOpenIconIndex(rootPath));
+        SetHasChildren(drive, true);
+        root->addChild(drive);
+        NetDriveFlags[bit] = platform::driveType(ToPlatform(rootPath)) == platform::DRIVE_REMOTE;
+    }
+}
+
+bool TMavDirTree21::HasSubFolders(const QString& folder) const {
+    const uint32_t mask = FolderFilterMask(FFolderType);
+    platform::FindFile find(ToPlatform(AddSlash(folder) + QStringLiteral("*.*")));
+    platform::FindData entry;
+    while (find.next(entry)) {
+        if (FolderPassesFilter(entry.attributes, QString::fromStdString(entry.name), mask))
+            return true;
+    }
+    return false;
+}
+
+void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
+    if (!node)
+        return;
+    const uint32_t mask = FolderFilterMask(FFolderType);
+    const QString directory = AddSlash(path);
+    const QChar letter = path.isEmpty() ? QChar() : path.at(0).toUpper();
+    const int drive = letter.unicode() - u'A';
+    const bool network = drive >= 0 && drive < 26 && NetDriveFlags[drive];
+
+    QList<QTreeWidgetItem*> children;
+    platform::FindFile find(ToPlatform(directory + QStringLiteral("*.*")));
+    platform::FindData entry;
+    while (find.next(entry)) {
+        const QString name = QString::fromStdString(entry.name);
+        if (!FolderPassesFilter(entry.attributes, name, mask))
+            continue;
+        const QString folder = directory + name;
+        auto* child = new TTreeNode(name, GetIconIndex(folder), GetOpenIconIndex(folder));
+        // On a network drive a look inside every folder would mean a second network enumeration
+        // per folder, so each one gets an expand button instead.
+        SetHasChildren(child, network || HasSubFolders(folder));
+        children.append(child);
+    }
+    node->addChildren(children);
+}
+
+void TMavDirTree21::TreeExpanding(QTreeWidgetItem* node) {
+    if (node->childCount() > 0 || !HasChildrenFlag(node))
+        return;
+    platform::HourglassCursor hourglass;
+    BatchUpdate batch(this);
+    SetHasChildren(node, false);
+    node->setData(0, BuiltRole, true);
+    AddFolders(GetNodePath(node), node);
+    node->sortChildren(0, Qt::AscendingOrder);
+    UpdateWatchedFolders();
+}
+
+// The shell is asked to report changes in exactly the folders whose children the tree shows.
+void TMavDirTree21::UpdateWatchedFolders() {
+    if (NotifyRegistration == 0)
+        return; // still being constructed
+    std::vector<std::string> folders;
+    std::vector<QTreeWidgetItem*> pending;
+    if (QTreeWidgetItem* root = Root())
+        pending.push_back(root);
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        if (node->data(0, BuiltRole).toBool())
+            folders.push_back(ToPlatform(AddSlash(GetNodePath(node))));
+        for (int i = 0; i < node->childCount(); ++i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (child->childCount() > 0 || child->data(0, BuiltRole).toBool())
+                pending.push_back(child);
+        }
+    }
+    platform::changeNotifyWatch(NotifyRegistration, folders);
+}
+
+// ---- Paths ------------------------------------------------------------------------------------
+
+QString TMavDirTree21::GetNodePath(QTreeWidgetItem* node) const {
+    QStringList captions;
+    for (QTreeWidgetItem* n = node; n; n = n->parent())
+        captions.prepend(n->text(0));
+    return NodePathOf(captions);
+}
+
+void TMavDirTree21::CollapseAll(QTreeWidgetItem* node) {
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        if (child->childCount() > 0)
+            CollapseAll(child);
+    }
+    node->setExpanded(false);
+}
+
+void TMavDirTree21::OpenPath(const QString& path) {
+    if (path.size() <= 1 || !platform::directoryExists(ToPlatform(path)))
+        return;
+    const QString target = AddSlash(path);
+    QTreeWidgetItem* current = Root();
+    if (!current)
+        return;
+    {
+        BatchUpdate batch(this);
+        if (current->childCount() == 0)
+            AddDrives();
+        if (current->isExpanded())
+            CollapseAll(current);
+
+        const QStringList parts = PathParts(target);
+        int level = 1;
+        for (const QString& part : parts) {
+            QTreeWidgetItem* match = nullptr;
+            for (int i = 0; i < current->childCount() && !match; ++i) {
+                QTreeWidgetItem* child = current->child(i);
+                if (SameText(part, NodeMatchKey(level, child->text(0))))
+                    match = child;
+            }
+            ++level;
+            if (!match)
+                return; // a part without a node (a folder the filter hides): stop quietly
+            // Selecting a node shows it, as the control does: its parent opens.
+            current->setExpanded(true);
+            setCurrentItem(match);
+            match->setExpanded(true);
+            current = match;
+        }
+        scrollToItem(current);
+    }
+    if (!SameText(FSelectedPath, target))
+        FSelectedPath = target;
+    if (OnDirChange)
+        OnDirChange(this, FSelectedPath);
+}
+
+void TMavDirTree21::GoToFolder(const QString& path) {
+    if (path.isEmpty() || SameText(path, LastFolder))
+        return;
+    const QString folder = AddSlash(path);
+    if (!platform::directoryExists(ToPlatform(folder)))
+        return;
+    LastFolder = folder;
+    OpenPath(folder);
+}
+
+// ---- Change notifications ---------------------------------------------------------------------
+
+void TMavDirTree21::ShellNotify(unsigned event) {
+    constexpr unsigned handled[] = {
+        platform::SHCNE_MKDIR,        platform::SHCNE_RMDIR,        platform::SHCNE_MEDIAINSERTED,
+        platform::SHCNE_MEDIAREMOVED, platform::SHCNE_DRIVEREMOVED, platform::SHCNE_DRIVEADD,
+        platform::SHCNE_RENAMEFOLDER,
+    };
+    if (std::find(std::begin(handled), std::end(handled), event) == std::end(handled))
+        return;
+    BatchUpdate lock(this);
+    const QString remembered = FSelectedPath;
+    Reload();
+    if (QTreeWidgetItem* root = Root(); root && !root->isExpanded())
+        root->setExpanded(true);
+    if (!remembered.isEmpty())
+        OpenPath(remembered);
+}
+
+bool TMavDirTree21::event(QEvent* event) {
+    if (event->type() == platform::MessageEvent::eventType()) {
+        const auto* message = static_cast<platform::MessageEvent*>(event);
+        if (message->msg == WM_SHELLNOTIFY) {
+            ShellNotify(static_cast<unsigned>(message->lParam));
+            return true;
+        }
+    }
+    return QTreeWidget::event(event);
+}

@@ -1,0 +1,35 @@
+// The tree's node and its has-children flag.
+#include "dirtree/tree_node.h"
+
+#include "dirtree/mav_dir_tree.h"
+
+TTreeNode::TTreeNode(const QString& caption, int imageIndex, int selectedIndex) {
+    setText(0, caption);
+    setData(0, ImageIndexRole, imageIndex);
+    setData(0, SelectedIndexRole, selectedIndex);
+    SetHasChildren(this, false);
+}
+
+QVariant TTreeNode::data(int column, int role) const {
+    if (column != 0 || role != Qt::DecorationRole)
+        return QTreeWidgetItem::data(column, role);
+    const auto* tree = qobject_cast<const TMavDirTree21*>(treeWidget());
+    if (!tree)
+        return {};
+    const bool open = isSelected() || isExpanded();
+    const int index = QTreeWidgetItem::data(0, open ? SelectedIndexRole : ImageIndexRole).toInt();
+    return tree->NodeIcon(index);
+}
+
+bool TTreeNode::operator<(const QTreeWidgetItem& other) const {
+    return text(0).compare(other.text(0), Qt::CaseInsensitive) < 0;
+}
+
+bool HasChildrenFlag(const QTreeWidgetItem* node) {
+    return node->childCount() > 0 || node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
+}
+
+void SetHasChildren(QTreeWidgetItem* node, bool value) {
+    node->setChildIndicatorPolicy(value ? QTreeWidgetItem::ShowIndicator
+                                        : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
