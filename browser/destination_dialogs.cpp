@@ -93,7 +93,9 @@ void TDestinationForm::SpeedButton1Click() {
     hide();
 }
 
-void TDestinationForm::SpeedButton3Click() { hide(); }
+void TDestinationForm::SpeedButton3Click() {
+    hide();
+}
 
 Tmoveform::Tmoveform(QWidget* parent)
     : TDestinationForm(QStringLiteral("moveform"), QStringLiteral("Move Items"),

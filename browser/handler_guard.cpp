@@ -6,7 +6,8 @@
 #include "platform/ui.h"
 
 void HandleException(const std::exception& e) {
-    platform::messageBox(nullptr, QString::fromUtf8(e.what()), QApplication::applicationDisplayName(),
+    platform::messageBox(nullptr, QString::fromUtf8(e.what()),
+                         QApplication::applicationDisplayName(),
                          platform::MB_OK | platform::MB_ICONERROR);
 }
 

@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "browser/core/image_row.h"
+#include "browser/core/image_table.h"
 #include "platform/image_list.h"
 
 TImageTableModel::TImageTableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -44,7 +44,9 @@ void TImageTableModel::SetImages(platform::ImageList* images) {
         Q_EMIT dataChanged(index(0, 0), index(Count() - 1, 0), {Qt::DecorationRole});
 }
 
-void TImageTableModel::BeginUpdate() { ++updateDepth_; }
+void TImageTableModel::BeginUpdate() {
+    ++updateDepth_;
+}
 
 void TImageTableModel::EndUpdate() {
     if (updateDepth_ == 0 || --updateDepth_ > 0 || pending_.empty())
@@ -115,4 +117,6 @@ void TImageTable::SetItemIndex(int index) {
     scrollTo(at);
 }
 
-void TImageTable::SetReportView(bool report) { setHeaderHidden(!report); }
+void TImageTable::SetReportView(bool report) {
+    setHeaderHidden(!report);
+}

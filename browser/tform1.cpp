@@ -15,7 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "browser/core/image_row.h"
+#include "browser/core/image_table.h"
 #include "browser/core/picture_report.h"
 #include "browser/destination_dialogs.h"
 #include "browser/handler_guard.h"
@@ -23,6 +23,7 @@
 #include "browser/text_bytes.h"
 #include "browser/tform5.h"
 #include "browser/tform6.h"
+#include "browser/timage.h"
 #include "browser/toolbar_icons.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
@@ -47,7 +48,8 @@ void FillImageTable(const QString& folder, TImageTable* table, platform::ImageLi
     platform::FindFile find(prefix + "*.jpg");
     platform::FindData entry;
     while (find.next(entry)) {
-        if (entry.attributes & (platform::FILE_ATTRIBUTE_DIRECTORY | platform::FILE_ATTRIBUTE_VOLUMEID))
+        if (entry.attributes &
+            (platform::FILE_ATTRIBUTE_DIRECTORY | platform::FILE_ATTRIBUTE_VOLUMEID))
             continue;
         const std::string path = prefix + entry.name;
         TImageRow row;
@@ -96,8 +98,8 @@ void TForm1::BuildToolBar() {
     };
     ToolBar1->addSeparator();
     BtnBack = button("BtnBack", ToolGlyph::Back, "Back", &TForm1::BtnBackClick);
-    BtnPrevLevel = button("BtnPrevLevel", ToolGlyph::UpOneLevel, "Up one level",
-                          &TForm1::BtnPrevLevelClick);
+    BtnPrevLevel =
+        button("BtnPrevLevel", ToolGlyph::UpOneLevel, "Up one level", &TForm1::BtnPrevLevelClick);
     BtnRefresh = button("BtnRefresh", ToolGlyph::Refresh, "Refresh", &TForm1::BtnRefreshClick);
     BtnFind = button("BtnFind", ToolGlyph::Search, "Search", &TForm1::BtnFindClick);
     ToolBar1->addSeparator();
@@ -106,7 +108,8 @@ void TForm1::BuildToolBar() {
     BtnCopy = button("BtnCopy", ToolGlyph::CopyTo, "Copy To", &TForm1::BtnCopyClick);
     BtnPaste = button("BtnPaste", ToolGlyph::Delete, "Delete", &TForm1::BtnPasteClick);
     ToolBar1->addSeparator();
-    ToolButton3 = button("ToolButton3", ToolGlyph::Thumbnail, "Thumbnail", &TForm1::ToolButton3Click);
+    ToolButton3 =
+        button("ToolButton3", ToolGlyph::Thumbnail, "Thumbnail", &TForm1::ToolButton3Click);
     ToolBar1->addSeparator();
     BtnBack->setEnabled(false);
 }
@@ -145,7 +148,8 @@ void TForm1::BuildMenus() {
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    ViewFullscreen1 = item(PopupMenu1, "ViewFullscreen1", "View Fullscreen", &TForm1::ListView1DblClick);
+    ViewFullscreen1 =
+        item(PopupMenu1, "ViewFullscreen1", "View Fullscreen", &TForm1::ListView1DblClick);
     PopupMenu1->addSeparator();
     MoveTo1 = item(PopupMenu1, "MoveTo1", "Move To", &TForm1::BtnCutClick);
     Copyto1 = item(PopupMenu1, "Copyto1", "Copy to", &TForm1::BtnCopyClick);
@@ -178,18 +182,19 @@ void TForm1::BuildClientArea() {
     explor->setLanguage(lnEnglish);
     explor->setDragDropEnabled(false);
     explor->setIndentation(19);
-    explor->OnDirChange = Guarded(
-        [this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
+    explor->OnDirChange =
+        Guarded([this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
     explor->OnMouseDown =
-        Guarded([this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                       int x, int y) { explorMouseDown(sender, button, shift, x, y); });
+        Guarded([this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                       int y) { explorMouseDown(sender, button, shift, x, y); });
 
     ListView1 = new TImageTable(splitter);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setToolTip(QStringLiteral("Double click to view"));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListView1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
+    });
     connect(ListView1, &QAbstractItemView::doubleClicked, this,
             Guarded([this](const QModelIndex&) { ListView1DblClick(); }));
 
@@ -292,7 +297,8 @@ void TForm1::BtnPasteClick() {
         return;
     const QString path = SelectedFilePath();
     const int answer = platform::messageBox(
-        this, QStringLiteral("Are you sure want to permanently delete : ") + path + QLatin1Char('?'),
+        this,
+        QStringLiteral("Are you sure want to permanently delete : ") + path + QLatin1Char('?'),
         QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES)
         return;
@@ -308,11 +314,13 @@ void TForm1::ToolButton3Click() {
     MainForm->explor->GoToFolder(explor->SelectedPath());
 }
 
-void TForm1::Exit1Click() { QCoreApplication::quit(); }
+void TForm1::Exit1Click() {
+    QCoreApplication::quit();
+}
 
 void TForm1::HelpContain1Click() {
-    const QString folder = QString::fromStdString(
-        platform::fromHostPath(QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()));
+    const QString folder = QString::fromStdString(platform::fromHostPath(
+        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()));
     // The folder keeps its backslash and the name brings its own: the shell reads "\\" as one.
     const QString help = AddSlash(folder) + QStringLiteral("\\lumograph help.chm");
     platform::shellExecute(this, QString(), help.toStdString(), QString(), std::string(),

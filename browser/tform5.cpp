@@ -63,7 +63,9 @@ void TForm5::SetLines(const QStringList& lines) {
     Memo1->setUpdatesEnabled(true);
 }
 
-QStringList TForm5::Lines() const { return Memo1->toPlainText().split(QLatin1Char('\n')); }
+QStringList TForm5::Lines() const {
+    return Memo1->toPlainText().split(QLatin1Char('\n'));
+}
 
 void TForm5::Present() {
     show();

@@ -17,7 +17,9 @@ void TImage::LoadFromFile(const std::string& path, QSize decodeBox) {
     SetPicture(picture, own);
 }
 
-void TImage::Assign(const TImage& other) { SetPicture(other.picture_, other.ownSize_); }
+void TImage::Assign(const TImage& other) {
+    SetPicture(other.picture_, other.ownSize_);
+}
 
 void TImage::SetPicture(const QImage& picture, QSize ownSize) {
     picture_ = picture;
@@ -25,7 +27,9 @@ void TImage::SetPicture(const QImage& picture, QSize ownSize) {
     update();
 }
 
-void TImage::Clear() { SetPicture(QImage()); }
+void TImage::Clear() {
+    SetPicture(QImage());
+}
 
 QRect TImage::DrawRect() const {
     if (picture_.isNull())

@@ -3,6 +3,16 @@
 
 #include <QIcon>
 
-enum class ToolGlyph { Back, UpOneLevel, Refresh, Search, MoveTo, CopyTo, Delete, Thumbnail, Detail };
+enum class ToolGlyph {
+    Back,
+    UpOneLevel,
+    Refresh,
+    Search,
+    MoveTo,
+    CopyTo,
+    Delete,
+    Thumbnail,
+    Detail
+};
 
 QIcon ToolIcon(ToolGlyph glyph);

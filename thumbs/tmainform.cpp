@@ -57,8 +57,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     explor->setLanguage(lnEnglish);
     explor->setDragDropEnabled(false);
     explor->setIndentation(19);
-    explor->OnDirChange = Guarded(
-        [this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
+    explor->OnDirChange =
+        Guarded([this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
     ListView = new QListView(splitter);
     ListView->setObjectName(QStringLiteral("ListView"));
     ListView->setViewMode(QListView::IconMode);

@@ -105,4 +105,6 @@ void TForm4::SpeedButton5Click() {
                         Image1->height() + 100);
 }
 
-void TForm4::SpeedButton2Click() { hide(); }
+void TForm4::SpeedButton2Click() {
+    hide();
+}

@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "browser/core/image_row.h"
-#include "exif/exif_reader.h"
+#include "browser/core/file_size_text.h"
+#include "exif/exif.h"
 
 namespace {
 
@@ -17,8 +17,7 @@ std::string FileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void AddFileLines(std::vector<std::string>& lines, const std::string& path, int width,
-                  int height) {
+void AddFileLines(std::vector<std::string>& lines, const std::string& path, int width, int height) {
     lines.push_back("Filename : " + FileName(path));
     lines.push_back("File Size: " + FileSizeText(path));
     lines.push_back("Dimension: " + std::to_string(width) + " x " + std::to_string(height));
