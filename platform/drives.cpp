@@ -225,10 +225,14 @@ void removeDrive(char letter) {
     {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
-        if (s.injected)
+        if (s.injected) {
             std::erase_if(*s.injected, [&](const DriveInfo& d) { return d.letter == letter; });
-        else
+        } else if (auto it = s.overrides.find(letter); it != s.overrides.end() && it->second) {
+            // An added letter goes away; a volume of this machine under it shows again.
+            s.overrides.erase(it);
+        } else {
             s.overrides[letter] = std::nullopt;
+        }
     }
     notifyObserver();
 }
@@ -408,6 +412,11 @@ bool lessNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return a.size() < b.size();
     return a < b;
+}
+
+void invalidateHostDriveMap() {
+    std::lock_guard lock(state().mutex);
+    state().hostMapValid = false;
 }
 
 void setDriveMapObserver(std::function<void()> observer) {

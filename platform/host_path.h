@@ -25,6 +25,9 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // a < b without regard to case, exact bytes breaking ties.
 bool lessNoCase(std::string_view a, std::string_view b);
 
+// The machine's mount table changed: the next call reads it again.
+void invalidateHostDriveMap();
+
 // Called (outside any lock, on the calling thread) after setDriveMap, addDrive or removeDrive.
 void setDriveMapObserver(std::function<void()> observer);
 
