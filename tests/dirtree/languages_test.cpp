@@ -2,6 +2,7 @@
 // blanks the message joins rely on, and the switch of the process-wide texts.
 #include "dirtree/languages.h"
 #include "platform/locale.h"
+#include "qstring_printer.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

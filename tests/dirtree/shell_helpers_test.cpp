@@ -8,6 +8,7 @@
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/winerror.h"
+#include "qstring_printer.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -171,7 +172,7 @@ TEST_F(ShellHelpersTest, ExecuteFileReportsAFailure) {
     LoadLanguageTexts();
     ExecuteFile(u"Open"_s, u"C:\\b.jpg"_s, QString(), platform::SW_SHOW, u"C:\\"_s);
     ASSERT_EQ(boxes().size(), 2u);
-    EXPECT_EQ(boxes()[1].text, u"ERROR - Action impossible : Open fichier C:\\b.jpg");
+    EXPECT_EQ(boxes()[1].text, u"ERREUR - Action impossible : Open fichier C:\\b.jpg");
 
     result = 33;
     EXPECT_EQ(ExecuteFile(u"Open"_s, u"C:\\c.jpg"_s, QString(), platform::SW_SHOW, u"C:\\"_s), 33);

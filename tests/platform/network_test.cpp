@@ -1,0 +1,104 @@
+// Network drives: connecting a folder to a letter with the result codes, disconnecting,
+// persistence in the user's configuration folder and the disconnect dialog's answerer.
+#include "platform/network.h"
+
+#include "platform/drives.h"
+#include "platform/winerror.h"
+#include "temp_folder.h"
+
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace platform;
+
+namespace {
+
+class NetworkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(c.valid() && config.valid() && share.valid());
+        saved_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
+        setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true}});
+    }
+    void TearDown() override {
+        for (const NetConnection& connection : wnetConnections())
+            wnetCancelConnection(std::string{connection.letter, ':'}, true);
+        setDisconnectDialogAnswerer(nullptr);
+        qputenv("XDG_CONFIG_HOME", saved_);
+        setDriveMap({});
+    }
+    std::string persisted() const { return readFile(config / "lumograph/network-drives"); }
+
+    TempFolder c, config, share;
+    QByteArray saved_;
+};
+
+TEST_F(NetworkTest, ConnectCodes) {
+    EXPECT_EQ(wnetAddConnection("1:", share.path(), false), ERROR_BAD_DEVICE);
+    EXPECT_EQ(wnetAddConnection("G", share.path(), false), ERROR_BAD_DEVICE);
+    EXPECT_EQ(lastError(), ERROR_BAD_DEVICE);
+    EXPECT_EQ(wnetAddConnection("c:", share.path(), false), ERROR_ALREADY_ASSIGNED);
+    EXPECT_EQ(wnetAddConnection("G:", share / "missing", false), ERROR_BAD_NETPATH);
+    EXPECT_EQ(wnetAddConnection("G:", "\\\\nohost\\noshare-lumo", false), ERROR_BAD_NETPATH);
+    writeFile(share / "file", "x");
+    EXPECT_EQ(wnetAddConnection("G:", share / "file", false), ERROR_BAD_NETPATH);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_NO_ROOT_DIR);
+
+    EXPECT_EQ(wnetAddConnection("g:", share.path(), false), ERROR_SUCCESS);
+    EXPECT_EQ(lastError(), ERROR_SUCCESS);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_REMOTE);
+    EXPECT_EQ(toHostPath("G:\\file"), share / "file");
+    EXPECT_EQ(wnetAddConnection("G:", share.path(), false), ERROR_ALREADY_ASSIGNED);
+
+    // A program path works as well.
+    std::filesystem::create_directories(c / "srv/pics");
+    EXPECT_EQ(wnetAddConnection("H:", "C:\\srv\\pics", false), ERROR_SUCCESS);
+    EXPECT_EQ(driveDisplayName('H'), "pics (H:)");
+    ASSERT_EQ(wnetConnections().size(), 2u);
+    EXPECT_EQ(wnetConnections()[1].remote, "C:\\srv\\pics");
+    EXPECT_FALSE(std::filesystem::exists(config / "lumograph/network-drives"));
+}
+
+TEST_F(NetworkTest, DisconnectAndPersistence) {
+    EXPECT_EQ(wnetCancelConnection("G:", true), ERROR_NOT_CONNECTED);
+    EXPECT_EQ(wnetCancelConnection("C:", true), ERROR_NOT_CONNECTED);
+    EXPECT_EQ(driveType("C:\\"), DRIVE_FIXED);
+
+    ASSERT_EQ(wnetAddConnection("G:", share.path(), true), ERROR_SUCCESS);
+    EXPECT_EQ(persisted(), "G:\t" + share.path() + "\n");
+    EXPECT_TRUE(wnetConnections()[0].persistent);
+
+    // Disconnecting without forgetting keeps it for the next start.
+    EXPECT_EQ(wnetCancelConnection("G:", false), ERROR_SUCCESS);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(persisted(), "G:\t" + share.path() + "\n");
+    restorePersistentConnections();
+    EXPECT_EQ(driveType("G:\\"), DRIVE_REMOTE);
+    ASSERT_EQ(wnetConnections().size(), 1u);
+
+    EXPECT_EQ(wnetCancelConnection("g:", true), ERROR_SUCCESS);
+    EXPECT_EQ(persisted(), "");
+    restorePersistentConnections();
+    EXPECT_EQ(driveType("G:\\"), DRIVE_NO_ROOT_DIR);
+}
+
+TEST_F(NetworkTest, DisconnectDialogAnswerer) {
+    EXPECT_EQ(wnetDisconnectDialog(nullptr), ERROR_CANCELLED); // nothing to choose
+    ASSERT_EQ(wnetAddConnection("G:", share.path(), false), ERROR_SUCCESS);
+    ASSERT_EQ(wnetAddConnection("K:", share.path(), false), ERROR_SUCCESS);
+    setDisconnectDialogAnswerer([](const std::vector<NetConnection>& offered) {
+        return offered.size() == 2 && offered[1].letter == 'K' ? 'K' : char(0);
+    });
+    EXPECT_EQ(wnetDisconnectDialog(nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(driveType("K:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_REMOTE);
+    setDisconnectDialogAnswerer([](const std::vector<NetConnection>&) { return char(0); });
+    EXPECT_EQ(wnetDisconnectDialog(nullptr), ERROR_CANCELLED);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_REMOTE);
+}
+
+} // namespace

@@ -1,0 +1,382 @@
+// The shell over an injected drive map: names, shared icons, file operations with confirmations,
+// the trash, verbs, the properties sheet, special folders and change notifications.
+#include "platform/shell.h"
+
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "platform/image_list.h"
+#include "platform/winerror.h"
+#include "qt_helpers.h"
+#include "temp_folder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string list(std::initializer_list<std::string> items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += item + '\0';
+    return text + '\0';
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(c.valid() && d.valid() && data.valid());
+        setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true},
+                     {'D', d.path(), DRIVE_REMOVABLE, "", false},
+                     {'E', d.path(), DRIVE_CDROM, "", true}});
+        savedData_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.path()));
+        recordedMessageBoxes().clear();
+    }
+    void TearDown() override {
+        setMessageBoxAnswerer(nullptr);
+        recordedMessageBoxes().clear();
+        qputenv("XDG_DATA_HOME", savedData_);
+        setDriveMap({});
+    }
+    void answer(int reply) {
+        setMessageBoxAnswerer([reply](const MessageBoxCall&) { return reply; });
+    }
+    int run(unsigned func, const std::string& from, const std::string& to, unsigned flags,
+            bool* aborted = nullptr) {
+        ShFileOpStruct op;
+        op.func = func;
+        op.from = from;
+        op.to = to;
+        op.flags = flags;
+        const int result = shFileOperation(op);
+        if (aborted != nullptr)
+            *aborted = op.anyOperationsAborted;
+        return result;
+    }
+
+    TempFolder c, d, data;
+    QByteArray savedData_;
+};
+
+TEST_F(ShellTest, DisplayAndTypeNames) {
+    fs::create_directories(c / "Photos");
+    writeFile(c / "Photos/IMG_1.JPG", "x");
+    writeFile(c / "notes.xyz", "x");
+    EXPECT_EQ(shellDisplayName(kMyComputerPath), "My Computer");
+    EXPECT_EQ(shellDisplayName("C:\\"), "Local Disk (C:)");
+    EXPECT_EQ(shellDisplayName("d:"), "Removable Disk (D:)");
+    EXPECT_EQ(shellDisplayName("C:\\photos\\img_1.jpg"), "IMG_1.JPG");
+    EXPECT_EQ(shellDisplayName("C:\\Photos\\"), "Photos");
+    EXPECT_EQ(shellDisplayName("C:\\missing.jpg"), "");
+    EXPECT_EQ(shellDisplayName("Q:\\"), "");
+    EXPECT_EQ(shellTypeName("C:\\Photos\\IMG_1.JPG"), "JPEG Image");
+    EXPECT_EQ(shellTypeName("C:\\Photos"), "File Folder");
+    EXPECT_EQ(shellTypeName("C:\\notes.xyz"), "XYZ File");
+    EXPECT_EQ(shellTypeName("E:\\"), "CD Drive");
+    EXPECT_EQ(shellTypeName("C:\\"), "Local Disk");
+}
+
+TEST_F(ShellTest, OneIconPerTypeSharedByEveryFile) {
+    fs::create_directories(c / "dir");
+    writeFile(c / "a.jpg", "x");
+    writeFile(c / "b.JPG", "x");
+    writeFile(c / "c.txt", "x");
+    ImageList& small = systemImageList(IconSize::Small);
+    ImageList& large = systemImageList(IconSize::Large);
+    EXPECT_EQ(&small, &systemImageList(IconSize::Small));
+    EXPECT_EQ(small.width(), 16);
+    EXPECT_EQ(large.width(), 32);
+
+    const int jpg = shellIconIndex("C:\\a.jpg", IconSize::Small);
+    ASSERT_GE(jpg, 0);
+    const int countAfterFirst = small.count();
+    EXPECT_EQ(shellIconIndex("C:\\b.JPG", IconSize::Small), jpg);
+    EXPECT_EQ(shellIconIndex("C:\\a.jpg", IconSize::Large), jpg);
+    EXPECT_EQ(small.count(), countAfterFirst); // no new icon for a second file of the type
+    EXPECT_EQ(small.count(), large.count());
+    EXPECT_EQ(large.image(jpg).size(), QSize(32, 32));
+    EXPECT_FALSE(small.image(jpg).isNull());
+
+    const int txt = shellIconIndex("C:\\c.txt", IconSize::Small);
+    const int folder = shellIconIndex("C:\\dir", IconSize::Small);
+    const int open = shellIconIndex("C:\\dir", IconSize::Small, true);
+    const int fixed = shellIconIndex("C:\\", IconSize::Small);
+    const int removable = shellIconIndex("D:\\", IconSize::Small);
+    const int cd = shellIconIndex("E:\\", IconSize::Small);
+    const int computer = shellIconIndex(kMyComputerPath, IconSize::Small);
+    const std::set<int> distinct{jpg, txt, folder, open, fixed, removable, cd, computer};
+    EXPECT_EQ(distinct.size(), 8u);
+    EXPECT_EQ(shellIconIndex("C:\\missing.jpg", IconSize::Small), -1);
+    EXPECT_EQ(shellIconIndex("Q:\\", IconSize::Small), -1);
+}
+
+TEST_F(ShellTest, DeleteAsksFirstAndNoKeepsEverything) {
+    writeFile(c / "a.jpg", "x");
+    answer(IDNO);
+    bool aborted = false;
+    EXPECT_NE(run(FO_DELETE, list({"C:\\a.jpg"}), "", FOF_ALLOWUNDO, &aborted), 0);
+    EXPECT_TRUE(aborted);
+    EXPECT_TRUE(fs::exists(c / "a.jpg"));
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(recordedMessageBoxes()[0].text,
+              "Are you sure you want to move 'a.jpg' to the Trash?");
+    EXPECT_EQ(recordedMessageBoxes()[0].flags, MB_YESNO | MB_ICONQUESTION);
+
+    answer(IDYES);
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\a.jpg"}), "", FOF_ALLOWUNDO, &aborted), 0);
+    EXPECT_FALSE(aborted);
+    EXPECT_FALSE(fs::exists(c / "a.jpg"));
+}
+
+TEST_F(ShellTest, DeleteWithUndoGoesToTheTrashWithItsRecord) {
+    fs::create_directories(c / "My Album/sub");
+    writeFile(c / "My Album/sub/x.jpg", "x");
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\My Album\\"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION), 0);
+    EXPECT_FALSE(fs::exists(c / "My Album"));
+    EXPECT_TRUE(recordedMessageBoxes().empty());
+    const std::string trash = data / "Trash";
+    EXPECT_EQ(readFile(trash + "/files/My Album/sub/x.jpg"), "x");
+    const std::string info = readFile(trash + "/info/My Album.trashinfo");
+    EXPECT_EQ(info.rfind("[Trash Info]\n", 0), 0u);
+    EXPECT_NE(
+        info.find(
+            "Path=" +
+            QUrl::toPercentEncoding(QString::fromStdString(c / "My Album"), "/").toStdString() +
+            "\n"),
+        std::string::npos);
+    EXPECT_NE(info.find("\nDeletionDate=20"), std::string::npos);
+
+    // A second item of the same name gets a name of its own.
+    fs::create_directories(c / "My Album");
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\My Album"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION), 0);
+    EXPECT_TRUE(fs::exists(trash + "/files/My Album/sub/x.jpg"));
+    EXPECT_TRUE(fs::exists(trash + "/files/My Album.2"));
+    EXPECT_TRUE(fs::exists(trash + "/info/My Album.2.trashinfo"));
+}
+
+TEST_F(ShellTest, PermanentDeleteRemovesWholeFoldersButNeverADriveRoot) {
+    fs::create_directories(c / "tree/a/b");
+    writeFile(c / "tree/a/b/x.jpg", "x");
+    writeFile(c / "one.jpg", "1");
+    answer(IDYES);
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\tree", "C:\\one.jpg"}), "", 0), 0);
+    EXPECT_EQ(recordedMessageBoxes().at(0).text,
+              "Are you sure you want to permanently delete these 2 items?");
+    EXPECT_FALSE(fs::exists(c / "tree"));
+    EXPECT_FALSE(fs::exists(c / "one.jpg"));
+    EXPECT_FALSE(fs::exists(data / "Trash/files"));
+
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\"}), "", FOF_NOCONFIRMATION | FOF_NOERRORUI),
+              int(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(fs::exists(c.path()));
+}
+
+TEST_F(ShellTest, MoveAndCopyIntoFoldersOrToNewNames) {
+    fs::create_directories(c / "src/sub");
+    writeFile(c / "src/sub/x.jpg", "x");
+    writeFile(c / "a.jpg", "a");
+    fs::create_directories(c / "dest");
+    EXPECT_EQ(run(FO_COPY, list({"C:\\src"}), list({"C:\\dest"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "dest/src/sub/x.jpg"), "x");
+    EXPECT_TRUE(fs::exists(c / "src/sub/x.jpg"));
+    EXPECT_EQ(run(FO_COPY, list({"C:\\src"}), list({"C:\\copy"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "copy/sub/x.jpg"), "x");
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\a.jpg"}), list({"C:\\dest\\"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "dest/a.jpg"), "a");
+    EXPECT_FALSE(fs::exists(c / "a.jpg"));
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\src"}), list({"C:\\moved"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "moved/sub/x.jpg"), "x");
+    EXPECT_FALSE(fs::exists(c / "src"));
+    EXPECT_TRUE(recordedMessageBoxes().empty());
+
+    // A folder never goes into itself.
+    EXPECT_NE(run(FO_MOVE, list({"C:\\moved"}), list({"C:\\moved\\sub"}), FOF_NOERRORUI), 0);
+    EXPECT_TRUE(fs::exists(c / "moved/sub/x.jpg"));
+}
+
+TEST_F(ShellTest, ReplacingAsksAndNoLeavesTheDestinationUntouched) {
+    fs::create_directories(c / "dest");
+    writeFile(c / "a.jpg", "new");
+    writeFile(c / "dest/a.jpg", "old");
+    answer(IDNO);
+    bool aborted = false;
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\a.jpg"}), list({"C:\\dest"}), FOF_ALLOWUNDO, &aborted), 0);
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(readFile(c / "dest/a.jpg"), "old");
+    EXPECT_EQ(readFile(c / "a.jpg"), "new");
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(recordedMessageBoxes()[0].caption, "Confirm File Replace");
+
+    answer(IDYES);
+    EXPECT_EQ(run(FO_COPY, list({"C:\\a.jpg"}), list({"C:\\dest"}), FOF_ALLOWUNDO, &aborted), 0);
+    EXPECT_FALSE(aborted);
+    EXPECT_EQ(readFile(c / "dest/a.jpg"), "new");
+    EXPECT_EQ(readFile(c / "a.jpg"), "new");
+
+    // Folders merge after a yes; files of the same name are replaced, others kept.
+    fs::create_directories(c / "album");
+    fs::create_directories(c / "dest/album");
+    writeFile(c / "album/1.jpg", "one-new");
+    writeFile(c / "dest/album/1.jpg", "one-old");
+    writeFile(c / "dest/album/2.jpg", "two");
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\album"}), list({"C:\\dest"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "dest/album/1.jpg"), "one-new");
+    EXPECT_EQ(readFile(c / "dest/album/2.jpg"), "two");
+    EXPECT_FALSE(fs::exists(c / "album"));
+}
+
+TEST_F(ShellTest, RenameInPlaceAndErrorsInBoxes) {
+    fs::create_directories(c / "Folder");
+    writeFile(c / "other", "keep");
+    EXPECT_EQ(run(FO_RENAME, list({"C:\\Folder"}), list({"C:\\FOLDER"}), FOF_ALLOWUNDO), 0);
+    EXPECT_TRUE(fs::exists(c / "FOLDER"));
+    EXPECT_FALSE(fs::exists(c / "Folder"));
+    EXPECT_EQ(run(FO_RENAME, list({"C:\\FOLDER"}), list({"Renamed"}), FOF_ALLOWUNDO), 0);
+    EXPECT_TRUE(fs::exists(c / "Renamed"));
+
+    answer(IDOK);
+    EXPECT_EQ(run(FO_RENAME, list({"C:\\Renamed"}), list({"C:\\OTHER"}), FOF_ALLOWUNDO),
+              int(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(readFile(c / "other"), "keep");
+    EXPECT_TRUE(fs::exists(c / "Renamed"));
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(recordedMessageBoxes()[0].flags, MB_OK | MB_ICONERROR);
+
+    EXPECT_EQ(run(FO_COPY, list({"C:\\missing"}), list({"C:\\x"}), FOF_NOERRORUI),
+              int(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(run(FO_COPY, list({"D:\\a"}), list({"C:\\x"}), FOF_NOERRORUI), int(ERROR_NOT_READY));
+}
+
+TEST_F(ShellTest, VerbsPickerAndPropertiesSheet) {
+    writeFile(c / "a.jpg", "12345");
+    std::vector<ShellExecuteCall> launches;
+    setShellExecuteAnswerer([&](const ShellExecuteCall& call) {
+        launches.push_back(call);
+        return intptr_t(42);
+    });
+    EXPECT_EQ(shellExecute(nullptr, "find", "C:\\", "", "C:\\", SW_SHOWNORMAL), 42);
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].verb, "find");
+    EXPECT_EQ(launches[0].file, "C:\\");
+    setShellExecuteAnswerer(nullptr);
+    EXPECT_EQ(shellExecute(nullptr, "open", "C:\\missing.chm", "", "", SW_SHOW), 2);
+    EXPECT_EQ(shellExecute(nullptr, "open", "C:\\nodir\\missing.chm", "", "", SW_SHOW), 3);
+
+    setFolderPickerAnswerer([](const QString& title) {
+        return title == "Pick" ? std::optional<std::string>("D:\\") : std::nullopt;
+    });
+    EXPECT_EQ(browseForFolder(nullptr, "Pick", CSIDL_NETWORK, false), "D:\\");
+    EXPECT_EQ(browseForFolder(nullptr, "Other", -1, false), std::nullopt);
+    setFolderPickerAnswerer(nullptr);
+
+    EXPECT_FALSE(showPropertiesSheet(nullptr, "C:\\missing.jpg"));
+    EXPECT_EQ(lastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(showPropertiesSheet(nullptr, "C:\\nodir\\missing.jpg"));
+    EXPECT_EQ(lastError(), ERROR_PATH_NOT_FOUND);
+    ASSERT_TRUE(showPropertiesSheet(nullptr, "C:\\a.jpg"));
+    QDialog* sheet = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "PropertiesSheet" && widget->isVisible())
+            sheet = qobject_cast<QDialog*>(widget);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_FALSE(sheet->isModal());
+    EXPECT_EQ(sheet->findChild<QLabel*>("name")->text(), "a.jpg");
+    EXPECT_EQ(sheet->findChild<QLabel*>("type")->text(), "JPEG Image");
+    EXPECT_EQ(sheet->findChild<QLabel*>("location")->text(), "C:\\");
+    EXPECT_TRUE(sheet->findChild<QLabel*>("size")->text().contains("5 bytes"));
+    EXPECT_FALSE(sheet->findChild<QCheckBox*>("readOnly")->isChecked());
+    sheet->close();
+}
+
+TEST(ShellFolders, XdgFoldersAsProgramPaths) {
+    setDriveMap({});
+    TempFolder config;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
+    EXPECT_EQ(shellFolderValue("StartUp"), std::nullopt);
+    fs::create_directories(config / "autostart");
+    EXPECT_EQ(shellFolderValue("StartUp"), fromHostPath(config / "autostart"));
+    EXPECT_EQ(shellFolderValue("Favorites"), std::nullopt);
+    EXPECT_EQ(shellFolderValue("Nonsense"), std::nullopt);
+    if (const auto programs = shellFolderValue("Programs")) {
+        EXPECT_TRUE(directoryExists(*programs));
+        EXPECT_EQ(shellFolderValue("Start Menu"), programs);
+    }
+    EXPECT_EQ(windowsDirectory(), "C:\\etc");
+    EXPECT_EQ(systemDirectory(), "C:\\usr\\lib");
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+class NotifyTest : public ShellTest {
+protected:
+    void TearDown() override {
+        for (unsigned long id : registrations_)
+            changeNotifyDeregister(id);
+        ShellTest::TearDown();
+    }
+    unsigned long registerFor(MessageRecorder& window, unsigned mask) {
+        const unsigned long id = changeNotifyRegister(&window, mask, 1026);
+        registrations_.push_back(id);
+        return id;
+    }
+    std::vector<unsigned long> registrations_;
+};
+
+TEST_F(NotifyTest, FoldersMadeRenamedAndRemovedInWatchedFolders) {
+    fs::create_directories(c / "watched");
+    MessageRecorder all, onlyMake;
+    const unsigned long everything = registerFor(all, 0x201F8);
+    ASSERT_NE(everything, 0u);
+    changeNotifyWatch(everything, {"C:\\watched\\"});
+    changeNotifyWatch(registerFor(onlyMake, SHCNE_MKDIR), {"C:\\watched"});
+
+    fs::create_directories(c / "watched/new");
+    ASSERT_TRUE(waitFor([&] { return all.received(1026, SHCNE_MKDIR); }));
+    ASSERT_TRUE(waitFor([&] { return onlyMake.received(1026, SHCNE_MKDIR); }));
+    fs::rename(c / "watched/new", c / "watched/renamed");
+    ASSERT_TRUE(waitFor([&] { return all.received(1026, SHCNE_RENAMEFOLDER); }));
+    fs::remove(c / "watched/renamed");
+    ASSERT_TRUE(waitFor([&] { return all.received(1026, SHCNE_RMDIR); }));
+    processMessages();
+    EXPECT_FALSE(onlyMake.received(1026, SHCNE_RMDIR));
+    EXPECT_FALSE(onlyMake.received(1026, SHCNE_RENAMEFOLDER));
+    // A plain file is no folder event.
+    const size_t before = all.messages.size();
+    writeFile(c / "watched/file.jpg", "x");
+    fs::create_directories(c / "watched/marker");
+    ASSERT_TRUE(waitFor([&] { return all.messages.size() > before; }));
+    EXPECT_EQ(all.messages.back().lParam, SHCNE_MKDIR);
+}
+
+TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
+    MessageRecorder window;
+    ASSERT_NE(registerFor(window, 0x201F8), 0u);
+    addDrive({'G', c.path(), DRIVE_REMOTE, "", true});
+    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_DRIVEADD); }));
+    addDrive({'D', d.path(), DRIVE_REMOVABLE, "", true});
+    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MEDIAINSERTED); }));
+    addDrive({'D', d.path(), DRIVE_REMOVABLE, "", false});
+    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MEDIAREMOVED); }));
+    removeDrive('G');
+    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_DRIVEREMOVED); }));
+
+    window.messages.clear();
+    shellChangeNotify(SHCNE_CREATE, "C:\\x.jpg"); // not in the mask
+    shellChangeNotify(SHCNE_RMDIR, "C:\\gone");
+    processMessages();
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].lParam, SHCNE_RMDIR);
+    EXPECT_EQ(window.messages[0].wParam, 0u);
+}
+
+} // namespace
