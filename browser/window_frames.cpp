@@ -12,11 +12,21 @@ void MakeFixedDialogFrame(QWidget* window) {
         window->layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+namespace {
+
+// A dialog that sizes itself to its contents knows its size only once its layout has run.
+void SettleSize(QWidget* window) {
+    if (window->layout() && window->layout()->sizeConstraint() == QLayout::SetFixedSize)
+        window->adjustSize();
+}
+
+} // namespace
+
 void CentreOnDesktop(QWidget* window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    window->adjustSize();
+    SettleSize(window);
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
@@ -27,7 +37,7 @@ void CentreOver(QWidget* window, const QWidget* over) {
         CentreOnDesktop(window);
         return;
     }
-    window->adjustSize();
+    SettleSize(window);
     QRect frame = window->frameGeometry();
     frame.moveCenter(over->frameGeometry().center());
     window->move(frame.topLeft());
