@@ -22,17 +22,28 @@ FileSource::~FileSource() {
         ::close(fd_);
 }
 
-void FileSource::open(const std::string& hostPath) {
+bool FileSource::open(const std::string& hostPath) {
     // O_NONBLOCK keeps a FIFO from hanging the open; it is turned away just below.
     fd_ = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
-        throw EInOutError("cannot open the file (" + std::string(std::strerror(errno)) + ")");
     struct stat st {};
+    if (fd_ < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR || ::stat(hostPath.c_str(), &st) != 0 ||
+            S_ISDIR(st.st_mode))
+            return false;
+        throw EInOutError("cannot open the file (" + std::string(std::strerror(error)) + ")");
+    }
     if (::fstat(fd_, &st) != 0)
         throw EInOutError("cannot query the file (" + std::string(std::strerror(errno)) + ")");
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
     if (!S_ISREG(st.st_mode))
         throw EInOutError("not a regular file");
     size_ = static_cast<uint64_t>(st.st_size);
+    return true;
 }
 
 size_t FileSource::readAt(uint64_t pos, uint8_t* dst, size_t n) {

@@ -45,9 +45,10 @@ public:
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
-    // Throws EInOutError when the file cannot be opened or is not a regular file (a FIFO or a
-    // device would block or never end).
-    void open(const std::string& hostPath);
+    // False, with nothing opened, when there is no file at the path (nothing, or a folder).
+    // Throws EInOutError when there is one that cannot be opened or is not a regular file (a
+    // FIFO or a device could block or never end).
+    bool open(const std::string& hostPath);
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t pos, uint8_t* dst, size_t n) override;
 

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
 #include "platform/drives.h"
 
 namespace {
@@ -85,23 +83,24 @@ void TExif::Clear() {
 
 void TExif::Read(const std::string& FileName) {
     const std::optional<std::string> hostPath = platform::toHostPath(FileName);
-    struct stat st {};
-    if (!hostPath || ::stat(hostPath->c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (!hostPath)
         return;
-    Clear();
-    std::string failure;
-    {
-        FileSource file;
-        try {
-            file.open(*hostPath);
-            ReadFrom(file);
-        } catch (const EInOutError& error) {
-            failure = error.what();
-        }
+    // Declared first, so that it is closed before an error leaves Read.
+    FileSource file;
+    bool opened = false;
+    try {
+        opened = file.open(*hostPath);
+    } catch (const EInOutError& error) {
+        Clear();
+        throw EInOutError(FileName + ": " + error.what());
     }
-    // Raised only now, so that the file is closed whichever way Read ends.
-    if (!failure.empty())
-        throw EInOutError(FileName + ": " + failure);
+    if (!opened)
+        return;
+    try {
+        ReadFrom(file);
+    } catch (const EInOutError& error) {
+        throw EInOutError(FileName + ": " + error.what());
+    }
 }
 
 void TExif::ReadFrom(ByteSource& source) {

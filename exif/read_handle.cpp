@@ -1,6 +1,7 @@
 // Buffered, bounds-checked reads for the EXIF reader.
 #include "read_handle.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -17,12 +18,18 @@ void ReadHandle::read(uint8_t* dst, size_t n) {
                           std::to_string(size_));
 }
 
-void ReadHandle::copyFromWindow(uint8_t* dst, size_t n) {
-    std::memcpy(dst, window_.data() + (pos_ - windowStart_), n);
+void ReadHandle::copyFrom(const Window& window, uint8_t* dst, size_t n) {
+    std::memcpy(dst, window.bytes.data() + (pos_ - window.start), n);
     pos_ += n;
 }
 
 bool ReadHandle::readSlow(uint8_t* dst, size_t n) {
+    const size_t other = 1 - current_;
+    if (windows_[other].holds(pos_, n)) {
+        current_ = other;
+        copyFrom(windows_[other], dst, n);
+        return true;
+    }
     if (pos_ > size_ || n > size_ - pos_)
         return false;
     if (n > WindowSize / 2) {
@@ -32,13 +39,16 @@ bool ReadHandle::readSlow(uint8_t* dst, size_t n) {
         pos_ += n;
         return true;
     }
-    // Start the window a little before the position, aligned, so that a value read just behind
-    // the current entry (the usual layout of an EXIF block) hits the same window.
-    windowLength_ = 0;
-    windowStart_ = pos_ - pos_ % WindowAlign;
-    windowLength_ = source_.readAt(windowStart_, window_.data(), WindowSize);
-    if (pos_ - windowStart_ > windowLength_ || n > windowLength_ - (pos_ - windowStart_))
+    // Refill the window used less recently. It starts a little before the position, aligned,
+    // so that a value just behind the current entry (the usual layout) lands in it too.
+    Window& window = windows_[other];
+    window.length = 0;
+    window.start = pos_ - pos_ % WindowAlign;
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(WindowSize, size_ - window.start));
+    window.length = source_.readAt(window.start, window.bytes.data(), wanted);
+    current_ = other;
+    if (!window.holds(pos_, n))
         return false; // the data shrank since its size was taken
-    copyFromWindow(dst, n);
+    copyFrom(window, dst, n);
     return true;
 }

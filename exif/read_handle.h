@@ -1,5 +1,5 @@
-// The EXIF reader's positioned read handle: a cursor over a ByteSource that reads through a
-// window of a few KiB, so a file costs one or two block reads however many small reads the walk
+// The EXIF reader's positioned read handle: a cursor over a ByteSource that reads through
+// windows of a few KiB, so a file costs one or two block reads however many small reads the walk
 // makes. Every access is bounds-checked with 64-bit arithmetic before any byte is copied.
 #pragma once
 
@@ -31,9 +31,8 @@ public:
     // Reads n bytes at the position and moves past them. False, with the position unchanged,
     // when the data ends before n bytes.
     bool tryRead(uint8_t* dst, size_t n) {
-        if (pos_ >= windowStart_ && n <= windowLength_ &&
-            pos_ - windowStart_ <= windowLength_ - n) {
-            copyFromWindow(dst, n);
+        if (windows_[current_].holds(pos_, n)) {
+            copyFrom(windows_[current_], dst, n);
             return true;
         }
         return readSlow(dst, n);
@@ -45,13 +44,24 @@ private:
     static constexpr size_t WindowSize = 8192;
     static constexpr uint64_t WindowAlign = 4096;
 
-    void copyFromWindow(uint8_t* dst, size_t n);
+    // A block of the source. Two are kept: a directory far into the file whose values lie near
+    // its start (or the other way round) then costs two reads, not one per value.
+    struct Window {
+        uint64_t start = 0;
+        size_t length = 0;
+        std::array<uint8_t, WindowSize> bytes;
+
+        bool holds(uint64_t pos, size_t n) const {
+            return pos >= start && n <= length && pos - start <= length - n;
+        }
+    };
+
+    void copyFrom(const Window& window, uint8_t* dst, size_t n);
     bool readSlow(uint8_t* dst, size_t n);
 
     ByteSource& source_;
     uint64_t size_;
     uint64_t pos_ = 0;
-    uint64_t windowStart_ = 0;
-    size_t windowLength_ = 0;
-    std::array<uint8_t, WindowSize> window_;
+    std::array<Window, 2> windows_;
+    size_t current_ = 0; // the window used last
 };

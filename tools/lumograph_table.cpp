@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
     constexpr size_t FlushThreshold = size_t{1} << 20;
     std::string out;
     int status = 0;
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        std::error_code error;
-        const std::filesystem::path absolute =
-            std::filesystem::absolute(argument, error).lexically_normal();
+        const std::filesystem::path absolute = (current / argument).lexically_normal();
         std::string problem = error ? error.message() : Unreadable(absolute.string());
         const std::string programPath =
             problem.empty() ? platform::fromHostPath(absolute.string()) : std::string();

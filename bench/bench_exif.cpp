@@ -1,0 +1,97 @@
+// Rows per second of the image table over a folder of camera pictures (warm cache): the whole
+// row (size text and EXIF read), the EXIF read alone, and the reader over bytes in memory.
+#include "browser/core/image_table.h"
+#include "exif/exif.h"
+#include "picture_folder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/drives.h"
+
+namespace {
+
+constexpr size_t FileCount = 2000;
+
+struct Row {
+    std::string caption;
+    std::string path; // program path
+};
+
+const std::vector<Row>& Rows() {
+    static const PictureFolder folder(std::filesystem::path(LUMO_TESTDATA) / "photos", FileCount);
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> list;
+        for (const auto& file : folder.files())
+            list.push_back({file.filename().string(), platform::fromHostPath(file.string())});
+        return list;
+    }();
+    return rows;
+}
+
+void ImageRows(benchmark::State& state) {
+    const auto& rows = Rows();
+    if (rows.empty()) {
+        state.SkipWithError("no camera pictures");
+        return;
+    }
+    for (auto _ : state)
+        for (const Row& row : rows)
+            benchmark::DoNotOptimize(ImageRowTexts(row.caption, row.path));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows.size()));
+    state.counters["files"] = static_cast<double>(rows.size());
+}
+BENCHMARK(ImageRows)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void ExifReadOnly(benchmark::State& state) {
+    const auto& rows = Rows();
+    if (rows.empty()) {
+        state.SkipWithError("no camera pictures");
+        return;
+    }
+    for (auto _ : state) {
+        for (const Row& row : rows) {
+            TExif exif;
+            try {
+                exif.Read(row.path);
+            } catch (const EInOutError&) {
+                // Two of the pictures end this way by design; the time still counts.
+            }
+            benchmark::DoNotOptimize(exif.Valid);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows.size()));
+}
+BENCHMARK(ExifReadOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void ExifFromMemory(benchmark::State& state) {
+    std::vector<std::vector<uint8_t>> blocks;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(LUMO_TESTDATA) / "photos")) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::vector<uint8_t> bytes(64 * 1024);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<size_t>(in.gcount()));
+        blocks.push_back(std::move(bytes));
+    }
+    for (auto _ : state) {
+        for (const auto& bytes : blocks) {
+            MemorySource source(bytes);
+            TExif exif;
+            try {
+                exif.ReadFrom(source);
+            } catch (const EInOutError&) {
+                // As above.
+            }
+            benchmark::DoNotOptimize(exif.Valid);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * blocks.size()));
+}
+BENCHMARK(ExifFromMemory)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
