@@ -1,14 +1,12 @@
 // Image table timing, offscreen: listing a folder of 5,000 camera JPEGs into the main window's
 // table (enumeration, display names, icons, EXIF rows) until the table is laid out and usable.
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include "browser/image_table.h"
 #include "browser/tform1.h"
+#include "picture_folder.h"
 #include "platform/drives.h"
 #include "platform/image_list.h"
 
@@ -19,23 +17,15 @@ constexpr int PictureCount = 5000;
 // C: is a temporary folder with 5,000 copies of the camera pictures.
 class TableBenchFolder {
 public:
-    TableBenchFolder() {
-        QDir photos(QStringLiteral(LUMO_TESTDATA "/photos"));
-        const QStringList sources =
-            photos.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.JPG")}, QDir::Files);
-        for (int i = 0; i < PictureCount && !sources.isEmpty(); ++i) {
-            const QString source = photos.filePath(sources.at(i % sources.size()));
-            QFile::copy(source,
-                        temp.filePath(QStringLiteral("pic%1.jpg").arg(i, 5, 10, QLatin1Char('0'))));
-        }
-        count = static_cast<int>(QDir(temp.path()).entryList(QDir::Files).size());
-        platform::setDriveMap(
-            {platform::DriveInfo{'C', temp.path().toStdString(), platform::DRIVE_FIXED, "", true}});
+    TableBenchFolder() : pictures(LUMO_TESTDATA "/photos", PictureCount) {
+        count = static_cast<int>(pictures.files().size());
+        if (count > 0)
+            platform::setDriveMap(
+                {platform::DriveInfo{'C', pictures.files().front().parent_path().string(),
+                                     platform::DRIVE_FIXED, "", true}});
     }
+    PictureFolder pictures;
     int count = 0;
-
-private:
-    QTemporaryDir temp;
 };
 
 void BM_ListFolderOf5000Pictures(benchmark::State& state) {
