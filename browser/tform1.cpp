@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "browser/core/image_table.h"
+#include "browser/core/picture_files.h"
 #include "browser/core/picture_report.h"
 #include "browser/destination_dialogs.h"
 #include "browser/handler_guard.h"
@@ -45,13 +46,8 @@ void FillImageTable(const QString& folder, TImageTable* table, platform::ImageLi
 
     const std::string prefix = folder.toStdString();
     platform::ImageList& shellIcons = platform::systemImageList(platform::IconSize::Small);
-    platform::FindFile find(prefix + "*.jpg");
-    platform::FindData entry;
-    while (find.next(entry)) {
-        if (entry.attributes &
-            (platform::FILE_ATTRIBUTE_DIRECTORY | platform::FILE_ATTRIBUTE_VOLUMEID))
-            continue;
-        const std::string path = prefix + entry.name;
+    for (const std::string& name : PictureFileNames(prefix)) {
+        const std::string path = prefix + name;
         TImageRow row;
         row.Caption = platform::shellDisplayName(path);
         const int shellIndex = platform::shellIconIndex(path, platform::IconSize::Small);

@@ -1,11 +1,18 @@
 // lumograph-table: prints the image table's row of each picture named on the command line, one
 // line per file with the 29 column texts separated by TAB, as the main window would show them.
+// A folder prints the header line and then the rows of the pictures the table lists for it;
+// "--report FILE" prints the properties report of one picture, a line per entry.
 #include "browser/core/image_table.h"
+#include "browser/core/picture_files.h"
+#include "browser/core/picture_report.h"
 #include "platform/drives.h"
+#include "platform/jpeg.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -15,21 +22,67 @@
 
 namespace {
 
-// Why a host path cannot be listed, or empty when it is a readable regular file.
-std::string Unreadable(const std::string& hostPath) {
+enum class Kind { File, Folder };
+
+// Why a host path cannot be listed, or empty when it is a readable regular file (or, where
+// folders are welcome, a readable folder).
+std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& kind) {
     const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::strerror(errno);
     struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const bool known = ::fstat(fd, &st) == 0;
     ::close(fd);
-    return regular ? std::string() : "not a regular file";
+    if (known && S_ISREG(st.st_mode)) {
+        kind = Kind::File;
+        return {};
+    }
+    if (known && folderAllowed && S_ISDIR(st.st_mode)) {
+        kind = Kind::Folder;
+        return {};
+    }
+    return folderAllowed ? "neither a regular file nor a folder" : "not a regular file";
 }
 
 // A text goes out byte for byte, except that TAB, CR and LF would break the line's columns.
 void AppendCell(std::string& out, const std::string& text) {
     for (char c : text)
         out.push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
+}
+
+void AppendRow(std::string& out, const std::array<std::string, ImageTableColumns>& row) {
+    for (size_t column = 0; column < row.size(); ++column) {
+        if (column > 0)
+            out.push_back('\t');
+        AppendCell(out, row[column]);
+    }
+    out.push_back('\n');
+}
+
+void AppendHeaders(std::string& out) {
+    for (size_t column = 0; column < ImageTableHeaders.size(); ++column) {
+        if (column > 0)
+            out.push_back('\t');
+        out += ImageTableHeaders[column];
+    }
+    out.push_back('\n');
+}
+
+// The report lines of one picture, its pixel size taken from the picture itself. False (with a
+// message) when the picture cannot be read, as the properties command would fail.
+bool AppendReport(std::string& out, const std::string& argument, const std::string& programPath) {
+    platform::JpegSize size;
+    try {
+        size = platform::jpegSize(programPath);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lumograph-table: %s: %s\n", argument.c_str(), e.what());
+        return false;
+    }
+    for (const std::string& line : PictureReportLines(programPath, size.width, size.height)) {
+        AppendCell(out, line);
+        out.push_back('\n');
+    }
+    return true;
 }
 
 // False when the table could not be written.
@@ -51,9 +104,17 @@ int main(int argc, char** argv) {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     for (int i = 1; i < argc; ++i) {
+        const bool report = std::strcmp(argv[i], "--report") == 0;
+        if (report && ++i >= argc) {
+            std::fprintf(stderr, "lumograph-table: --report needs a file\n");
+            status = 1;
+            break;
+        }
         const std::string argument = argv[i];
         const std::filesystem::path absolute = (current / argument).lexically_normal();
-        std::string problem = error ? error.message() : Unreadable(absolute.string());
+        Kind kind = Kind::File;
+        std::string problem =
+            error ? error.message() : Unreadable(absolute.string(), !report, kind);
         const std::string programPath =
             problem.empty() ? platform::fromHostPath(absolute.string()) : std::string();
         if (problem.empty() && programPath.empty())
@@ -63,13 +124,18 @@ int main(int argc, char** argv) {
             status = 1;
             continue;
         }
-        const auto row = ImageRowTexts(absolute.filename().string(), programPath);
-        for (size_t column = 0; column < row.size(); ++column) {
-            if (column > 0)
-                out.push_back('\t');
-            AppendCell(out, row[column]);
+        if (report) {
+            if (!AppendReport(out, argument, programPath))
+                status = 1;
+        } else if (kind == Kind::Folder) {
+            const std::string folder =
+                programPath.back() == '\\' ? programPath : programPath + '\\';
+            AppendHeaders(out);
+            for (const std::string& name : PictureFileNames(folder))
+                AppendRow(out, ImageRowTexts(name, folder + name));
+        } else {
+            AppendRow(out, ImageRowTexts(absolute.filename().string(), programPath));
         }
-        out.push_back('\n');
         if (out.size() >= FlushThreshold && !Flush(out))
             status = 1;
     }

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace lumo::test;
@@ -85,12 +86,62 @@ TEST(TableTool, OneLinePerFileWithTwentyNineColumns) {
 TEST(TableTool, UnreadableArgumentsAreReportedAndTheOthersStillListed) {
     TempDir dir;
     JpegWriter().jfif().picture().writeFile(dir / "a.jpg");
-    std::filesystem::create_directory(dir / "folder");
-    const ToolRun run = RunTable(dir, "missing.jpg folder a.jpg");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const ToolRun run = RunTable(dir, "missing.jpg pipe a.jpg");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("missing.jpg"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("folder"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("pipe"), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
     EXPECT_EQ(run.out.substr(0, 6), "a.jpg\t");
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+}
+
+TEST(TableTool, AFolderPrintsTheHeadersAndTheRowsTheTableLists) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "shots/d.jpg"); // a folder named like a picture
+    JpegWriter().jfif().picture().writeFile(dir / "shots/b.jpg");
+    JpegWriter().jfif().picture().writeFile(dir / "shots/a.JPG");
+    JpegWriter().jfif().picture().writeFile(dir / "shots/.e.jpg"); // hidden, still listed
+    JpegWriter().jfif().picture().writeFile(dir / "shots/c.jpeg");
+    const ToolRun run = RunTable(dir, "shots");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    const std::vector<std::string> headers = Split(lines[0], '\t');
+    ASSERT_EQ(headers.size(), 29u);
+    EXPECT_EQ(headers[4], "Image Desk");
+    EXPECT_EQ(headers[26], "Metering Methode");
+    EXPECT_EQ(Split(lines[1], '\t')[0], ".e.jpg");
+    EXPECT_EQ(Split(lines[2], '\t')[0], "a.JPG");
+    EXPECT_EQ(Split(lines[3], '\t')[0], "b.jpg");
+    EXPECT_EQ(Split(lines[3], '\t').size(), 29u);
+}
+
+TEST(TableTool, ReportPrintsThePropertiesLinesOfOnePicture) {
+    TempDir dir;
+    TiffBlock block(ByteOrder::Motorola);
+    block.ascii(Directory::Ifd0, 0x010F, "Canon").shorts(Directory::Exif, 0x9209, {25});
+    JpegWriter().jfif().exif(block).picture().writeFile(dir / "full.jpg");
+    JpegWriter().jfif().picture().writeFile(dir / "plain.jpg");
+
+    ToolRun run = RunTable(dir, "--report full.jpg");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 31u) << run.out;
+    EXPECT_EQ(lines[0], "Filename : full.jpg");
+    EXPECT_EQ(lines[2], "Dimension: 8 x 8");
+    EXPECT_EQ(lines[3], "Make: Canon");
+    EXPECT_EQ(lines[29], "Flash: 25 (Flash (Auto))");
+
+    run = RunTable(dir, "--report plain.jpg");
+    lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    EXPECT_EQ(lines[0], "Exif Header is not valid");
+
+    // A picture that cannot be decoded ends the report with a message, as the dialog would.
+    std::ofstream(dir / "junk.jpg") << "not a picture";
+    run = RunTable(dir, "--report junk.jpg");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("junk.jpg"), std::string::npos) << run.err;
 }
