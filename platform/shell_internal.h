@@ -18,7 +18,7 @@ std::string lowerExtension(std::string_view name);
 std::string entryName(std::string_view programPath);
 bool isPictureExtension(const std::string& lowerExt);
 
-// Sends a file or folder to the desktop's trash (freedesktop trash specification): the item goes
+// Sends a file or folder to the desktop's trash (the freedesktop trash standard): the item goes
 // to Trash/files under a unique name with its Trash/info record. Returns 0 or a Windows code.
 uint32_t moveToTrash(const std::string& hostPath);
 // The trash folder used for items of the home file system ($XDG_DATA_HOME/Trash).

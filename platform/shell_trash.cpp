@@ -1,4 +1,4 @@
-// The desktop's trash (freedesktop trash specification): deleted items can be restored from the
+// The desktop's trash (the freedesktop trash standard): deleted items can be restored from the
 // file manager. Items of the home file system go to $XDG_DATA_HOME/Trash; items of another volume
 // go to that volume's own .Trash-UID folder so that deleting never copies a whole tree.
 #include "platform/shell_internal.h"
