@@ -10,6 +10,7 @@
 #include "browser/handler_guard.h"
 #include "browser/tform1.h"
 #include "browser/window_frames.h"
+#include "browser/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 #include "platform/files.h"
@@ -33,12 +34,7 @@ TDestinationForm::TDestinationForm(const QString& name, const QString& caption,
     GroupBox1 = new QGroupBox(QStringLiteral("Select Directory"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* inner = new QVBoxLayout(GroupBox1);
-    explor = new TMavDirTree21(GroupBox1);
-    explor->setObjectName(QStringLiteral("explor"));
-    explor->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
-    explor->setLanguage(lnEnglish);
-    explor->setDragDropEnabled(false);
-    explor->setIndentation(19);
+    explor = CreateFolderTree(GroupBox1);
     explor->setFixedSize(280, 300);
     inner->addWidget(explor);
     auto* buttons = new QHBoxLayout;

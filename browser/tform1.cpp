@@ -26,6 +26,7 @@
 #include "browser/tform6.h"
 #include "browser/timage.h"
 #include "browser/toolbar_icons.h"
+#include "browser/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 #include "platform/drives.h"
@@ -160,24 +161,13 @@ void TForm1::BuildClientArea() {
     column->setContentsMargins(2, 2, 2, 2);
     column->setSpacing(2);
 
-    auto* addressBar = new QHBoxLayout;
-    Panel9 = new QLabel(QStringLiteral("Address :"), central);
-    Panel9->setObjectName(QStringLiteral("Panel9"));
-    EdSelFolder = new QLineEdit(central);
-    EdSelFolder->setObjectName(QStringLiteral("EdSelFolder"));
-    EdSelFolder->setReadOnly(true);
-    addressBar->addWidget(Panel9);
-    addressBar->addWidget(EdSelFolder, 1);
-    column->addLayout(addressBar);
+    const TAddressBar address = CreateAddressBar(central, column);
+    Panel9 = address.Panel9;
+    EdSelFolder = address.EdSelFolder;
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
-    explor = new TMavDirTree21(splitter);
-    explor->setObjectName(QStringLiteral("explor"));
+    explor = CreateFolderTree(splitter);
     explor->setToolTip(QStringLiteral("Click to view content"));
-    explor->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
-    explor->setLanguage(lnEnglish);
-    explor->setDragDropEnabled(false);
-    explor->setIndentation(19);
     explor->OnDirChange =
         Guarded([this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
     explor->OnMouseDown =

@@ -16,6 +16,7 @@
 #include "browser/tform1.h"
 #include "browser/toolbar_icons.h"
 #include "browser/window_frames.h"
+#include "browser/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 
@@ -40,23 +41,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(2, 2, 2, 2);
-    auto* addressBar = new QHBoxLayout;
-    auto* panel9 = new QLabel(QStringLiteral("Address :"), central);
-    panel9->setObjectName(QStringLiteral("Panel9"));
-    EdSelFolder = new QLineEdit(central);
-    EdSelFolder->setObjectName(QStringLiteral("EdSelFolder"));
-    EdSelFolder->setReadOnly(true);
-    addressBar->addWidget(panel9);
-    addressBar->addWidget(EdSelFolder, 1);
-    column->addLayout(addressBar);
+    EdSelFolder = CreateAddressBar(central, column).EdSelFolder;
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
-    explor = new TMavDirTree21(splitter);
-    explor->setObjectName(QStringLiteral("explor"));
-    explor->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
-    explor->setLanguage(lnEnglish);
-    explor->setDragDropEnabled(false);
-    explor->setIndentation(19);
+    explor = CreateFolderTree(splitter);
     explor->OnDirChange =
         Guarded([this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
     ListView = new QListView(splitter);
