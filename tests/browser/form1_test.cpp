@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/application.h"
@@ -18,6 +19,7 @@
 #include "browser/image_table.h"
 #include "browser/tform1.h"
 #include "browser/tform5.h"
+#include "browser/tform6.h"
 #include "browser/timage.h"
 #include "dirtree/mav_dir_tree.h"
 #include "platform/drives.h"
@@ -367,6 +369,30 @@ private Q_SLOTS:
         moveform->SpeedButton3Click();
         QVERIFY(!moveform->isVisible());
         QVERIFY(QFile::exists(host("Pics/a.JPG")));
+    }
+
+    // Last: closing the main window ends the event loop; closing any other window only hides it.
+    void onlyTheMainWindowEndsTheProgram() {
+        // The main window stays hidden at first, so each of the others is the last one visible.
+        Form1->hide();
+        bool othersClosed = false;
+        QTimer::singleShot(0, [&othersClosed] {
+            for (QWidget* window :
+                 std::initializer_list<QWidget*>{Form5, Form6, moveform, copyform, Form4}) {
+                window->show();
+                window->close();
+            }
+            // Let any quit request from those closes reach the loop before the main window goes.
+            QTimer::singleShot(0, [&othersClosed] {
+                othersClosed = true;
+                Form1->show();
+                Form1->close();
+            });
+        });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(othersClosed);
+        QVERIFY(!Form5->isVisible() && !Form6->isVisible() && !moveform->isVisible());
+        QVERIFY(Form5 && Form6 && moveform && copyform && Form4); // hidden, never destroyed
     }
 };
 
