@@ -234,6 +234,36 @@ TEST_F(ShellTest, ReplacingAsksAndNoLeavesTheDestinationUntouched) {
     EXPECT_FALSE(fs::exists(c / "album"));
 }
 
+TEST_F(ShellTest, ReplacingTouchesNothingButTheDestination) {
+    fs::create_directories(c / "dest");
+    fs::create_directories(c / "outside");
+    writeFile(c / "a.jpg", "new");
+    writeFile(c / "dest/a.jpg", "old");
+    writeFile(c / "dest/.lumo-replace-a.jpg", "the user's own file");
+    answer(IDYES);
+    EXPECT_EQ(run(FO_COPY, list({"C:\\a.jpg"}), list({"C:\\dest"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "dest/a.jpg"), "new");
+    EXPECT_EQ(readFile(c / "dest/.lumo-replace-a.jpg"), "the user's own file");
+
+    // A link to a folder replaces nothing by merging: the folder it points to keeps its entries.
+    writeFile(c / "outside/keep.jpg", "k");
+    fs::create_directories(c / "src");
+    fs::create_directory_symlink("../outside", c / "src/album");
+    fs::create_directories(c / "dest/album");
+    EXPECT_NE(run(FO_MOVE, list({"C:\\src\\album"}), list({"C:\\dest"}), FOF_NOERRORUI), 0);
+    EXPECT_EQ(readFile(c / "outside/keep.jpg"), "k");
+    EXPECT_TRUE(fs::is_empty(c / "dest/album"));
+
+    // A folder is never copied into itself through a second name.
+    fs::create_directory_symlink("outside", c / "alias");
+    EXPECT_EQ(run(FO_COPY, list({"C:\\outside"}), list({"C:\\alias"}), FOF_NOERRORUI),
+              int(ERROR_INVALID_PARAMETER));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(c / "outside"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"keep.jpg"});
+}
+
 TEST_F(ShellTest, RenameInPlaceAndErrorsInBoxes) {
     fs::create_directories(c / "Folder");
     writeFile(c / "other", "keep");
@@ -356,6 +386,31 @@ TEST_F(NotifyTest, FoldersMadeRenamedAndRemovedInWatchedFolders) {
     fs::create_directories(c / "watched/marker");
     ASSERT_TRUE(waitFor([&] { return all.messages.size() > before; }));
     EXPECT_EQ(all.messages.back().lParam, SHCNE_MKDIR);
+}
+
+TEST_F(NotifyTest, AnnouncedChangesHideNoOtherChange) {
+    fs::create_directories(c / "watched/old");
+    MessageRecorder window;
+    const unsigned long id = registerFor(window, SHCNE_MKDIR | SHCNE_RENAMEFOLDER);
+    changeNotifyWatch(id, {"C:\\watched"});
+
+    // Someone else makes a folder; before the watcher has told, the program makes its own.
+    fs::create_directories(c / "watched/theirs");
+    fs::create_directories(c / "watched/mine");
+    shellChangeNotify(SHCNE_MKDIR, "C:\\watched\\mine");
+    ASSERT_TRUE(waitFor([&] { return window.messages.size() >= 2; }));
+    processMessages();
+    EXPECT_EQ(window.messages.size(), 2u);
+
+    // The program's own rename is told once: its new name is no folder made by someone else.
+    window.messages.clear();
+    EXPECT_EQ(run(FO_RENAME, list({"C:\\watched\\old"}), list({"new"}), FOF_NOERRORUI), 0);
+    fs::create_directories(c / "watched/marker");
+    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MKDIR); }));
+    processMessages();
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].lParam, SHCNE_RENAMEFOLDER);
+    EXPECT_EQ(window.messages[1].lParam, SHCNE_MKDIR);
 }
 
 TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
