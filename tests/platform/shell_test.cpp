@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -161,6 +163,31 @@ TEST_F(ShellTest, DeleteWithUndoGoesToTheTrashWithItsRecord) {
     EXPECT_TRUE(fs::exists(trash + "/files/My Album/sub/x.jpg"));
     EXPECT_TRUE(fs::exists(trash + "/files/My Album.2"));
     EXPECT_TRUE(fs::exists(trash + "/info/My Album.2.trashinfo"));
+}
+
+TEST_F(ShellTest, TrashOfAnotherVolumeMustBeTheUsersOwnFolder) {
+    // A RAM disk stands for a second volume; its top is where that volume's trash would be.
+    struct stat home, shm;
+    if (::stat(data.path().c_str(), &home) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+        home.st_dev == shm.st_dev)
+        GTEST_SKIP() << "needs a second file system at /dev/shm";
+    const std::string planted = "/dev/shm/.Trash-" + std::to_string(::getuid());
+    if (fs::exists(fs::symlink_status(planted)))
+        GTEST_SKIP() << planted << " is in use";
+    TempFolder volume("/dev/shm");
+    TempFolder elsewhere("/dev/shm");
+    ASSERT_TRUE(volume.valid() && elsewhere.valid());
+    fs::create_directory_symlink(elsewhere.path(), planted);
+    setDriveMap(
+        {{'C', c.path(), DRIVE_FIXED, "", true}, {'F', volume.path(), DRIVE_REMOVABLE, "", true}});
+    writeFile(volume / "x.jpg", "x");
+
+    const int result = run(FO_DELETE, list({"F:\\x.jpg"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION);
+    fs::remove(planted);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+    EXPECT_EQ(readFile(data / "Trash/files/x.jpg"), "x");
+    EXPECT_TRUE(fs::exists(data / "Trash/info/x.jpg.trashinfo"));
 }
 
 TEST_F(ShellTest, PermanentDeleteRemovesWholeFoldersButNeverADriveRoot) {
