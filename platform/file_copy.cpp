@@ -6,6 +6,7 @@
 #include "platform/winerror.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -174,6 +175,18 @@ bool isInside(const std::string& path, const std::string& folder) {
            (folder == "/" || path[folder.size()] == '/');
 }
 
+// A folder copied into itself through a link or a second name would copy its own copy without end.
+bool copiesIntoItself(const std::string& source, const std::string& destinationFolder) {
+    char from[PATH_MAX];
+    char into[PATH_MAX];
+    if (::realpath(source.c_str(), from) == nullptr ||
+        ::realpath(destinationFolder.c_str(), into) == nullptr)
+        return false;
+    const std::string folder = from;
+    const std::string target = into;
+    return target == folder || isInside(target, folder);
+}
+
 } // namespace
 
 uint32_t errorForPath(const std::string& hostPath, int err) {
@@ -189,27 +202,37 @@ uint32_t errorForPath(const std::string& hostPath, int err) {
     return errorFromErrno(err);
 }
 
+int makeTemporaryFile(const std::string& folder, std::string_view tag, std::string_view hint,
+                      std::string& path) {
+    // Only the start of the hint: a long name plus the prefix must still fit the file system's
+    // limit on one name.
+    constexpr size_t kHintBytes = 32;
+    path = folder + (folder == "/" ? "" : "/") + ".lumo-" + std::string(tag) + "-" +
+           std::string(hint.substr(0, kHintBytes)) + "-XXXXXX";
+    return ::mkostemp(path.data(), O_CLOEXEC);
+}
+
 uint32_t copyTree(const std::string& source, const std::string& destination, bool durable) {
     struct stat st;
+    struct stat other;
     if (::lstat(source.c_str(), &st) != 0)
         return errorForPath(source, errno);
-    if (::lstat(destination.c_str(), &st) == 0)
+    if (::lstat(destination.c_str(), &other) == 0)
         return ERROR_FILE_EXISTS;
     if (destination == source || isInside(destination, source))
         return ERROR_INVALID_PARAMETER;
     const std::string folder = parentOf(destination);
-    struct stat folderStat;
-    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode))
+    if (::stat(folder.c_str(), &other) != 0 || !S_ISDIR(other.st_mode))
         return ERROR_PATH_NOT_FOUND;
+    if (S_ISDIR(st.st_mode) && copiesIntoItself(source, folder))
+        return ERROR_INVALID_PARAMETER;
 
     // A unique temporary name in the destination folder: the final rename stays on one file system.
-    std::string temp =
-        folder + (folder == "/" ? "" : "/") + ".lumo-tmp-" + baseName(destination) + "-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    std::string temp;
+    const int fd = makeTemporaryFile(folder, "tmp", baseName(destination), temp);
     if (fd < 0)
         return errorFromErrno(errno);
     int err = 0;
-    ::lstat(source.c_str(), &st);
     if (S_ISREG(st.st_mode)) {
         err = copyFileInto(source, fd, st, durable);
         ::close(fd);

@@ -3,12 +3,18 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform::detail {
 
 // The Windows code for errno after a call on hostPath; a missing parent folder gives
 // ERROR_PATH_NOT_FOUND rather than ERROR_FILE_NOT_FOUND.
 uint32_t errorForPath(const std::string& hostPath, int err);
+
+// Creates a new, empty file under a unique hidden name in folder (".lumo-<tag>-<start of hint>-…")
+// and returns its open descriptor, or -1 with errno set; path receives the name.
+int makeTemporaryFile(const std::string& folder, std::string_view tag, std::string_view hint,
+                      std::string& path);
 
 // Copies a file or a whole folder to destination, which must not exist (ERROR_FILE_EXISTS).
 // The copy is made under a temporary name beside destination and renamed into place without

@@ -60,7 +60,9 @@ bool matchesPattern(std::string_view pattern, std::string_view name) {
 // The DOS attribute bits stored by file servers and emulators as text ("0x22"); nullopt when the
 // entry has none or the value is not that text.
 std::optional<uint32_t> readDosAttrib(const std::string& hostPath) {
-    char buffer[64];
+    // File servers append a binary record after the text, so the value can be far longer than
+    // the text itself; a buffer too small would make the call fail and lose the bits.
+    char buffer[1024];
     const ssize_t length = ::lgetxattr(hostPath.c_str(), kDosAttrib, buffer, sizeof buffer - 1);
     if (length <= 2)
         return std::nullopt;
@@ -171,6 +173,10 @@ FindFile::FindFile(std::string_view pattern) : impl_(std::make_unique<Impl>()) {
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (host->isRoot && (name == "." || name == ".."))
+            continue;
+        // A backslash is a separator in the program's paths: such an entry could only be named as
+        // a different path, and deleting or moving it would reach the wrong item.
+        if (name.find('\\') != std::string_view::npos)
             continue;
         if (matchesPattern(namePattern, name))
             impl_->names.emplace_back(name);
@@ -317,7 +323,17 @@ bool moveFile(std::string_view source, std::string_view destination) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    const uint32_t code = detail::moveTree(from->path, to->path);
+    std::string target = to->path;
+    if (target == from->path) {
+        // The destination names the source in another case: the entry takes the new spelling.
+        const std::string_view trimmed =
+            destination.substr(0, destination.find_last_not_of("\\/") + 1);
+        const std::string_view given = trimmed.substr(trimmed.find_last_of("\\/:") + 1);
+        const std::string_view current = lastComponent(from->path);
+        if (given != current && detail::equalsNoCase(given, current))
+            target = from->path.substr(0, from->path.size() - current.size()) + std::string(given);
+    }
+    const uint32_t code = detail::moveTree(from->path, target);
     setLastError(code);
     return code == ERROR_SUCCESS;
 }

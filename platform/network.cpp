@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,6 +22,7 @@
 #include <mutex>
 #include <sstream>
 #include <sys/stat.h>
+#include <vector>
 
 namespace platform {
 
@@ -93,9 +95,29 @@ std::optional<std::string> resolveShare(std::string_view remote) {
     const size_t shareEnd = path.find('/', hostEnd + 1);
     const std::string share = path.substr(
         hostEnd + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - hostEnd - 1);
-    const std::string rest = shareEnd == std::string::npos ? std::string() : path.substr(shareEnd);
-    if (share.empty())
+    if (share.empty() || share == "." || share == "..")
         return std::nullopt;
+    // As on a server, a path inside a share never climbs above the share itself.
+    std::string rest;
+    if (shareEnd != std::string::npos) {
+        std::vector<std::string> parts;
+        size_t pos = shareEnd;
+        while (pos < path.size()) {
+            const size_t start = pos + 1;
+            pos = path.find('/', start);
+            if (pos == std::string::npos)
+                pos = path.size();
+            const std::string part = path.substr(start, pos - start);
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+        }
+        for (const std::string& part : parts)
+            rest += "/" + part;
+    }
     std::ifstream in("/proc/self/mounts");
     std::stringstream text;
     text << in.rdbuf();
@@ -159,7 +181,11 @@ uint32_t wnetAddConnection(std::string_view localName, std::string_view remoteNa
         return result(ERROR_BAD_DEVICE);
     if (driveInfo(*letter))
         return result(ERROR_ALREADY_ASSIGNED);
-    const auto host = resolveRemote(remoteName);
+    // A line break or a tab would break the saved list of connections into other entries.
+    const bool controlCharacter = std::any_of(remoteName.begin(), remoteName.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    const auto host = controlCharacter ? std::nullopt : resolveRemote(remoteName);
     if (!host)
         return result(ERROR_BAD_NETPATH);
     addDrive(DriveInfo{*letter, *host, DRIVE_REMOTE, shareLabel(remoteName), true});

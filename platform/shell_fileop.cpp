@@ -57,6 +57,10 @@ bool isFolder(const std::string& hostPath) {
     struct stat st;
     return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+bool isSymlink(const std::string& hostPath) {
+    struct stat st;
+    return ::lstat(hostPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
 bool inside(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
            (folder == "/" || path[folder.size()] == '/');
@@ -88,9 +92,14 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
         from.st_dev == to.st_dev)
         return ::rename(source.c_str(), target.c_str()) == 0 ? ERROR_SUCCESS
                                                              : errorFromErrno(errno);
-    // The new content is complete under a temporary name before it takes the old file's place.
-    const std::string temp = join(parentOf(target), ".lumo-replace-" + baseName(target));
-    detail::removeTree(temp);
+    // The new content is complete under a temporary name of its own before it takes the old
+    // file's place; a file of the user's that happens to carry such a name is never touched.
+    std::string temp;
+    const int fd = detail::makeTemporaryFile(parentOf(target), "replace", baseName(target), temp);
+    if (fd < 0)
+        return errorFromErrno(errno);
+    ::close(fd);
+    ::unlink(temp.c_str());
     if (const uint32_t code = detail::copyTree(source, temp, move))
         return code;
     if (::rename(temp.c_str(), target.c_str()) != 0) {
@@ -103,7 +112,9 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
 
 // Puts source where target already is: a file replaces a file, a folder merges into a folder.
 uint32_t replaceInto(const std::string& source, const std::string& target, bool move) {
-    const bool sourceFolder = isFolder(source);
+    // A link to a folder is an item of its own: merging it would move the entries of the folder
+    // it points to, which may lie anywhere.
+    const bool sourceFolder = isFolder(source) && !isSymlink(source);
     if (sourceFolder != isFolder(target))
         return ERROR_ALREADY_EXISTS;
     if (!sourceFolder)
@@ -247,11 +258,6 @@ private:
         return ERROR_SUCCESS;
     }
 
-    static bool isSymlink(const std::string& hostPath) {
-        struct stat st;
-        return ::lstat(hostPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-    }
-
     int rename() {
         const auto targets = splitList(op_.to);
         if (targets.empty())
@@ -285,6 +291,8 @@ private:
         if (code != ERROR_SUCCESS)
             return fail(code, sources_[0]);
         shellChangeNotify(folderItem ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, sources_[0]);
+        // The new name is part of the announced rename, not a folder made by someone else.
+        detail::noteOwnChange(fromHostPath(target));
         return ERROR_SUCCESS;
     }
 

@@ -138,9 +138,18 @@ public:
         }
     }
 
-    void refresh(const std::string& hostFolder) {
-        if (const auto it = snapshots_.find(hostFolder); it != snapshots_.end())
-            it->second.names = subFolders(hostFolder);
+    // The program announced its own change of one entry: only that entry is brought up to date,
+    // so that changes made by others in the same folder meanwhile are still reported.
+    void noteEntry(const std::string& hostFolder, const std::string& name) {
+        const auto it = snapshots_.find(hostFolder);
+        if (it == snapshots_.end())
+            return;
+        struct stat st;
+        const std::string path = (hostFolder == "/" ? "" : hostFolder) + "/" + name;
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            it->second.names.insert(name);
+        else
+            it->second.names.erase(name);
     }
 
 private:
@@ -261,11 +270,20 @@ void shellChangeNotify(unsigned event, std::string_view path) {
         return;
     s->post(event, nullptr);
     // The folder watcher will see this change too; it has been announced already.
-    std::string trimmed(path);
-    while (trimmed.size() > 3 && (trimmed.back() == '\\' || trimmed.back() == '/'))
-        trimmed.pop_back();
-    if (const auto parent = toHostPath(trimmed + "\\.."))
-        s->refresh(*parent);
+    detail::noteOwnChange(path);
 }
+
+namespace detail {
+
+void noteOwnChange(std::string_view path) {
+    NotifyService* s = service(false);
+    const auto host = toHostPath(path);
+    if (s == nullptr || !host || *host == "/")
+        return;
+    const size_t slash = host->rfind('/');
+    s->noteEntry(slash == 0 ? "/" : host->substr(0, slash), host->substr(slash + 1));
+}
+
+} // namespace detail
 
 } // namespace platform

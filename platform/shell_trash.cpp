@@ -58,7 +58,11 @@ TrashPlace trashFor(const std::string& hostPath) {
     const std::string top = mountPointOf(hostPath);
     const std::string folder =
         (top == "/" ? std::string() : top) + "/.Trash-" + std::to_string(::getuid());
-    if (makeFolder(folder, 0700))
+    // Anyone may write to the top of a shared volume: a trash folder there is used only when it
+    // is a real folder of this user, never a link planted to send deleted items elsewhere.
+    struct stat own;
+    if (makeFolder(folder, 0700) && ::lstat(folder.c_str(), &own) == 0 && S_ISDIR(own.st_mode) &&
+        own.st_uid == ::getuid())
         return {folder, top};
     return {home, {}};
 }

@@ -94,6 +94,12 @@ TEST_F(DriveMapTest, DotDotNeverLeavesTheDrive) {
     EXPECT_EQ(toHostPath("E:/a/../../../b"), e / "b");
     EXPECT_EQ(toHostPath("E:..\\..\\b"), e / "b");
     EXPECT_EQ(toHostPath("C:\\a\\b\\..\\..\\..\\..\\c"), c / "c");
+    // ".." after a link to a folder outside the drive goes back inside the drive, never to the
+    // parent of the link's target.
+    std::filesystem::create_directory_symlink(c.path(), e / "link");
+    EXPECT_EQ(toHostPath("E:\\link\\..\\b"), e / "b");
+    EXPECT_EQ(toHostPath("E:\\link\\..\\..\\..\\b"), e / "b");
+    EXPECT_EQ(fromHostPath(e / "link/../b"), "E:\\b");
 }
 
 TEST_F(DriveMapTest, MissingComponentsAreMatchedWithoutRegardToCase) {

@@ -85,6 +85,28 @@ TEST_F(CopyMoveTest, CopyNeverReplacesAndCleansUpOnFailure) {
     EXPECT_EQ(entries(c.path()), (Names{"a.jpg", "b.jpg", "dir"}));
 }
 
+TEST_F(CopyMoveTest, LongNamesCopyAndMoveLikeShortOnes) {
+    // 250 bytes: within the limit for one name, but not with a temporary prefix added to it.
+    const std::string name = std::string(246, 'n') + ".jpg";
+    writeFile(c / name, "long");
+    ASSERT_TRUE(copyFile("C:\\" + name, "E:\\" + name)) << lastError();
+    EXPECT_EQ(readFile(other / name), "long");
+    fs::remove(other / name);
+    ASSERT_TRUE(moveFile("C:\\" + name, "E:\\" + name)) << lastError();
+    EXPECT_EQ(readFile(other / name), "long");
+    EXPECT_EQ(entries(other.path()), (Names{name}));
+}
+
+TEST_F(CopyMoveTest, MoveToAnotherCaseRenamesTheEntry) {
+    writeFile(c / "photo.jpg", "p");
+    ASSERT_TRUE(moveFile("C:\\photo.jpg", "C:\\Photo.JPG")) << lastError();
+    EXPECT_EQ(entries(c.path()), (Names{"Photo.JPG"}));
+    fs::create_directories(c / "album");
+    ASSERT_TRUE(moveFile("C:\\album", "C:\\ALBUM\\")) << lastError();
+    EXPECT_EQ(entries(c.path()), (Names{"ALBUM", "Photo.JPG"}));
+    EXPECT_EQ(readFile(c / "Photo.JPG"), "p");
+}
+
 TEST_F(CopyMoveTest, MoveOnOneFileSystemNeverReplaces) {
     writeFile(c / "a.jpg", "a");
     writeFile(c / "b.jpg", "b");

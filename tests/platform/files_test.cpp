@@ -81,6 +81,15 @@ TEST_F(FilesTest, DotEntriesAreReportedExceptAtADriveRoot) {
     EXPECT_EQ(dots[1].attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
+TEST_F(FilesTest, NamesWithABackslashAreNotListed) {
+    // "a\b" would read as the file b in the folder a, which is another item altogether.
+    std::filesystem::create_directories(c / "a");
+    writeFile(c / "a/b", "other item");
+    writeFile(c / "a\\b", "odd name");
+    EXPECT_EQ(names("C:\\*"), (Names{"a"}));
+    EXPECT_EQ(names("C:\\a*"), (Names{"a"}));
+}
+
 TEST_F(FilesTest, FailuresSetTheLastError) {
     std::filesystem::create_directories(c / "empty");
     FindData data;
@@ -173,6 +182,13 @@ TEST_F(FilesTest, DosAttributeCarriesHiddenSystemAndArchive) {
     // A value without the archive bit leaves a file without it.
     ASSERT_EQ(::setxattr((c / "samba.jpg").c_str(), "user.DOSATTRIB", "0x4", 3, 0), 0);
     EXPECT_EQ(getFileAttributes("C:\\samba.jpg"), FILE_ATTRIBUTE_SYSTEM);
+    // A file server's value: the text, its NUL, then a binary record far longer than the text.
+    std::string record("0x22", 5);
+    record += std::string(120, '\x01');
+    ASSERT_EQ(
+        ::setxattr((c / "samba.jpg").c_str(), "user.DOSATTRIB", record.data(), record.size(), 0),
+        0);
+    EXPECT_EQ(getFileAttributes("C:\\samba.jpg"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
 
     writeFile(c / "mine.jpg", "1");
     ASSERT_TRUE(setFileAttributes("C:\\mine.jpg", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));

@@ -86,6 +86,17 @@ TEST_F(NetworkTest, DisconnectAndPersistence) {
     EXPECT_EQ(driveType("G:\\"), DRIVE_NO_ROOT_DIR);
 }
 
+TEST_F(NetworkTest, ControlCharactersCannotForgeSavedConnections) {
+    // Such a folder exists, but its name would add a second line to the saved list.
+    const std::string forged = share.path() + "\nK:\t" + c.path();
+    ASSERT_TRUE(std::filesystem::create_directories(forged));
+    EXPECT_EQ(wnetAddConnection("G:", forged, true), ERROR_BAD_NETPATH);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_FALSE(std::filesystem::exists(config / "lumograph/network-drives"));
+    restorePersistentConnections();
+    EXPECT_EQ(driveType("K:\\"), DRIVE_NO_ROOT_DIR);
+}
+
 TEST_F(NetworkTest, DisconnectDialogAnswerer) {
     EXPECT_EQ(wnetDisconnectDialog(nullptr), ERROR_CANCELLED); // nothing to choose
     ASSERT_EQ(wnetAddConnection("G:", share.path(), false), ERROR_SUCCESS);

@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -163,6 +165,31 @@ TEST_F(ShellTest, DeleteWithUndoGoesToTheTrashWithItsRecord) {
     EXPECT_TRUE(fs::exists(trash + "/info/My Album.2.trashinfo"));
 }
 
+TEST_F(ShellTest, TrashOfAnotherVolumeMustBeTheUsersOwnFolder) {
+    // A RAM disk stands for a second volume; its top is where that volume's trash would be.
+    struct stat home, shm;
+    if (::stat(data.path().c_str(), &home) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+        home.st_dev == shm.st_dev)
+        GTEST_SKIP() << "needs a second file system at /dev/shm";
+    const std::string planted = "/dev/shm/.Trash-" + std::to_string(::getuid());
+    if (fs::exists(fs::symlink_status(planted)))
+        GTEST_SKIP() << planted << " is in use";
+    TempFolder volume("/dev/shm");
+    TempFolder elsewhere("/dev/shm");
+    ASSERT_TRUE(volume.valid() && elsewhere.valid());
+    fs::create_directory_symlink(elsewhere.path(), planted);
+    setDriveMap(
+        {{'C', c.path(), DRIVE_FIXED, "", true}, {'F', volume.path(), DRIVE_REMOVABLE, "", true}});
+    writeFile(volume / "x.jpg", "x");
+
+    const int result = run(FO_DELETE, list({"F:\\x.jpg"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION);
+    fs::remove(planted);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+    EXPECT_EQ(readFile(data / "Trash/files/x.jpg"), "x");
+    EXPECT_TRUE(fs::exists(data / "Trash/info/x.jpg.trashinfo"));
+}
+
 TEST_F(ShellTest, PermanentDeleteRemovesWholeFoldersButNeverADriveRoot) {
     fs::create_directories(c / "tree/a/b");
     writeFile(c / "tree/a/b/x.jpg", "x");
@@ -232,6 +259,36 @@ TEST_F(ShellTest, ReplacingAsksAndNoLeavesTheDestinationUntouched) {
     EXPECT_EQ(readFile(c / "dest/album/1.jpg"), "one-new");
     EXPECT_EQ(readFile(c / "dest/album/2.jpg"), "two");
     EXPECT_FALSE(fs::exists(c / "album"));
+}
+
+TEST_F(ShellTest, ReplacingTouchesNothingButTheDestination) {
+    fs::create_directories(c / "dest");
+    fs::create_directories(c / "outside");
+    writeFile(c / "a.jpg", "new");
+    writeFile(c / "dest/a.jpg", "old");
+    writeFile(c / "dest/.lumo-replace-a.jpg", "the user's own file");
+    answer(IDYES);
+    EXPECT_EQ(run(FO_COPY, list({"C:\\a.jpg"}), list({"C:\\dest"}), FOF_ALLOWUNDO), 0);
+    EXPECT_EQ(readFile(c / "dest/a.jpg"), "new");
+    EXPECT_EQ(readFile(c / "dest/.lumo-replace-a.jpg"), "the user's own file");
+
+    // A link to a folder replaces nothing by merging: the folder it points to keeps its entries.
+    writeFile(c / "outside/keep.jpg", "k");
+    fs::create_directories(c / "src");
+    fs::create_directory_symlink("../outside", c / "src/album");
+    fs::create_directories(c / "dest/album");
+    EXPECT_NE(run(FO_MOVE, list({"C:\\src\\album"}), list({"C:\\dest"}), FOF_NOERRORUI), 0);
+    EXPECT_EQ(readFile(c / "outside/keep.jpg"), "k");
+    EXPECT_TRUE(fs::is_empty(c / "dest/album"));
+
+    // A folder is never copied into itself through a second name.
+    fs::create_directory_symlink("outside", c / "alias");
+    EXPECT_EQ(run(FO_COPY, list({"C:\\outside"}), list({"C:\\alias"}), FOF_NOERRORUI),
+              int(ERROR_INVALID_PARAMETER));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(c / "outside"))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"keep.jpg"});
 }
 
 TEST_F(ShellTest, RenameInPlaceAndErrorsInBoxes) {
@@ -356,6 +413,31 @@ TEST_F(NotifyTest, FoldersMadeRenamedAndRemovedInWatchedFolders) {
     fs::create_directories(c / "watched/marker");
     ASSERT_TRUE(waitFor([&] { return all.messages.size() > before; }));
     EXPECT_EQ(all.messages.back().lParam, SHCNE_MKDIR);
+}
+
+TEST_F(NotifyTest, AnnouncedChangesHideNoOtherChange) {
+    fs::create_directories(c / "watched/old");
+    MessageRecorder window;
+    const unsigned long id = registerFor(window, SHCNE_MKDIR | SHCNE_RENAMEFOLDER);
+    changeNotifyWatch(id, {"C:\\watched"});
+
+    // Someone else makes a folder; before the watcher has told, the program makes its own.
+    fs::create_directories(c / "watched/theirs");
+    fs::create_directories(c / "watched/mine");
+    shellChangeNotify(SHCNE_MKDIR, "C:\\watched\\mine");
+    ASSERT_TRUE(waitFor([&] { return window.messages.size() >= 2; }));
+    processMessages();
+    EXPECT_EQ(window.messages.size(), 2u);
+
+    // The program's own rename is told once: its new name is no folder made by someone else.
+    window.messages.clear();
+    EXPECT_EQ(run(FO_RENAME, list({"C:\\watched\\old"}), list({"new"}), FOF_NOERRORUI), 0);
+    fs::create_directories(c / "watched/marker");
+    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MKDIR); }));
+    processMessages();
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[0].lParam, SHCNE_RENAMEFOLDER);
+    EXPECT_EQ(window.messages[1].lParam, SHCNE_MKDIR);
 }
 
 TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
