@@ -262,6 +262,21 @@ private Q_SLOTS:
         QVERIFY(tree->updatesEnabled());
     }
 
+    void onlyTheSelectedNodeShowsItsOpenPicture() {
+        tree->OpenPath("C:\\Photos\\2008");
+        QTreeWidgetItem* year = tree->currentItem();
+        QTreeWidgetItem* photos = year->parent();
+        QTreeWidgetItem* other = ChildNamed(photos, "2009");
+        QVERIFY(photos->isExpanded() && !photos->isSelected());
+        QVERIFY(!other->isExpanded());
+        const qint64 closed = other->icon(0).cacheKey();
+        QCOMPARE(photos->icon(0).cacheKey(), closed);
+        QVERIFY(year->icon(0).cacheKey() != closed);
+        click(other);
+        QCOMPARE(year->icon(0).cacheKey(), closed);
+        QVERIFY(other->icon(0).cacheKey() != closed);
+    }
+
     void goToFolderOpensOnlyANewFolder() {
         tree->GoToFolder("C:\\Photos\\");
         tree->GoToFolder("c:\\photos\\");
