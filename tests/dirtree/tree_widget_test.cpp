@@ -121,6 +121,7 @@ private Q_SLOTS:
 
     void cleanup() {
         tree.reset();
+        platform::removeDrive('G'); // in case a drive test stopped half-way
         platform::setMessageBoxAnswerer(nullptr);
         platform::setUserDefaultLangIdForTesting(0);
         CurrentLanguage = lnEnglish;
@@ -456,6 +457,30 @@ private Q_SLOTS:
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Photos"));
         QVERIFY(tree->Root()->isExpanded());
         QVERIFY(tree->updatesEnabled());
+    }
+
+    void followsDrivesComingAndGoing() {
+        makeDir("g/Cards");
+        tree->OpenPath("C:\\Photos");
+        dirChanges.clear();
+        QList<bool> drawingDuringEvent;
+        tree->OnDirChange = [&](QObject*, const QString& path) {
+            dirChanges.append(path);
+            drawingDuringEvent.append(tree->updatesEnabled());
+        };
+        platform::addDrive(
+            platform::DriveInfo{'G', host("g").toStdString(), platform::DRIVE_FIXED, "", true});
+        QTRY_COMPARE_WITH_TIMEOUT(tree->Root()->childCount(), 5, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(dirChanges, QStringList({"C:\\Photos\\"}), 5000);
+        QCOMPARE(drawingDuringEvent, QList<bool>({false})); // reopened while the tree is locked
+        QVERIFY(tree->updatesEnabled());
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Photos"));
+        tree->OpenPath("G:\\Cards");
+        QCOMPARE(tree->SelectedPath(), QStringLiteral("G:\\Cards\\"));
+
+        platform::removeDrive('G');
+        QTRY_COMPARE_WITH_TIMEOUT(tree->Root()->childCount(), 4, 5000);
+        QVERIFY(!drive('G'));
     }
 
     void followsFoldersMadeOnDisk() {
