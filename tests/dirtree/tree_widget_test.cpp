@@ -2,6 +2,7 @@
 // network drives, not-ready drives and rebuilds after changes on disk. The drive map is a set of
 // temporary folders: C: fixed, D: removable and E: CD without a medium, F: a network drive.
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -295,14 +296,24 @@ private Q_SLOTS:
     }
 
     void listsVisibleFoldersSortedWithLookAhead() {
+        // alpha holds pictures and no folder; beta a link to a folder and a file.
         makeDir("c/alpha");
+        makeDir("c/beta");
+        for (const char* file : {"c/alpha/a.jpg", "c/alpha/b.jpg", "c/beta/c.jpg", "c/top.jpg"})
+            QVERIFY(QFile(host(QString::fromLatin1(file))).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(host("c/Photos"), host("c/beta/linked")));
         QTreeWidgetItem* c = drive('C');
         c->setExpanded(true);
-        QCOMPARE(ChildNames(c), QStringList({"alpha", "Empty", "OnlyHidden", "Photos", "zeta"}));
+        QCOMPARE(ChildNames(c),
+                 QStringList({"alpha", "beta", "Empty", "OnlyHidden", "Photos", "zeta"}));
         QVERIFY(ShowsButton(ChildNamed(c, "Photos")));
+        QVERIFY(ShowsButton(ChildNamed(c, "beta")));
+        QVERIFY(!ShowsButton(ChildNamed(c, "alpha")));
         QVERIFY(!ShowsButton(ChildNamed(c, "Empty")));
         QVERIFY(!ShowsButton(ChildNamed(c, "OnlyHidden")));
-        QVERIFY(QDir().rmdir(host("c/alpha")));
+        QVERIFY(QDir(host("c/alpha")).removeRecursively());
+        QVERIFY(QDir(host("c/beta")).removeRecursively());
+        QVERIFY(QFile::remove(host("c/top.jpg")));
 
         // The constructor's own FolderType shows hidden folders.
         tree->setFolderType(FileTypeOf({ftReadOnly, ftHidden, ftSystem, ftArchive}));
