@@ -220,7 +220,9 @@ void TMavDirTree21::AddDrives() {
 
 bool TMavDirTree21::HasSubFolders(const QString& folder) const {
     const uint32_t mask = FolderFilterMask(FFolderType);
-    platform::FindFile find(ToPlatform(AddSlash(folder) + QStringLiteral("*.*")));
+    // Only folders can pass the filter, so the search need not look at the files.
+    platform::FindFile find(ToPlatform(AddSlash(folder) + QStringLiteral("*.*")),
+                            platform::FindScope::SubFolders);
     platform::FindData entry;
     while (find.next(entry)) {
         if (FolderPassesFilter(entry.attributes, QString::fromStdString(entry.name), mask))
@@ -239,7 +241,8 @@ void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
     const bool network = drive >= 0 && drive < 26 && NetDriveFlags[drive];
 
     QList<QTreeWidgetItem*> children;
-    platform::FindFile find(ToPlatform(directory + QStringLiteral("*.*")));
+    platform::FindFile find(ToPlatform(directory + QStringLiteral("*.*")),
+                            platform::FindScope::SubFolders);
     platform::FindData entry;
     while (find.next(entry)) {
         const QString name = QString::fromStdString(entry.name);

@@ -54,4 +54,5 @@ bool IsDriveReady(QChar drive, bool showMessages);
 void ShowPropertiesDialog(const QString& path);
 int ExecuteFile(const QString& operation, const QString& fileName, const QString& parameters,
                 int showCmd, const QString& directory);
-uint32_t AddNetConnection(const QString& drive, const QString& path, bool showError, bool reconnect);
+uint32_t AddNetConnection(const QString& drive, const QString& path, bool showError,
+                          bool reconnect);

@@ -16,8 +16,8 @@ QVariant TTreeNode::data(int column, int role) const {
     const auto* tree = qobject_cast<const TMavDirTree21*>(treeWidget());
     if (!tree)
         return {};
-    const bool open = isSelected() || isExpanded();
-    const int index = QTreeWidgetItem::data(0, open ? SelectedIndexRole : ImageIndexRole).toInt();
+    const int picture = isSelected() ? SelectedIndexRole : ImageIndexRole;
+    const int index = QTreeWidgetItem::data(0, picture).toInt();
     return tree->NodeIcon(index);
 }
 

@@ -9,8 +9,9 @@ constexpr int ImageIndexRole = Qt::UserRole;
 constexpr int SelectedIndexRole = Qt::UserRole + 1;
 constexpr int BuiltRole = Qt::UserRole + 2;
 
-// A node shows its selected picture (the open folder) while it is selected or expanded, and sorts
-// by caption without regard to case, as the control's own child sort does.
+// A node shows its selected picture (the open folder) while it is selected, its normal picture
+// otherwise, expanded or not; it sorts by caption without regard to case, as the control's own
+// child sort does.
 class TTreeNode : public QTreeWidgetItem {
 public:
     TTreeNode(const QString& caption, int imageIndex, int selectedIndex);

@@ -158,10 +158,15 @@ std::optional<ParsedPath> parse(std::string_view programPath) {
     return parsed;
 }
 
-std::string hostPathOf(const ParsedPath& parsed) {
+std::string exactPathOf(const ParsedPath& parsed) {
     std::string exact = parsed.drive.hostRoot;
     for (std::string_view component : parsed.components)
         exact = joinHost(exact, component);
+    return exact;
+}
+
+std::string hostPathOf(const ParsedPath& parsed) {
+    const std::string exact = exactPathOf(parsed);
     struct stat st;
     if (parsed.components.empty() || ::lstat(exact.c_str(), &st) == 0)
         return exact;
@@ -389,6 +394,13 @@ std::optional<HostPath> resolveForAccess(std::string_view programPath) {
         return std::nullopt;
     }
     return HostPath{hostPathOf(*parsed), parsed->drive, parsed->components.empty()};
+}
+
+std::optional<HostPath> exactHostPath(std::string_view programPath) {
+    const auto parsed = parse(programPath);
+    if (!parsed)
+        return std::nullopt;
+    return HostPath{exactPathOf(*parsed), parsed->drive, parsed->components.empty()};
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {

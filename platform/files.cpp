@@ -90,7 +90,7 @@ bool inGroup(gid_t gid) {
 // Write permission from the mode bits alone, as access(W_OK) would decide it, without a call per
 // entry; the superuser still sees a file without any write bit as read-only.
 bool writable(const struct stat& st) {
-    const uid_t uid = ::geteuid();
+    static const uid_t uid = ::geteuid(); // the program never changes its user
     if (uid == 0)
         return (st.st_mode & 0222) != 0;
     if (st.st_uid == uid)
@@ -141,9 +141,35 @@ struct FindFile::Impl {
     std::vector<std::string> names; // matching names in order
     size_t next = 0;
     uint32_t openError = ERROR_SUCCESS;
+    bool foldersOnly = false;
 };
 
-FindFile::FindFile(std::string_view pattern) : impl_(std::make_unique<Impl>()) {
+namespace {
+
+// Whether a directory entry can be a folder: the entry type readdir gives is enough for most
+// entries; a link or an unknown type is decided later by stat.
+bool mayBeFolder(const dirent& entry) {
+    return entry.d_type == DT_DIR || entry.d_type == DT_LNK || entry.d_type == DT_UNKNOWN;
+}
+
+// The folder of a search, opened at its exact spelling first; only when that fails is the path
+// resolved again, matching names without regard to case (which reads every folder on the way).
+DIR* openSearchFolder(const std::string& folderPath, std::optional<detail::HostPath>& host) {
+    host = detail::exactHostPath(folderPath);
+    if (host && host->drive.ready) {
+        if (DIR* dir = ::opendir(host->path.c_str()))
+            return dir;
+    }
+    host = detail::resolveForAccess(folderPath);
+    if (!host)
+        return nullptr;
+    return ::opendir(host->path.c_str());
+}
+
+} // namespace
+
+FindFile::FindFile(std::string_view pattern, FindScope scope) : impl_(std::make_unique<Impl>()) {
+    impl_->foldersOnly = scope == FindScope::SubFolders;
     size_t cut = pattern.find_last_of("\\/");
     if (cut == std::string_view::npos && pattern.size() >= 2 && pattern[1] == ':')
         cut = 1;
@@ -153,26 +179,30 @@ FindFile::FindFile(std::string_view pattern) : impl_(std::make_unique<Impl>()) {
     }
     const std::string_view namePattern = pattern.substr(cut + 1);
     std::string folderPath(pattern.substr(0, cut + 1));
-    const auto host = detail::resolveForAccess(folderPath);
+    if (namePattern.empty()) {
+        impl_->openError =
+            detail::resolveForAccess(folderPath) ? ERROR_FILE_NOT_FOUND : lastError();
+        return;
+    }
+    std::optional<detail::HostPath> host;
+    DIR* dir = openSearchFolder(folderPath, host);
     if (!host) {
         impl_->openError = lastError();
         return;
     }
-    impl_->folder = host->path.back() == '/' ? host->path : host->path + '/';
-    if (namePattern.empty()) {
-        impl_->openError = ERROR_FILE_NOT_FOUND;
-        return;
-    }
-    DIR* dir = ::opendir(host->path.c_str());
     if (dir == nullptr) {
         const int err = errno;
         impl_->openError =
             (err == ENOENT || err == ENOTDIR) ? ERROR_PATH_NOT_FOUND : errorFromErrno(err);
         return;
     }
+    impl_->folder = host->path.back() == '/' ? host->path : host->path + '/';
+    const bool skipDots = host->isRoot || impl_->foldersOnly;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (host->isRoot && (name == "." || name == ".."))
+        if (skipDots && (name == "." || name == ".."))
+            continue;
+        if (impl_->foldersOnly && !mayBeFolder(*entry))
             continue;
         // A backslash is a separator in the program's paths: such an entry could only be named as
         // a different path, and deleting or moving it would reach the wrong item.
@@ -201,6 +231,8 @@ bool FindFile::next(FindData& out) {
         struct stat st;
         // An entry removed since the folder was read is skipped; a dangling link is reported.
         if (::stat(path.c_str(), &st) != 0 && ::lstat(path.c_str(), &st) != 0)
+            continue;
+        if (impl_->foldersOnly && !S_ISDIR(st.st_mode))
             continue;
         out.name = name;
         out.attributes = attributesOf(path, name, st);

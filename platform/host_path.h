@@ -20,6 +20,13 @@ struct HostPath {
 // ERROR_PATH_NOT_FOUND, a drive without a medium ERROR_NOT_READY, and both give nullopt.
 std::optional<HostPath> resolveForAccess(std::string_view programPath);
 
+// The host path a program path names when each of its components is spelled with its exact case,
+// made without looking at the disk and without checking the drive's medium; nullopt (and no error)
+// for a path that does not start with a mapped drive letter. A caller that finds nothing there
+// tries resolveForAccess, which also matches names without regard to case: busy loops spare one
+// look-up per path this way.
+std::optional<HostPath> exactHostPath(std::string_view programPath);
+
 // ASCII letters compared without regard to case, every other byte exactly.
 bool equalsNoCase(std::string_view a, std::string_view b);
 // a < b without regard to case, exact bytes breaking ties.

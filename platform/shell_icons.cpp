@@ -3,6 +3,7 @@
 #include "platform/shell.h"
 
 #include "platform/drives.h"
+#include "platform/host_path.h"
 #include "platform/image_list.h"
 #include "platform/shell_internal.h"
 
@@ -134,9 +135,16 @@ int shellIconIndex(std::string_view path, IconSize, bool open) {
             return -1;
         return indexFor("drive:" + std::to_string(drive->type), Kind::Drive, drive->type);
     }
-    const auto host = toHostPath(path);
+    // The exact spelling first: a tree asks for two icons of every folder it lists, and the
+    // resolution without regard to case would look the path up once more each time.
+    const auto statHost = [](const std::string& host, struct stat& st) {
+        return ::stat(host.c_str(), &st) == 0 || ::lstat(host.c_str(), &st) == 0;
+    };
     struct stat st;
-    if (!host || (::stat(host->c_str(), &st) != 0 && ::lstat(host->c_str(), &st) != 0))
+    std::optional<std::string> host;
+    if (auto exact = detail::exactHostPath(path); exact && statHost(exact->path, st))
+        host = std::move(exact->path);
+    else if (host = toHostPath(path); !host || !statHost(*host, st))
         return -1;
     if (S_ISDIR(st.st_mode))
         return open ? indexFor("folder:open", Kind::OpenFolder) : indexFor("folder", Kind::Folder);

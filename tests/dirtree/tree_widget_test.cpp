@@ -2,6 +2,7 @@
 // network drives, not-ready drives and rebuilds after changes on disk. The drive map is a set of
 // temporary folders: C: fixed, D: removable and E: CD without a medium, F: a network drive.
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -121,6 +122,7 @@ private Q_SLOTS:
 
     void cleanup() {
         tree.reset();
+        platform::removeDrive('G'); // in case a drive test stopped half-way
         platform::setMessageBoxAnswerer(nullptr);
         platform::setUserDefaultLangIdForTesting(0);
         CurrentLanguage = lnEnglish;
@@ -262,6 +264,21 @@ private Q_SLOTS:
         QVERIFY(tree->updatesEnabled());
     }
 
+    void onlyTheSelectedNodeShowsItsOpenPicture() {
+        tree->OpenPath("C:\\Photos\\2008");
+        QTreeWidgetItem* year = tree->currentItem();
+        QTreeWidgetItem* photos = year->parent();
+        QTreeWidgetItem* other = ChildNamed(photos, "2009");
+        QVERIFY(photos->isExpanded() && !photos->isSelected());
+        QVERIFY(!other->isExpanded());
+        const qint64 closed = other->icon(0).cacheKey();
+        QCOMPARE(photos->icon(0).cacheKey(), closed);
+        QVERIFY(year->icon(0).cacheKey() != closed);
+        click(other);
+        QCOMPARE(year->icon(0).cacheKey(), closed);
+        QVERIFY(other->icon(0).cacheKey() != closed);
+    }
+
     void goToFolderOpensOnlyANewFolder() {
         tree->GoToFolder("C:\\Photos\\");
         tree->GoToFolder("c:\\photos\\");
@@ -279,14 +296,24 @@ private Q_SLOTS:
     }
 
     void listsVisibleFoldersSortedWithLookAhead() {
+        // alpha holds pictures and no folder; beta a link to a folder and a file.
         makeDir("c/alpha");
+        makeDir("c/beta");
+        for (const char* file : {"c/alpha/a.jpg", "c/alpha/b.jpg", "c/beta/c.jpg", "c/top.jpg"})
+            QVERIFY(QFile(host(QString::fromLatin1(file))).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(host("c/Photos"), host("c/beta/linked")));
         QTreeWidgetItem* c = drive('C');
         c->setExpanded(true);
-        QCOMPARE(ChildNames(c), QStringList({"alpha", "Empty", "OnlyHidden", "Photos", "zeta"}));
+        QCOMPARE(ChildNames(c),
+                 QStringList({"alpha", "beta", "Empty", "OnlyHidden", "Photos", "zeta"}));
         QVERIFY(ShowsButton(ChildNamed(c, "Photos")));
+        QVERIFY(ShowsButton(ChildNamed(c, "beta")));
+        QVERIFY(!ShowsButton(ChildNamed(c, "alpha")));
         QVERIFY(!ShowsButton(ChildNamed(c, "Empty")));
         QVERIFY(!ShowsButton(ChildNamed(c, "OnlyHidden")));
-        QVERIFY(QDir().rmdir(host("c/alpha")));
+        QVERIFY(QDir(host("c/alpha")).removeRecursively());
+        QVERIFY(QDir(host("c/beta")).removeRecursively());
+        QVERIFY(QFile::remove(host("c/top.jpg")));
 
         // The constructor's own FolderType shows hidden folders.
         tree->setFolderType(FileTypeOf({ftReadOnly, ftHidden, ftSystem, ftArchive}));
@@ -441,6 +468,30 @@ private Q_SLOTS:
         QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Photos"));
         QVERIFY(tree->Root()->isExpanded());
         QVERIFY(tree->updatesEnabled());
+    }
+
+    void followsDrivesComingAndGoing() {
+        makeDir("g/Cards");
+        tree->OpenPath("C:\\Photos");
+        dirChanges.clear();
+        QList<bool> drawingDuringEvent;
+        tree->OnDirChange = [&](QObject*, const QString& path) {
+            dirChanges.append(path);
+            drawingDuringEvent.append(tree->updatesEnabled());
+        };
+        platform::addDrive(
+            platform::DriveInfo{'G', host("g").toStdString(), platform::DRIVE_FIXED, "", true});
+        QTRY_COMPARE_WITH_TIMEOUT(tree->Root()->childCount(), 5, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(dirChanges, QStringList({"C:\\Photos\\"}), 5000);
+        QCOMPARE(drawingDuringEvent, QList<bool>({false})); // reopened while the tree is locked
+        QVERIFY(tree->updatesEnabled());
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Photos"));
+        tree->OpenPath("G:\\Cards");
+        QCOMPARE(tree->SelectedPath(), QStringLiteral("G:\\Cards\\"));
+
+        platform::removeDrive('G');
+        QTRY_COMPARE_WITH_TIMEOUT(tree->Root()->childCount(), 4, 5000);
+        QVERIFY(!drive('G'));
     }
 
     void followsFoldersMadeOnDisk() {

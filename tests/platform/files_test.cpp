@@ -90,6 +90,53 @@ TEST_F(FilesTest, NamesWithABackslashAreNotListed) {
     EXPECT_EQ(names("C:\\a*"), (Names{"a"}));
 }
 
+TEST_F(FilesTest, SubFolderSearchReportsWhatTheFullSearchReportsForFolders) {
+    namespace fs = std::filesystem;
+    fs::create_directories(c / "Photos/2008");
+    fs::create_directories(c / "Photos/.thumbs");
+    fs::create_directories(c / "Photos/Album.jpg");
+    for (const char* name : {"a.jpg", "Z.JPG", "noext"})
+        writeFile(c / (std::string("Photos/") + name), "x");
+    fs::create_directory_symlink(c / "Photos/2008", c / "Photos/linked");
+    fs::create_symlink(c / "Photos/a.jpg", c / "Photos/file link");
+    fs::create_symlink(c / "Photos/gone", c / "Photos/dangling");
+
+    std::vector<FindData> folders;
+    FindFile search("c:\\PHOTOS\\*.*", FindScope::SubFolders); // spelled in another case
+    for (FindData data; search.next(data);)
+        folders.push_back(data);
+    std::vector<FindData> expected;
+    for (const FindData& data : find("C:\\Photos\\*.*")) {
+        if ((data.attributes & FILE_ATTRIBUTE_DIRECTORY) && data.name != "." && data.name != "..")
+            expected.push_back(data);
+    }
+    ASSERT_EQ(folders.size(), 4u);
+    ASSERT_EQ(folders.size(), expected.size());
+    for (size_t i = 0; i < folders.size(); ++i) {
+        EXPECT_EQ(folders[i].name, expected[i].name);
+        EXPECT_EQ(folders[i].attributes, expected[i].attributes) << folders[i].name;
+    }
+    EXPECT_EQ(folders[0].name, ".thumbs");
+    EXPECT_EQ(folders[3].name, "linked");
+    EXPECT_EQ(lastError(), ERROR_NO_MORE_FILES);
+
+    // The pattern still applies, and a folder without sub-folders gives nothing.
+    FindFile jpg("C:\\Photos\\*.jpg", FindScope::SubFolders);
+    FindData data;
+    ASSERT_TRUE(jpg.next(data));
+    EXPECT_EQ(data.name, "Album.jpg");
+    EXPECT_FALSE(jpg.next(data));
+    FindFile empty("C:\\Photos\\2008\\*.*", FindScope::SubFolders);
+    EXPECT_FALSE(empty.next(data));
+    EXPECT_EQ(lastError(), ERROR_FILE_NOT_FOUND);
+    FindFile missing("C:\\Photos\\none\\*.*", FindScope::SubFolders);
+    EXPECT_FALSE(missing.next(data));
+    EXPECT_EQ(lastError(), ERROR_PATH_NOT_FOUND);
+    FindFile notReady("D:\\*.*", FindScope::SubFolders);
+    EXPECT_FALSE(notReady.next(data));
+    EXPECT_EQ(lastError(), ERROR_NOT_READY);
+}
+
 TEST_F(FilesTest, FailuresSetTheLastError) {
     std::filesystem::create_directories(c / "empty");
     FindData data;

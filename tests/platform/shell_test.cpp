@@ -117,6 +117,10 @@ TEST_F(ShellTest, OneIconPerTypeSharedByEveryFile) {
     const int computer = shellIconIndex(kMyComputerPath, IconSize::Small);
     const std::set<int> distinct{jpg, txt, folder, open, fixed, removable, cd, computer};
     EXPECT_EQ(distinct.size(), 8u);
+    // A path spelled in another case finds the same item.
+    EXPECT_EQ(shellIconIndex("c:\\DIR", IconSize::Small), folder);
+    EXPECT_EQ(shellIconIndex("C:\\Dir", IconSize::Small, true), open);
+    EXPECT_EQ(shellIconIndex("C:\\A.JPG", IconSize::Small), jpg);
     EXPECT_EQ(shellIconIndex("C:\\missing.jpg", IconSize::Small), -1);
     EXPECT_EQ(shellIconIndex("Q:\\", IconSize::Small), -1);
 }
