@@ -126,16 +126,9 @@ int copyEntry(const std::string& source, const std::string& destination, bool du
         return ENOTSUP; // devices, pipes and sockets are not the user's data to copy
     if (::mkdir(destination.c_str(), 0700) != 0)
         return errno;
-    DIR* dir = ::opendir(source.c_str());
-    if (dir == nullptr)
-        return errno;
     std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
+    if (const int err = listEntryNames(source, names))
+        return err;
     for (const std::string& name : names) {
         if (const int err = copyEntry(source + "/" + name, destination + "/" + name, durable))
             return err;
@@ -270,21 +263,27 @@ uint32_t moveTree(const std::string& source, const std::string& destination) {
     return removeTree(source);
 }
 
+int listEntryNames(const std::string& folder, std::vector<std::string>& names) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return errno;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return 0;
+}
+
 uint32_t removeTree(const std::string& path) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0)
         return errorForPath(path, errno);
     if (S_ISDIR(st.st_mode)) {
-        DIR* dir = ::opendir(path.c_str());
-        if (dir == nullptr)
-            return errorFromErrno(errno);
         std::vector<std::string> names;
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
+        if (const int err = listEntryNames(path, names))
+            return errorFromErrno(err);
         uint32_t first = ERROR_SUCCESS;
         for (const std::string& name : names) {
             const uint32_t code = removeTree(path + "/" + name);

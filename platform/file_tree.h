@@ -4,12 +4,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::detail {
 
 // The Windows code for errno after a call on hostPath; a missing parent folder gives
 // ERROR_PATH_NOT_FOUND rather than ERROR_FILE_NOT_FOUND.
 uint32_t errorForPath(const std::string& hostPath, int err);
+
+// The names in a host folder other than "." and "..", in the order the folder gives them.
+// Returns 0, or errno when the folder cannot be read.
+int listEntryNames(const std::string& folder, std::vector<std::string>& names);
 
 // Creates a new, empty file under a unique hidden name in folder (".lumo-<tag>-<start of hint>-…")
 // and returns its open descriptor, or -1 with errno set; path receives the name.

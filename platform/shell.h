@@ -65,10 +65,16 @@ struct ShFileOpStruct {
 int shFileOperation(ShFileOpStruct& op);
 
 // ---- Folder picker (SHBrowseForFolder) ---------------------------------------------------
-enum : int { CSIDL_DESKTOP = 0x00, CSIDL_PRINTERS = 0x04, CSIDL_PERSONAL = 0x05,
-             CSIDL_DRIVES = 0x11, CSIDL_NETWORK = 0x12, CSIDL_COMMON_STARTMENU = 0x16,
-             CSIDL_COMMON_PROGRAMS = 0x17 };
-// Shows a modal folder picker whose top is the special folder rootCsidl (-1: whole namespace).
+enum : int {
+    CSIDL_DESKTOP = 0x00,
+    CSIDL_PRINTERS = 0x04,
+    CSIDL_PERSONAL = 0x05,
+    CSIDL_DRIVES = 0x11,
+    CSIDL_NETWORK = 0x12,
+    CSIDL_COMMON_STARTMENU = 0x16,
+    CSIDL_COMMON_PROGRAMS = 0x17
+};
+// Shows a modal folder picker whose top is rootCsidl's shell folder (-1: whole namespace).
 // Returns the chosen item's program path (a drive root keeps its backslash, "D:\"), or nullopt
 // when cancelled or when the item has no file-system path.
 std::optional<std::string> browseForFolder(QWidget* owner, const QString& title, int rootCsidl,

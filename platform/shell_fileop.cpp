@@ -119,16 +119,9 @@ uint32_t replaceInto(const std::string& source, const std::string& target, bool 
         return ERROR_ALREADY_EXISTS;
     if (!sourceFolder)
         return replaceFile(source, target, move);
-    DIR* dir = ::opendir(source.c_str());
-    if (dir == nullptr)
-        return errorFromErrno(errno);
     std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(dir);
+    if (const int err = detail::listEntryNames(source, names))
+        return errorFromErrno(err);
     for (const std::string& name : names) {
         const std::string from = join(source, name);
         const std::string to = join(target, name);

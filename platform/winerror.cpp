@@ -114,13 +114,13 @@ std::string systemMessage(uint32_t code) {
     case ERROR_ALREADY_EXISTS:
         return "Cannot create a file when that file already exists.";
     case ERROR_NO_ASSOCIATION:
-        return "No application is associated with the specified file for this operation.";
+        return "No application is associated with this file for this operation.";
     case ERROR_DDE_FAIL:
         return "An error occurred in sending the command to the application.";
     case ERROR_DLL_NOT_FOUND:
         return "One of the library files needed to run this application cannot be found.";
     case ERROR_BAD_DEVICE:
-        return "The specified device name is invalid.";
+        return "The device name is not valid.";
     case ERROR_CANCELLED:
         return "The operation was canceled by the user.";
     case ERROR_NOT_CONNECTED:

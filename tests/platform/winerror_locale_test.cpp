@@ -31,7 +31,7 @@ TEST(WinError, SystemMessagesAreTheSystemTexts) {
     EXPECT_EQ(systemMessage(ERROR_ACCESS_DENIED), "Access is denied.");
     EXPECT_EQ(systemMessage(ERROR_BAD_NETPATH), "The network path was not found.");
     EXPECT_EQ(systemMessage(ERROR_ALREADY_ASSIGNED), "The local device name is already in use.");
-    EXPECT_EQ(systemMessage(ERROR_BAD_DEVICE), "The specified device name is invalid.");
+    EXPECT_EQ(systemMessage(ERROR_BAD_DEVICE), "The device name is not valid.");
     EXPECT_EQ(systemMessage(ERROR_NOT_CONNECTED), "This network connection does not exist.");
     const std::string unknown = systemMessage(987654);
     EXPECT_NE(unknown.find("987654"), std::string::npos);
