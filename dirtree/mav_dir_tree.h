@@ -117,6 +117,9 @@ private:
     THitTest HandlePress(QMouseEvent* event); // the click; returns where it fell
     QTreeWidgetItem* SelectedNode() const;
     void NavigationKeyUp();
+    // A click or navigation key on node: its path ("My Computer" for the root, whose drives are
+    // added when it has none) becomes SelectedPath. Returns the path computed (empty for the root).
+    QString TakeNodeAsSelected(QTreeWidgetItem* node);
     bool IsDriveNotReady(QTreeWidgetItem* node, const QString& path) const;
     void ShellNotify(unsigned event);
     void CollapseAll(QTreeWidgetItem* node);

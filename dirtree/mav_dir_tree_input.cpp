@@ -63,13 +63,7 @@ THitTest TMavDirTree21::HandlePress(QMouseEvent* event) {
 
     QTreeWidgetItem* node = itemAt(point);
     setCurrentItem(node);
-    const bool isRoot = node == Root();
-    QString path;
-    if (isRoot && node->childCount() == 0)
-        AddDrives();
-    else
-        path = GetNodePath(node);
-    FSelectedPath = isRoot ? MyComputerPath : path;
+    const QString path = TakeNodeAsSelected(node);
 
     if (IsDriveNotReady(node, path)) {
         OpenPath(PrevPath);
@@ -127,10 +121,7 @@ QTreeWidgetItem* TMavDirTree21::SelectedNode() const {
     return node && node->isSelected() ? node : nullptr;
 }
 
-void TMavDirTree21::NavigationKeyUp() {
-    QTreeWidgetItem* node = SelectedNode();
-    if (!node)
-        return;
+QString TMavDirTree21::TakeNodeAsSelected(QTreeWidgetItem* node) {
     const bool isRoot = node == Root();
     QString path;
     if (isRoot && node->childCount() == 0)
@@ -138,6 +129,14 @@ void TMavDirTree21::NavigationKeyUp() {
     else
         path = GetNodePath(node);
     FSelectedPath = isRoot ? MyComputerPath : path;
+    return path;
+}
+
+void TMavDirTree21::NavigationKeyUp() {
+    QTreeWidgetItem* node = SelectedNode();
+    if (!node)
+        return;
+    const QString path = TakeNodeAsSelected(node);
     if (IsDriveNotReady(node, path))
         return;
     if (OnDirChange)
