@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "browser/handler_guard.h"
+#include "widgets/handler_guard.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Lumograph"));

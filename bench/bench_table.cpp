@@ -6,9 +6,9 @@
 
 #include "browser/image_table.h"
 #include "browser/tform1.h"
-#include "picture_folder.h"
-#include "platform/drives.h"
-#include "platform/image_list.h"
+#include "bench/picture_folder.h"
+#include "platform/core/drives.h"
+#include "platform/qt/image_list.h"
 
 namespace {
 

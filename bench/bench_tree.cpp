@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "dirtree/mav_dir_tree.h"
-#include "platform/drives.h"
+#include "platform/core/drives.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Folder of copied camera pictures for the benchmarks.
-#include "picture_folder.h"
+#include "bench/picture_folder.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "browser/handler_guard.h"
+#include "widgets/handler_guard.h"
 #include "browser/tform1.h"
-#include "browser/window_frames.h"
-#include "browser/window_parts.h"
+#include "widgets/window_frames.h"
+#include "widgets/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
-#include "platform/files.h"
+#include "platform/core/files.h"
 #include "thumbs/tmainform.h"
 
 Tmoveform* moveform = nullptr;
@@ -68,9 +68,7 @@ void TDestinationForm::showEvent(QShowEvent* event) {
 }
 
 void TDestinationForm::Open(const QString& fileName, const QString& sourceFolder) {
-    show();
-    raise();
-    activateWindow();
+    ShowAndRaise(this);
     Edit1->setText(fileName);
     Edit2->setText(sourceFolder);
     Label1->setText(QStringLiteral("Select the place where you wan to move ") + fileName +

@@ -2,8 +2,8 @@
 
 #include <QHeaderView>
 
-#include "browser/core/image_table.h"
-#include "platform/image_list.h"
+#include "browser/core/row_texts.h"
+#include "platform/qt/image_list.h"
 
 TImageTableModel::TImageTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -15,25 +15,26 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "browser/core/image_table.h"
+#include "browser/core/row_texts.h"
 #include "browser/core/picture_files.h"
-#include "browser/core/picture_report.h"
+#include "browser/core/picture_texts.h"
 #include "browser/destination_dialogs.h"
-#include "browser/handler_guard.h"
+#include "widgets/window_frames.h"
+#include "widgets/handler_guard.h"
 #include "browser/image_table.h"
-#include "browser/text_bytes.h"
+#include "widgets/text_bytes.h"
 #include "browser/tform5.h"
 #include "browser/tform6.h"
-#include "browser/timage.h"
-#include "browser/toolbar_icons.h"
-#include "browser/window_parts.h"
+#include "widgets/timage.h"
+#include "widgets/toolbar_icons.h"
+#include "widgets/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
-#include "platform/drives.h"
-#include "platform/files.h"
-#include "platform/image_list.h"
-#include "platform/shell.h"
-#include "platform/ui.h"
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/qt/image_list.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
 
@@ -293,9 +294,7 @@ void TForm1::BtnPasteClick() {
 }
 
 void TForm1::ToolButton3Click() {
-    MainForm->show();
-    MainForm->raise();
-    MainForm->activateWindow();
+    ShowAndRaise(MainForm);
     hide();
     MainForm->explor->GoToFolder(explor->SelectedPath());
 }
@@ -314,9 +313,7 @@ void TForm1::HelpContain1Click() {
 }
 
 void TForm1::About1Click() {
-    Form6->show();
-    Form6->raise();
-    Form6->activateWindow();
+    ShowAndRaise(Form6);
 }
 
 void TForm1::Properties1Click() {

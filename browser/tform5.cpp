@@ -5,11 +5,11 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "browser/core/picture_report.h"
-#include "browser/text_bytes.h"
+#include "browser/core/picture_texts.h"
+#include "widgets/text_bytes.h"
 #include "browser/tform1.h"
-#include "browser/timage.h"
-#include "browser/window_frames.h"
+#include "widgets/timage.h"
+#include "widgets/window_frames.h"
 
 TForm5* Form5 = nullptr;
 
@@ -68,9 +68,7 @@ QStringList TForm5::Lines() const {
 }
 
 void TForm5::Present() {
-    show();
-    raise();
-    activateWindow();
+    ShowAndRaise(this);
 }
 
 void TForm5::ShowReport(const std::string& path) {

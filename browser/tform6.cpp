@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "browser/tform1.h"
-#include "browser/window_frames.h"
+#include "widgets/window_frames.h"
 
 TForm6* Form6 = nullptr;
 

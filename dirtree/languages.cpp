@@ -2,7 +2,7 @@
 #include "dirtree/languages.h"
 
 #include "dirtree/language_tables.h"
-#include "platform/locale.h"
+#include "platform/core/locale.h"
 
 // Every tree shows these; they start as English so that a helper used before any tree exists
 // still has texts to show.

@@ -9,11 +9,11 @@
 #include "dirtree/shell_helpers.h"
 #include "dirtree/tree_node.h"
 #include "dirtree/tree_paths.h"
-#include "platform/drives.h"
-#include "platform/files.h"
-#include "platform/image_list.h"
-#include "platform/shell.h"
-#include "platform/ui.h"
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/qt/image_list.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "dirtree/shell_helpers.h"
 #include "dirtree/tree_node.h"
-#include "platform/drives.h"
+#include "platform/core/drives.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include "dirtree/shell_helpers.h"
 
 #include "dirtree/languages.h"
-#include "platform/drives.h"
-#include "platform/network.h"
-#include "platform/shell.h"
-#include "platform/ui.h"
-#include "platform/winerror.h"
+#include "platform/core/drives.h"
+#include "platform/qt/network.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
+#include "platform/core/winerror.h"
 
 #include <QWidget>
 

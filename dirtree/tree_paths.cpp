@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "platform/files.h"
+#include "platform/core/files.h"
 
 QString DriveCaption(QChar letter, const QString& displayName) {
     const qsizetype bracket = displayName.indexOf(QLatin1Char('('));

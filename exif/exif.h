@@ -3,13 +3,13 @@
 // and fills the plain attributes below, texts of coded values and rationals included.
 #pragma once
 
-#include "byte_source.h"
+#include "bytes/byte_source.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-class ReadHandle;
+class ByteReader;
 
 // One object per file, used on one thread: create it, call Read, look at Valid, copy attributes.
 // Callers only read the attributes.
@@ -84,7 +84,7 @@ private:
     std::string RationalText(uint64_t offset, RationalForm form);
     long double RationalValue(uint64_t offset);
 
-    ReadHandle* Handle = nullptr; // set only while a source is read
+    ByteReader* Handle = nullptr; // set only while a source is read
     uint32_t ExifOffset = 0;      // Exif sub-directory from the TIFF header, 0 when none
     bool Motorola = false;        // big-endian ("MM") block
 };

@@ -1,15 +1,17 @@
 // TExif::Read: finds the APP1 segment, reads the TIFF header and walks IFD0 and the Exif
 // sub-directory, picking out the tags the windows show.
-#include "exif.h"
-
-#include "exif_render.h"
-#include "read_handle.h"
+#include "exif/exif.h"
 
 #include <algorithm>
 
-#include "platform/drives.h"
+#include "bytes/byte_reader.h"
+#include "exif/exif_render.h"
+#include "exif/exif_tags.h"
+#include "platform/core/file_source.h"
 
 namespace {
+
+namespace tag = exif::tag;
 
 // A text's character index is 16 bits wide; longer values are cut there.
 constexpr uint32_t MaxTextLength = 65535;
@@ -18,7 +20,9 @@ constexpr uint32_t MaxTextLength = 65535;
 // file without APP1 from being read to its end.
 constexpr unsigned MaxSearchPairs = 1000;
 
-constexpr uint16_t TagIsoSpeed = 0x8827;
+// The reader is built around a signed 32-bit file offset: positions from 2^31 on cannot be
+// expressed, and moving there is an I/O error.
+constexpr uint64_t PositionLimit = uint64_t{1} << 31;
 
 bool IsMarker(const uint8_t* bytes, uint8_t code) {
     return bytes[0] == 0xFF && bytes[1] == code;
@@ -27,25 +31,25 @@ bool IsMarker(const uint8_t* bytes, uint8_t code) {
 // Clears the handle pointer on every way out of a walk.
 class HandleScope {
 public:
-    HandleScope(ReadHandle*& slot, ReadHandle& handle) : slot_(slot) { slot_ = &handle; }
+    HandleScope(ByteReader*& slot, ByteReader& handle) : slot_(slot) { slot_ = &handle; }
     ~HandleScope() { slot_ = nullptr; }
     HandleScope(const HandleScope&) = delete;
     HandleScope& operator=(const HandleScope&) = delete;
 
 private:
-    ReadHandle*& slot_;
+    ByteReader*& slot_;
 };
 
 // Moves back to where a value read started, also when the read fails.
 class PositionKeeper {
 public:
-    explicit PositionKeeper(ReadHandle& handle) : handle_(handle), saved_(handle.position()) {}
+    explicit PositionKeeper(ByteReader& handle) : handle_(handle), saved_(handle.position()) {}
     ~PositionKeeper() { handle_.restore(saved_); }
     PositionKeeper(const PositionKeeper&) = delete;
     PositionKeeper& operator=(const PositionKeeper&) = delete;
 
 private:
-    ReadHandle& handle_;
+    ByteReader& handle_;
     uint64_t saved_;
 };
 
@@ -82,14 +86,11 @@ void TExif::Clear() {
 }
 
 void TExif::Read(const std::string& FileName) {
-    const std::optional<std::string> hostPath = platform::toHostPath(FileName);
-    if (!hostPath)
-        return;
     // Declared first, so that it is closed before an error leaves Read.
-    FileSource file;
+    platform::FileSource file;
     bool opened = false;
     try {
-        opened = file.open(*hostPath);
+        opened = file.open(FileName);
     } catch (const EInOutError& error) {
         Clear();
         throw EInOutError(FileName + ": " + error.what());
@@ -105,7 +106,7 @@ void TExif::Read(const std::string& FileName) {
 
 void TExif::ReadFrom(ByteSource& source) {
     Clear();
-    ReadHandle handle(source);
+    ByteReader handle(source, PositionLimit);
     HandleScope scope(Handle, handle);
     if (const std::optional<uint64_t> tiffBase = FindApp1()) {
         Valid = true;
@@ -208,8 +209,8 @@ TExif::Entry TExif::ReadEntry() {
     if (byteOrShort && Motorola) {
         // The 16-bit number in the field's first two bytes; cut to 8 bits that is its second byte.
         const uint16_t number = Get16(bytes + 8);
-        entry.Value = entry.Tag == TagIsoSpeed ? number : number & 0xFFu;
-    } else if (byteOrShort && entry.Tag != TagIsoSpeed) {
+        entry.Value = entry.Tag == tag::IsoSpeed ? number : number & 0xFFu;
+    } else if (byteOrShort && entry.Tag != tag::IsoSpeed) {
         entry.Value = bytes[8];
     } else {
         entry.Value = Get32(bytes + 8);
@@ -220,38 +221,38 @@ TExif::Entry TExif::ReadEntry() {
 void TExif::ReadIfd0Entry(const Entry& entry, uint64_t TiffBase) {
     const uint64_t at = TiffBase + entry.Value;
     switch (entry.Tag) {
-    case 0x010E:
+    case tag::ImageDescription:
         ImageDesc = ReadText(at, entry.Count);
         break;
-    case 0x010F:
+    case tag::Make:
         Make = ReadText(at, entry.Count);
         break;
-    case 0x0110:
+    case tag::Model:
         Model = ReadText(at, entry.Count);
         break;
-    case 0x0112:
+    case tag::Orientation:
         Orientation = static_cast<uint8_t>(entry.Value);
         OrientationDesc = exif::OrientationName(Orientation);
         break;
-    case 0x011A:
+    case tag::XResolution:
         XResolution = ReadLong(at);
         break;
-    case 0x011B:
+    case tag::YResolution:
         YResolution = ReadLong(at);
         break;
-    case 0x0131:
+    case tag::Software:
         Software = ReadText(at, entry.Count);
         break;
-    case 0x0132:
+    case tag::DateTime:
         DateTime = ReadText(at, entry.Count);
         break;
-    case 0x013B:
+    case tag::Artist:
         Artist = ReadText(at, entry.Count);
         break;
-    case 0x8298:
+    case tag::Copyright:
         Copyright = ReadText(at, entry.Count);
         break;
-    case 0x8769:
+    case tag::ExifPointer:
         ExifOffset = entry.Value;
         break;
     default:
@@ -262,57 +263,57 @@ void TExif::ReadIfd0Entry(const Entry& entry, uint64_t TiffBase) {
 void TExif::ReadExifEntry(const Entry& entry, uint64_t TiffBase) {
     const uint64_t at = TiffBase + entry.Value;
     switch (entry.Tag) {
-    case 0x829A:
+    case tag::ExposureTime:
         Exposure = RationalText(at, RationalForm::Fraction) + " seconds";
         break;
-    case 0x829D:
+    case tag::FNumber:
         FStops = RationalText(at, RationalForm::Decimal);
         break;
-    case 0x8822:
+    case tag::ExposureProgram:
         ExposureProgram = static_cast<uint8_t>(entry.Value);
         ExposureProgramDesc = exif::ExposureProgramName(entry.Value);
         break;
-    case TagIsoSpeed:
+    case tag::IsoSpeed:
         ISOSpeed = static_cast<uint16_t>(entry.Value);
         break;
-    case 0x9003:
+    case tag::DateTimeOriginal:
         DateTimeOriginal = ReadText(at, entry.Count);
         break;
-    case 0x9004:
+    case tag::DateTimeDigitized:
         DateTimeDigitized = ReadText(at, entry.Count);
         break;
-    case 0x9102:
+    case tag::CompressedBitsPerPixel:
         CompressedBPP = RationalText(at, RationalForm::Decimal);
         break;
-    case 0x9201:
+    case tag::ShutterSpeedValue:
         // APEX value, taken in single precision like the value it came from.
         ShutterSpeed = exif::ShutterSpeedText(static_cast<float>(RationalValue(at)));
         break;
-    case 0x9202:
+    case tag::ApertureValue:
         Aperture = RationalText(at, RationalForm::Decimal);
         break;
-    case 0x9205:
+    case tag::MaxApertureValue:
         MaxAperture = RationalText(at, RationalForm::Decimal);
         break;
-    case 0x9207:
+    case tag::MeteringMode:
         MeteringMode = static_cast<uint8_t>(entry.Value);
         MeteringMethod = exif::MeteringName(entry.Value);
         break;
-    case 0x9208:
+    case tag::LightSource:
         LightSource = static_cast<uint8_t>(entry.Value);
         LightSourceDesc = exif::LightSourceName(entry.Value);
         break;
-    case 0x9209:
+    case tag::Flash:
         Flash = static_cast<uint8_t>(entry.Value);
         FlashDesc = exif::FlashName(entry.Value);
         break;
-    case 0x9286:
+    case tag::UserComment:
         UserComments = ReadText(at, entry.Count);
         break;
-    case 0xA002:
+    case tag::PixelXDimension:
         PixelXDimension = entry.Value;
         break;
-    case 0xA003:
+    case tag::PixelYDimension:
         PixelYDimension = entry.Value;
         break;
     default:

@@ -1,5 +1,5 @@
 // Name tables and number forms of the EXIF record.
-#include "exif_render.h"
+#include "exif/exif_render.h"
 
 #include <array>
 #include <charconv>

@@ -12,11 +12,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "browser/handler_guard.h"
+#include "widgets/handler_guard.h"
 #include "browser/tform1.h"
-#include "browser/toolbar_icons.h"
-#include "browser/window_frames.h"
-#include "browser/window_parts.h"
+#include "widgets/toolbar_icons.h"
+#include "widgets/window_frames.h"
+#include "widgets/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 
@@ -73,9 +73,7 @@ void TMainForm::explorDirChange(QObject*, const QString&) {
 }
 
 void TMainForm::ToolButton3Click() {
-    Form1->show();
-    Form1->raise();
-    Form1->activateWindow();
+    ShowAndRaise(Form1);
     hide();
     Form1->explor->GoToFolder(explor->SelectedPath());
 }

@@ -2,11 +2,11 @@
 // line per file with the 29 column texts separated by TAB, as the main window would show them.
 // A folder prints the header line and then the rows of the pictures the table lists for it;
 // "--report FILE" prints the properties report of one picture, a line per entry.
-#include "browser/core/image_table.h"
+#include "browser/core/row_texts.h"
 #include "browser/core/picture_files.h"
-#include "browser/core/picture_report.h"
-#include "platform/drives.h"
-#include "platform/jpeg.h"
+#include "browser/core/picture_texts.h"
+#include "platform/core/drives.h"
+#include "platform/qt/jpeg.h"
 
 #include <array>
 #include <cerrno>

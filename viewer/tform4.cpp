@@ -6,8 +6,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "browser/handler_guard.h"
-#include "browser/timage.h"
+#include "widgets/handler_guard.h"
+#include "widgets/timage.h"
 
 TForm4* Form4 = nullptr;
 

@@ -1,7 +1,7 @@
 // Size texts in thousands of bytes.
-#include "file_size_text.h"
+#include "browser/core/file_size_text.h"
 
-#include "platform/files.h"
+#include "platform/core/files.h"
 
 std::string SizeText(uint64_t bytes) {
     if (bytes < 1000)

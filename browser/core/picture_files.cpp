@@ -1,6 +1,6 @@
 #include "browser/core/picture_files.h"
 
-#include "platform/files.h"
+#include "platform/core/files.h"
 
 std::vector<std::string> PictureFileNames(const std::string& folder) {
     std::vector<std::string> names;

@@ -1,58 +1,42 @@
-// The properties report lines: the full form of a picture with EXIF, the short form without, and
-// the error form when the EXIF block cannot be read.
+// The properties report lines: the full form of a record with EXIF, the short form without, and
+// the error form when the EXIF block cannot be read; built from records read in memory.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "browser/core/picture_report.h"
-#include "platform/drives.h"
+#include "browser/core/picture_texts.h"
+#include "browser/core/report_lines.h"
+#include "platform/core/drives.h"
+#include "exif/exif_tags.h"
 #include "tests/support/jpeg_writer.h"
+#include "tests/support/read_bytes.h"
+#include "tests/support/temp_dir.h"
 
 using namespace lumo::test;
+namespace tag = exif::tag;
 
 namespace {
 
-class PictureReport : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/lumo-report-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        platform::setDriveMap({{'C', folder_, platform::DRIVE_FIXED, "", true}});
-    }
-    void TearDown() override {
-        platform::setDriveMap({});
-        std::filesystem::remove_all(folder_);
-    }
-    // Writes the bytes as C:\NAME and returns the program path.
-    std::string write(const std::string& name, const JpegWriter& jpeg) {
-        jpeg.writeFile(folder_ + "/" + name);
-        return "C:\\" + name;
-    }
-    std::string folder_;
-};
-
-TEST_F(PictureReport, FullFormHasThirtyLabelledLinesInOrder) {
+TEST(PictureReport, FullFormHasThirtyLabelledLinesInOrder) {
     TiffBlock block(ByteOrder::Motorola);
-    block.ascii(Directory::Ifd0, 0x010F, "Canon")
-        .ascii(Directory::Ifd0, 0x0110, "Canon EOS 40D")
-        .ascii(Directory::Ifd0, 0x010E, "Harbour")
-        .shorts(Directory::Ifd0, 0x0112, {6})
-        .rational(Directory::Ifd0, 0x011A, 72, 1)
-        .rational(Directory::Ifd0, 0x011B, 72, 1)
-        .rational(Directory::Exif, 0x829A, 1, 60)
-        .rational(Directory::Exif, 0x829D, 28, 10)
-        .shorts(Directory::Exif, 0x8827, {400})
-        .shorts(Directory::Exif, 0x9207, {5})
-        .shorts(Directory::Exif, 0x9209, {25})
-        .longs(Directory::Exif, 0xA002, {3072})
-        .longs(Directory::Exif, 0xA003, {2048});
-    const std::string path = write("full.jpg", JpegWriter().jfif().exif(block).picture());
+    block.ascii(Directory::Ifd0, tag::Make, "Canon")
+        .ascii(Directory::Ifd0, tag::Model, "Canon EOS 40D")
+        .ascii(Directory::Ifd0, tag::ImageDescription, "Harbour")
+        .shorts(Directory::Ifd0, tag::Orientation, {6})
+        .rational(Directory::Ifd0, tag::XResolution, 72, 1)
+        .rational(Directory::Ifd0, tag::YResolution, 72, 1)
+        .rational(Directory::Exif, tag::ExposureTime, 1, 60)
+        .rational(Directory::Exif, tag::FNumber, 28, 10)
+        .shorts(Directory::Exif, tag::IsoSpeed, {400})
+        .shorts(Directory::Exif, tag::MeteringMode, {5})
+        .shorts(Directory::Exif, tag::Flash, {25})
+        .longs(Directory::Exif, tag::PixelXDimension, {3072})
+        .longs(Directory::Exif, tag::PixelYDimension, {2048});
+    const TExif exif = ReadBytes(JpegWriter().jfif().exif(block).picture().bytes());
 
-    const std::vector<std::string> lines = PictureReportLines(path, 3072, 2048);
+    const std::vector<std::string> lines =
+        ReportLinesFromRecord({"full.jpg", "1KB", 3072, 2048}, exif, ExifOutcome::Read);
     const std::vector<std::string> expected = {
         "Filename : full.jpg",
         "File Size: 1KB",
@@ -88,31 +72,30 @@ TEST_F(PictureReport, FullFormHasThirtyLabelledLinesInOrder) {
     EXPECT_EQ(lines, expected);
 }
 
-TEST_F(PictureReport, PictureWithoutExifGivesTheShortForm) {
-    const std::string path = write("plain.jpg", JpegWriter().jfif().picture());
+TEST(PictureReport, PictureWithoutExifGivesTheShortForm) {
+    const TExif exif = ReadBytes(JpegWriter().jfif().picture().bytes());
     const std::vector<std::string> expected = {"Exif Header is not valid", "Filename : plain.jpg",
                                                "File Size: 1KB", "Dimension: 8 x 8"};
-    EXPECT_EQ(PictureReportLines(path, 8, 8), expected);
+    EXPECT_EQ(ReportLinesFromRecord({"plain.jpg", "1KB", 8, 8}, exif, ExifOutcome::Read),
+              expected);
 }
 
-TEST_F(PictureReport, UnreadableExifBlockGivesTheErrorForm) {
+// The file form runs the reader itself: the error form must come from a reader that raised, and
+// the file name line must hold the name alone.
+TEST(PictureReport, UnreadableExifBlockGivesTheErrorFormWithTheNameAlone) {
+    TempDir folder;
+    platform::setDriveMap({{'C', folder.path(), platform::DRIVE_FIXED, "", true}});
     // An IFD0 count of 0 makes the reader walk 100 entries, past the end of this small file.
     TiffBlock block;
-    block.ascii(Directory::Ifd0, 0x010F, "Canon").ifd0Count(0);
-    const std::string path = write("broken.jpg", JpegWriter().exif(block));
-    const std::vector<std::string> lines = PictureReportLines(path, 10, 20);
+    block.ascii(Directory::Ifd0, tag::Make, "Canon").ifd0Count(0);
+    std::filesystem::create_directories(folder / "Deep/er");
+    JpegWriter().exif(block).writeFile(folder / "Deep/er/broken.jpg");
+    const std::vector<std::string> lines = PictureReportLines("C:\\Deep\\er\\broken.jpg", 10, 20);
+    platform::setDriveMap({});
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "Error reading file");
     EXPECT_EQ(lines[1], "Filename : broken.jpg");
     EXPECT_EQ(lines[3], "Dimension: 10 x 20");
-}
-
-TEST_F(PictureReport, FileNameLineNeverHoldsTheFolder) {
-    std::filesystem::create_directories(folder_ + "/Deep/er");
-    JpegWriter().picture().writeFile(folder_ + "/Deep/er/x.jpg");
-    const std::vector<std::string> lines = PictureReportLines("C:\\Deep\\er\\x.jpg", 8, 8);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[1], "Filename : x.jpg");
 }
 
 } // namespace

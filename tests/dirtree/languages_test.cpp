@@ -1,8 +1,8 @@
 // The tree component's languages: choice by system language, completeness of every table, the
 // blanks the message joins rely on, and the switch of the process-wide texts.
 #include "dirtree/languages.h"
-#include "platform/locale.h"
-#include "qstring_printer.h"
+#include "platform/core/locale.h"
+#include "tests/dirtree/qstring_printer.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

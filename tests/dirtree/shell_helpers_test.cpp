@@ -3,12 +3,12 @@
 #include "dirtree/shell_helpers.h"
 
 #include "dirtree/languages.h"
-#include "platform/drives.h"
-#include "platform/network.h"
-#include "platform/shell.h"
-#include "platform/ui.h"
-#include "platform/winerror.h"
-#include "qstring_printer.h"
+#include "platform/core/drives.h"
+#include "platform/qt/network.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
+#include "platform/core/winerror.h"
+#include "tests/dirtree/qstring_printer.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dirtree/tree_paths.h"
-#include "platform/files.h"
+#include "platform/core/files.h"
 
 // Readable failure messages for QString comparisons.
 static void PrintTo(const QString& text, std::ostream* os) {

@@ -11,11 +11,11 @@
 
 #include "dirtree/languages.h"
 #include "dirtree/mav_dir_tree.h"
-#include "platform/drives.h"
-#include "platform/files.h"
-#include "platform/locale.h"
-#include "platform/shell.h"
-#include "platform/ui.h"
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/core/locale.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <set>
 
-#include "platform/drives.h"
+#include "platform/core/drives.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,7 @@
 // TExif::Read on files named by program paths: what a missing file, a folder or an unreadable
 // file does to the record, and that the file is closed on every way out.
 #include "exif/exif.h"
+#include "exif/exif_tags.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/temp_dir.h"
 
@@ -10,9 +11,10 @@
 
 #include <sys/stat.h>
 
-#include "platform/drives.h"
+#include "platform/core/drives.h"
 
 using namespace lumo::test;
+namespace tag = exif::tag;
 
 namespace {
 
@@ -27,7 +29,7 @@ size_t OpenDescriptors() {
 
 TiffBlock Camera() {
     TiffBlock block;
-    block.ascii(Directory::Ifd0, 0x010F, "Canon").shorts(Directory::Exif, 0x8827, {200});
+    block.ascii(Directory::Ifd0, tag::Make, "Canon").shorts(Directory::Exif, tag::IsoSpeed, {200});
     return block;
 }
 

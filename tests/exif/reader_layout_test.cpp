@@ -1,15 +1,17 @@
 // Where the reader finds APP1 and the TIFF header, and when a damaged layout is an I/O error.
-#include "read_bytes.h"
+#include "exif/exif_tags.h"
+#include "tests/support/read_bytes.h"
 
 #include <gtest/gtest.h>
 
 using namespace lumo::test;
+namespace tag = exif::tag;
 
 namespace {
 
 TiffBlock MakeOnly(ByteOrder order = ByteOrder::Intel) {
     TiffBlock block(order);
-    block.ascii(Directory::Ifd0, 0x010F, "Canon");
+    block.ascii(Directory::Ifd0, tag::Make, "Canon");
     return block;
 }
 
@@ -109,7 +111,7 @@ TEST(ExifTiffHeader, Ifd0AtAnyOffset) {
 
 TEST(ExifTiffHeader, Ifd0CountZeroMeansAHundredEntries) {
     TiffBlock block = MakeOnly();
-    block.ascii(Directory::Ifd0, 0x0110, "EOS 40D").ifd0Count(0);
+    block.ascii(Directory::Ifd0, tag::Model, "EOS 40D").ifd0Count(0);
     // The next-directory pointer behind the entries is zero, a zero tag that ends the walk.
     const TExif exif = ReadBytes(JpegWriter().exif(block).bytes());
     EXPECT_EQ(exif.Make, "Canon");
@@ -133,22 +135,22 @@ TEST(ExifTiffHeader, DirectoryWalksEndAtAZeroTagOrTheirCount) {
     TiffBlock block(ByteOrder::Motorola);
     block.exifPointer()
         .field(Directory::Ifd0, 0, TIFF_SHORT, 1, 0)
-        .ascii(Directory::Ifd0, 0x010F, "after zero tag")
-        .shorts(Directory::Exif, 0x9209, {25})
+        .ascii(Directory::Ifd0, tag::Make, "after zero tag")
+        .shorts(Directory::Exif, tag::Flash, {25})
         .field(Directory::Exif, 0, TIFF_SHORT, 1, 0)
-        .shorts(Directory::Exif, 0x9207, {3});
+        .shorts(Directory::Exif, tag::MeteringMode, {3});
     const TExif exif = ReadBytes(JpegWriter().exif(block).bytes());
     EXPECT_EQ(exif.Make, "");
     EXPECT_EQ(exif.Flash, 25);
     EXPECT_EQ(exif.MeteringMode, 0);
 
     TiffBlock empty;
-    empty.shorts(Directory::Exif, 0x9209, {1}).exifCount(0);
+    empty.shorts(Directory::Exif, tag::Flash, {1}).exifCount(0);
     EXPECT_EQ(ReadBytes(JpegWriter().exif(empty).bytes()).FlashDesc, "");
 
     // A count larger than the directory is held to: the walk reads on until a zero tag.
     TiffBlock longer;
-    longer.shorts(Directory::Exif, 0x9209, {1}).exifCount(40);
+    longer.shorts(Directory::Exif, tag::Flash, {1}).exifCount(40);
     JpegWriter padded;
     padded.exif(longer).padding(40 * 12);
     EXPECT_EQ(ReadBytes(padded.bytes()).FlashDesc, "Flash");
@@ -157,7 +159,7 @@ TEST(ExifTiffHeader, DirectoryWalksEndAtAZeroTagOrTheirCount) {
 TEST(ExifIoErrors, StructuralReadsFailButKeepWhatWasRead) {
     // IFD0 claims five entries; the block ends after the first.
     TiffBlock block;
-    block.shorts(Directory::Ifd0, 0x0112, {6}).ifd0Count(5);
+    block.shorts(Directory::Ifd0, tag::Orientation, {6}).ifd0Count(5);
     Bytes tiff = block.build();
     tiff.resize(8 + 2 + 12);
     TExif exif;
@@ -168,8 +170,8 @@ TEST(ExifIoErrors, StructuralReadsFailButKeepWhatWasRead) {
 
     // The Exif sub-directory lies past the end of the file.
     TiffBlock farExif;
-    farExif.ascii(Directory::Ifd0, 0x0110, "EOS 40D")
-        .field(Directory::Ifd0, 0x8769, TIFF_LONG, 1, 5000);
+    farExif.ascii(Directory::Ifd0, tag::Model, "EOS 40D")
+        .field(Directory::Ifd0, tag::ExifPointer, TIFF_LONG, 1, 5000);
     EXPECT_THROW(ReadBytesInto(exif, JpegWriter().exif(farExif).bytes()), EInOutError);
     EXPECT_EQ(exif.Orientation, 0) << "the second read starts from an empty record";
     EXPECT_EQ(exif.Model, "EOS 40D");
@@ -189,6 +191,6 @@ TEST(ExifIoErrors, PositionsBeyondA32BitOffsetFail) {
         EXPECT_THROW(ReadBytes(JpegWriter().exif(farValue).bytes()), EInOutError) << tag;
     }
     TiffBlock farRational;
-    farRational.field(Directory::Exif, 0x829D, TIFF_RATIONAL, 1, 0x80000000u);
+    farRational.field(Directory::Exif, tag::FNumber, TIFF_RATIONAL, 1, 0x80000000u);
     EXPECT_THROW(ReadBytes(JpegWriter().exif(farRational).bytes()), EInOutError);
 }

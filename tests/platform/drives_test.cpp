@@ -1,22 +1,22 @@
 // The drive map: injection, types and readiness, display names, and path conversion both ways
 // including attempts to climb out of a drive's root and case-insensitive matching.
-#include "platform/drives.h"
+#include "platform/core/drives.h"
 
-#include "platform/drive_scan.h"
-#include "temp_folder.h"
+#include "platform/core/drive_scan.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 using namespace platform;
+using namespace lumo::test;
 
 namespace {
 
 class DriveMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(c.valid() && d.valid() && e.valid());
         setDriveMap({
             {'C', c.path(), DRIVE_FIXED, "", true},
             {'d', d.path() + "/", DRIVE_REMOVABLE, "", false},
@@ -25,7 +25,7 @@ protected:
     }
     void TearDown() override { setDriveMap({}); }
 
-    TempFolder c, d, e;
+    TempDir c, d, e;
 };
 
 TEST_F(DriveMapTest, InjectedMapGivesLettersTypesAndReadiness) {

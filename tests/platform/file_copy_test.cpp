@@ -1,10 +1,10 @@
 // Copy and move never replace an existing destination, never leave a half-written file, and never
 // lose the source, on one file system and across two.
-#include "platform/files.h"
+#include "platform/core/files.h"
 
-#include "platform/drives.h"
-#include "platform/winerror.h"
-#include "temp_folder.h"
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <utime.h>
 
 using namespace platform;
+using namespace lumo::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,7 +31,6 @@ using Names = std::vector<std::string>;
 class CopyMoveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(c.valid() && other.valid());
         setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true},
                      {'E', other.path(), DRIVE_REMOVABLE, "", true}});
     }
@@ -42,8 +42,8 @@ protected:
                a.st_dev != b.st_dev;
     }
 
-    TempFolder c;
-    TempFolder other{fs::exists("/dev/shm") ? "/dev/shm" : "/tmp"};
+    TempDir c;
+    TempDir other{fs::exists("/dev/shm") ? "/dev/shm" : "/tmp"};
 };
 
 TEST_F(CopyMoveTest, CopyKeepsContentModeAndTimeAndLeavesNoTemporaryFile) {

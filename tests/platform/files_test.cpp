@@ -1,9 +1,9 @@
 // Find-file enumeration and attributes with Windows semantics over an injected drive map.
-#include "platform/files.h"
+#include "platform/core/files.h"
 
-#include "platform/drives.h"
-#include "platform/winerror.h"
-#include "temp_folder.h"
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +14,13 @@
 #include <vector>
 
 using namespace platform;
+using namespace lumo::test;
 
 namespace {
 
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(c.valid() && d.valid());
         setDriveMap(
             {{'C', c.path(), DRIVE_FIXED, "", true}, {'D', d.path(), DRIVE_REMOVABLE, "", false}});
     }
@@ -46,7 +46,7 @@ protected:
         return ::setxattr((c / "probe").c_str(), "user.probe", "1", 1, 0) == 0;
     }
 
-    TempFolder c, d;
+    TempDir c, d;
 };
 
 using Names = std::vector<std::string>;

@@ -1,9 +1,9 @@
 // The libjpeg adapter: round trips, DCT-scaled decoding, greyscale and CMYK input, damaged and
 // truncated files, writing through a temporary name, header-only size and picture loading.
-#include "platform/jpeg.h"
+#include "platform/qt/jpeg.h"
 
-#include "platform/drives.h"
-#include "temp_folder.h"
+#include "platform/core/drives.h"
+#include "tests/support/temp_dir.h"
 
 #include <QBuffer>
 
@@ -14,6 +14,7 @@
 #include <jpeglib.h>
 
 using namespace platform;
+using namespace lumo::test;
 
 namespace {
 
@@ -128,11 +129,10 @@ TEST(Jpeg, DamagedAndTruncatedData) {
 class JpegFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(c.valid());
         setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true}});
     }
     void TearDown() override { setDriveMap({}); }
-    TempFolder c;
+    TempDir c;
 };
 
 TEST_F(JpegFiles, SaveLoadSizeAndPictureTypes) {

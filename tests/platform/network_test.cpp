@@ -1,10 +1,10 @@
 // Network drives: connecting a folder to a letter with the result codes, disconnecting,
 // persistence in the user's configuration folder and the disconnect dialog's answerer.
-#include "platform/network.h"
+#include "platform/qt/network.h"
 
-#include "platform/drives.h"
-#include "platform/winerror.h"
-#include "temp_folder.h"
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "tests/support/temp_dir.h"
 
 #include <QByteArray>
 
@@ -13,13 +13,13 @@
 #include <filesystem>
 
 using namespace platform;
+using namespace lumo::test;
 
 namespace {
 
 class NetworkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(c.valid() && config.valid() && share.valid());
         saved_ = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
         setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true}});
@@ -33,7 +33,7 @@ protected:
     }
     std::string persisted() const { return readFile(config / "lumograph/network-drives"); }
 
-    TempFolder c, config, share;
+    TempDir c, config, share;
     QByteArray saved_;
 };
 

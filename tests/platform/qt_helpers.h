@@ -1,7 +1,7 @@
 // Helpers of the Qt-side platform tests: a window-message recorder and bounded waiting.
 #pragma once
 
-#include "platform/ui.h"
+#include "platform/qt/ui.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

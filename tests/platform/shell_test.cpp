@@ -1,13 +1,13 @@
 // The shell over an injected drive map: names, shared icons, file operations with confirmations,
 // the trash, verbs, the properties sheet, special folders and change notifications.
-#include "platform/shell.h"
+#include "platform/qt/shell.h"
 
-#include "platform/drives.h"
-#include "platform/files.h"
-#include "platform/image_list.h"
-#include "platform/winerror.h"
-#include "qt_helpers.h"
-#include "temp_folder.h"
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/qt/image_list.h"
+#include "platform/core/winerror.h"
+#include "tests/platform/qt_helpers.h"
+#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using namespace lumo::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -35,7 +36,6 @@ std::string list(std::initializer_list<std::string> items) {
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(c.valid() && d.valid() && data.valid());
         setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true},
                      {'D', d.path(), DRIVE_REMOVABLE, "", false},
                      {'E', d.path(), DRIVE_CDROM, "", true}});
@@ -65,7 +65,7 @@ protected:
         return result;
     }
 
-    TempFolder c, d, data;
+    TempDir c, d, data;
     QByteArray savedData_;
 };
 
@@ -178,9 +178,8 @@ TEST_F(ShellTest, TrashOfAnotherVolumeMustBeTheUsersOwnFolder) {
     const std::string planted = "/dev/shm/.Trash-" + std::to_string(::getuid());
     if (fs::exists(fs::symlink_status(planted)))
         GTEST_SKIP() << planted << " is in use";
-    TempFolder volume("/dev/shm");
-    TempFolder elsewhere("/dev/shm");
-    ASSERT_TRUE(volume.valid() && elsewhere.valid());
+    TempDir volume("/dev/shm");
+    TempDir elsewhere("/dev/shm");
     fs::create_directory_symlink(elsewhere.path(), planted);
     setDriveMap(
         {{'C', c.path(), DRIVE_FIXED, "", true}, {'F', volume.path(), DRIVE_REMOVABLE, "", true}});
@@ -361,7 +360,7 @@ TEST_F(ShellTest, VerbsPickerAndPropertiesSheet) {
 
 TEST(ShellFolders, XdgFoldersAsProgramPaths) {
     setDriveMap({});
-    TempFolder config;
+    TempDir config;
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
     EXPECT_EQ(shellFolderValue("StartUp"), std::nullopt);

@@ -1,9 +1,9 @@
 // Message boxes through the answerer (also from a worker thread), posted messages in order,
 // beeps, the hourglass cursor and image lists.
-#include "platform/image_list.h"
-#include "platform/ui.h"
+#include "platform/qt/image_list.h"
+#include "platform/qt/ui.h"
 
-#include "qt_helpers.h"
+#include "tests/platform/qt_helpers.h"
 
 #include <QCursor>
 #include <QGuiApplication>

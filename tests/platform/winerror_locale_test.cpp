@@ -1,6 +1,6 @@
 // Error codes, their texts, the per-thread last error, and the language identifier from the locale.
-#include "platform/locale.h"
-#include "platform/winerror.h"
+#include "platform/core/locale.h"
+#include "platform/core/winerror.h"
 
 #include <gtest/gtest.h>
 

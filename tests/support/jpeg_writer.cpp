@@ -1,5 +1,7 @@
 // Test-side JPEG/EXIF writer.
-#include "jpeg_writer.h"
+#include "tests/support/jpeg_writer.h"
+
+#include "exif/exif_tags.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -8,7 +10,6 @@ namespace lumo::test {
 
 namespace {
 
-constexpr uint16_t TagExifPointer = 0x8769;
 
 // An 8x8 grey baseline picture without its FF D8: quantisation table, frame, two one-symbol
 // Huffman tables, scan and end of image.
@@ -91,7 +92,7 @@ TiffBlock& TiffBlock::field(Directory dir, uint16_t tag, uint16_t type, uint32_t
 
 TiffBlock& TiffBlock::exifPointer() {
     pointerPlaced_ = true;
-    return add(Directory::Ifd0, Entry{TagExifPointer, TIFF_LONG, 1, {}, std::nullopt, true});
+    return add(Directory::Ifd0, Entry{exif::tag::ExifPointer, TIFF_LONG, 1, {}, std::nullopt, true});
 }
 
 TiffBlock& TiffBlock::byteOrderMark(std::string_view twoBytes) {
@@ -121,7 +122,7 @@ TiffBlock& TiffBlock::exifCount(uint16_t count) {
 Bytes TiffBlock::build() const {
     std::vector<Entry> ifd0 = ifd0_;
     if (!pointerPlaced_ && !exif_.empty())
-        ifd0.push_back(Entry{TagExifPointer, TIFF_LONG, 1, {}, std::nullopt, true});
+        ifd0.push_back(Entry{exif::tag::ExifPointer, TIFF_LONG, 1, {}, std::nullopt, true});
     const bool hasExif = pointerPlaced_ || !exif_.empty();
 
     auto directorySize = [](const std::vector<Entry>& entries) {

@@ -1,0 +1,441 @@
+// The drive map and the translation of program paths to host paths and back.
+#include "platform/core/drives.h"
+
+#include "platform/core/drive_scan.h"
+#include "platform/core/host_path.h"
+#include "platform/core/winerror.h"
+
+#include <algorithm>
+#include <chrono>
+#include <dirent.h>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+namespace platform {
+
+namespace {
+
+// The machine's mount table is read again at most this often; mounts come and go rarely and
+// path conversion runs for every listed file.
+constexpr auto kHostMapLifetime = std::chrono::seconds(1);
+
+struct DriveState {
+    std::mutex mutex;
+    std::optional<std::vector<DriveInfo>> injected;
+    std::map<char, std::optional<DriveInfo>> overrides; // on top of the host map
+    std::vector<DriveInfo> hostMap;
+    std::chrono::steady_clock::time_point hostMapTime{};
+    bool hostMapValid = false;
+    std::function<void()> observer;
+};
+
+DriveState& state() {
+    static DriveState instance;
+    return instance;
+}
+
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool isLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::string trimRoot(std::string root) {
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    return root.empty() ? "/" : root;
+}
+
+std::string joinHost(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
+std::vector<DriveInfo> currentDrives() {
+    DriveState& s = state();
+    std::lock_guard lock(s.mutex);
+    std::vector<DriveInfo> result;
+    if (s.injected) {
+        result = *s.injected;
+    } else {
+        const auto now = std::chrono::steady_clock::now();
+        if (!s.hostMapValid || now - s.hostMapTime > kHostMapLifetime) {
+            s.hostMap = detail::scanHostDrives();
+            s.hostMapTime = now;
+            s.hostMapValid = true;
+        }
+        for (const DriveInfo& drive : s.hostMap) {
+            if (!s.overrides.count(drive.letter))
+                result.push_back(drive);
+        }
+        for (const auto& [letter, drive] : s.overrides) {
+            if (drive)
+                result.push_back(*drive);
+        }
+    }
+    std::sort(result.begin(), result.end(),
+              [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+    return result;
+}
+
+void notifyObserver() {
+    std::function<void()> observer;
+    {
+        std::lock_guard lock(state().mutex);
+        observer = state().observer;
+    }
+    if (observer)
+        observer();
+}
+
+DriveInfo normalised(DriveInfo drive) {
+    drive.letter = upper(drive.letter);
+    drive.hostRoot = trimRoot(drive.hostRoot);
+    return drive;
+}
+
+// The only entry of folder whose name equals name without regard to case; empty when there is
+// none or more than one.
+std::string uniqueCaseMatch(const std::string& folder, std::string_view name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return {};
+    std::string match;
+    int matches = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (detail::equalsNoCase(entry->d_name, name)) {
+            match = entry->d_name;
+            ++matches;
+        }
+    }
+    ::closedir(dir);
+    return matches == 1 ? match : std::string();
+}
+
+struct ParsedPath {
+    DriveInfo drive;
+    std::vector<std::string_view> components; // "." and ".." already resolved
+};
+
+std::optional<ParsedPath> parse(std::string_view programPath) {
+    if (programPath.size() < 2 || !isLetter(programPath[0]) || programPath[1] != ':')
+        return std::nullopt;
+    auto drive = driveInfo(programPath[0]);
+    if (!drive)
+        return std::nullopt;
+    ParsedPath parsed{*drive, {}};
+    size_t pos = 2;
+    while (pos < programPath.size()) {
+        while (pos < programPath.size() && isSeparator(programPath[pos]))
+            ++pos;
+        size_t end = pos;
+        while (end < programPath.size() && !isSeparator(programPath[end]))
+            ++end;
+        const std::string_view component = programPath.substr(pos, end - pos);
+        pos = end;
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..") {
+            // Lexically, and never above the drive's root.
+            if (!parsed.components.empty())
+                parsed.components.pop_back();
+            continue;
+        }
+        parsed.components.push_back(component);
+    }
+    return parsed;
+}
+
+std::string exactPathOf(const ParsedPath& parsed) {
+    std::string exact = parsed.drive.hostRoot;
+    for (std::string_view component : parsed.components)
+        exact = joinHost(exact, component);
+    return exact;
+}
+
+std::string hostPathOf(const ParsedPath& parsed) {
+    const std::string exact = exactPathOf(parsed);
+    struct stat st;
+    if (parsed.components.empty() || ::lstat(exact.c_str(), &st) == 0)
+        return exact;
+    // Walk the components and fall back to a case-insensitive match where the exact name is
+    // missing; once a folder is missing the rest cannot exist either.
+    std::string host = parsed.drive.hostRoot;
+    bool exists = true;
+    for (std::string_view component : parsed.components) {
+        const std::string candidate = joinHost(host, component);
+        if (exists && ::lstat(candidate.c_str(), &st) != 0) {
+            const std::string match = uniqueCaseMatch(host, component);
+            if (!match.empty()) {
+                host = joinHost(host, match);
+                continue;
+            }
+            exists = false;
+        }
+        host = candidate;
+    }
+    return host;
+}
+
+} // namespace
+
+void setDriveMap(std::vector<DriveInfo> drives) {
+    {
+        DriveState& s = state();
+        std::lock_guard lock(s.mutex);
+        s.overrides.clear();
+        s.hostMapValid = false;
+        if (drives.empty()) {
+            s.injected.reset();
+        } else {
+            std::vector<DriveInfo> map;
+            for (DriveInfo& drive : drives)
+                map.push_back(normalised(std::move(drive)));
+            s.injected = std::move(map);
+        }
+    }
+    notifyObserver();
+}
+
+void addDrive(const DriveInfo& drive) {
+    const DriveInfo added = normalised(drive);
+    {
+        DriveState& s = state();
+        std::lock_guard lock(s.mutex);
+        if (s.injected) {
+            std::erase_if(*s.injected,
+                          [&](const DriveInfo& d) { return d.letter == added.letter; });
+            s.injected->push_back(added);
+        } else {
+            s.overrides[added.letter] = added;
+        }
+    }
+    notifyObserver();
+}
+
+void removeDrive(char letter) {
+    letter = upper(letter);
+    {
+        DriveState& s = state();
+        std::lock_guard lock(s.mutex);
+        if (s.injected) {
+            std::erase_if(*s.injected, [&](const DriveInfo& d) { return d.letter == letter; });
+        } else if (auto it = s.overrides.find(letter); it != s.overrides.end() && it->second) {
+            // An added letter goes away; a volume of this machine under it shows again.
+            s.overrides.erase(it);
+        } else {
+            s.overrides[letter] = std::nullopt;
+        }
+    }
+    notifyObserver();
+}
+
+std::vector<DriveInfo> drives() {
+    return currentDrives();
+}
+
+std::optional<DriveInfo> driveInfo(char letter) {
+    letter = upper(letter);
+    for (const DriveInfo& drive : currentDrives()) {
+        if (drive.letter == letter)
+            return drive;
+    }
+    return std::nullopt;
+}
+
+uint32_t logicalDrives() {
+    uint32_t mask = 0;
+    for (const DriveInfo& drive : currentDrives()) {
+        if (drive.letter >= 'A' && drive.letter <= 'Z')
+            mask |= 1u << (drive.letter - 'A');
+    }
+    return mask;
+}
+
+unsigned driveType(std::string_view rootPath) {
+    if (rootPath.size() < 2 || !isLetter(rootPath[0]) || rootPath[1] != ':')
+        return DRIVE_NO_ROOT_DIR;
+    for (char c : rootPath.substr(2)) {
+        if (!isSeparator(c))
+            return DRIVE_NO_ROOT_DIR;
+    }
+    const auto drive = driveInfo(rootPath[0]);
+    return drive ? drive->type : DRIVE_NO_ROOT_DIR;
+}
+
+int64_t driveTotalSize(int driveNumber) {
+    if (driveNumber < 1 || driveNumber > 26)
+        return -1;
+    const auto drive = driveInfo(static_cast<char>('A' + driveNumber - 1));
+    if (!drive || !drive->ready)
+        return -1;
+    struct statvfs fs;
+    if (::statvfs(drive->hostRoot.c_str(), &fs) != 0)
+        return -1;
+    return static_cast<int64_t>(fs.f_blocks) * static_cast<int64_t>(fs.f_frsize);
+}
+
+std::string driveDisplayName(char letter) {
+    letter = upper(letter);
+    const auto drive = driveInfo(letter);
+    std::string name;
+    if (drive && !drive->label.empty()) {
+        name = drive->label;
+    } else {
+        switch (drive ? drive->type : DRIVE_FIXED) {
+        case DRIVE_REMOVABLE:
+            name = "Removable Disk";
+            break;
+        case DRIVE_REMOTE:
+            name = "Network Drive";
+            break;
+        case DRIVE_CDROM:
+            name = "CD Drive";
+            break;
+        default:
+            name = "Local Disk";
+            break;
+        }
+    }
+    return name + " (" + letter + ":)";
+}
+
+std::optional<std::string> toHostPath(std::string_view programPath) {
+    const auto parsed = parse(programPath);
+    if (!parsed)
+        return std::nullopt;
+    return hostPathOf(*parsed);
+}
+
+std::string fromHostPath(std::string_view hostPath) {
+    if (hostPath.empty() || hostPath.front() != '/')
+        return {};
+    std::vector<std::string_view> components;
+    size_t pos = 0;
+    while (pos < hostPath.size()) {
+        while (pos < hostPath.size() && hostPath[pos] == '/')
+            ++pos;
+        size_t end = hostPath.find('/', pos);
+        if (end == std::string_view::npos)
+            end = hostPath.size();
+        const std::string_view component = hostPath.substr(pos, end - pos);
+        pos = end;
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..") {
+            if (!components.empty())
+                components.pop_back();
+            continue;
+        }
+        components.push_back(component);
+    }
+    const bool trailing = hostPath.back() == '/' && !components.empty();
+
+    const DriveInfo* best = nullptr;
+    size_t bestDepth = 0;
+    const auto all = currentDrives();
+    for (const DriveInfo& drive : all) {
+        std::vector<std::string_view> rootParts;
+        std::string_view root = drive.hostRoot;
+        size_t p = 0;
+        while (p < root.size()) {
+            while (p < root.size() && root[p] == '/')
+                ++p;
+            size_t e = root.find('/', p);
+            if (e == std::string_view::npos)
+                e = root.size();
+            if (e > p)
+                rootParts.push_back(root.substr(p, e - p));
+            p = e;
+        }
+        if (rootParts.size() > components.size() ||
+            !std::equal(rootParts.begin(), rootParts.end(), components.begin()))
+            continue;
+        if (best == nullptr || rootParts.size() > bestDepth) {
+            best = &drive;
+            bestDepth = rootParts.size();
+        }
+    }
+    if (best == nullptr)
+        return {};
+    std::string result{best->letter, ':', '\\'};
+    for (size_t i = bestDepth; i < components.size(); ++i) {
+        result += components[i];
+        if (i + 1 < components.size())
+            result += '\\';
+    }
+    if (trailing && components.size() > bestDepth)
+        result += '\\';
+    return result;
+}
+
+namespace detail {
+
+std::optional<HostPath> resolveForAccess(std::string_view programPath) {
+    const auto parsed = parse(programPath);
+    if (!parsed) {
+        setLastError(ERROR_PATH_NOT_FOUND);
+        return std::nullopt;
+    }
+    if (!parsed->drive.ready) {
+        setLastError(ERROR_NOT_READY);
+        return std::nullopt;
+    }
+    return HostPath{hostPathOf(*parsed), parsed->drive, parsed->components.empty()};
+}
+
+std::optional<HostPath> exactHostPath(std::string_view programPath) {
+    const auto parsed = parse(programPath);
+    if (!parsed)
+        return std::nullopt;
+    return HostPath{exactPathOf(*parsed), parsed->drive, parsed->components.empty()};
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool lessNoCase(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(lower(a[i]));
+        const auto cb = static_cast<unsigned char>(lower(b[i]));
+        if (ca != cb)
+            return ca < cb;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+void invalidateHostDriveMap() {
+    std::lock_guard lock(state().mutex);
+    state().hostMapValid = false;
+}
+
+void setDriveMapObserver(std::function<void()> observer) {
+    std::lock_guard lock(state().mutex);
+    state().observer = std::move(observer);
+}
+
+} // namespace detail
+
+} // namespace platform

@@ -1,0 +1,32 @@
+// FileSource: a regular file of the program's namespace as a ByteSource for the bounds-checked
+// parsers, read by position and never loaded whole. Standard C++ only.
+#pragma once
+
+#include "bytes/byte_source.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace platform {
+
+// Opened read-only; closed when the object dies. Used by one thread at a time.
+class FileSource final : public ByteSource {
+public:
+    FileSource() = default;
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    // False, with nothing opened, when there is no file at the program path (nothing, a folder,
+    // or a path on no drive). Throws EInOutError when there is one that cannot be opened or is
+    // not a regular file (a FIFO or a device could block or never end).
+    bool open(std::string_view programPath);
+    uint64_t size() const override { return size_; }
+    size_t readAt(uint64_t pos, uint8_t* dst, size_t n) override;
+
+private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
+} // namespace platform

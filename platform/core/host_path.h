@@ -1,0 +1,41 @@
+// Helpers the file and shell units share for turning program paths into host paths (internal).
+#pragma once
+
+#include "platform/core/drives.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::detail {
+
+struct HostPath {
+    std::string path;    // host path, no trailing slash except for "/"
+    DriveInfo drive;     // the drive it lies on
+    bool isRoot = false; // the drive's root itself
+};
+
+// toHostPath for a call that touches the file system: an unmapped or malformed path sets
+// ERROR_PATH_NOT_FOUND, a drive without a medium ERROR_NOT_READY, and both give nullopt.
+std::optional<HostPath> resolveForAccess(std::string_view programPath);
+
+// The host path a program path names when each of its components is spelled with its exact case,
+// made without looking at the disk and without checking the drive's medium; nullopt (and no error)
+// for a path that does not start with a mapped drive letter. A caller that finds nothing there
+// tries resolveForAccess, which also matches names without regard to case: busy loops spare one
+// look-up per path this way.
+std::optional<HostPath> exactHostPath(std::string_view programPath);
+
+// ASCII letters compared without regard to case, every other byte exactly.
+bool equalsNoCase(std::string_view a, std::string_view b);
+// a < b without regard to case, exact bytes breaking ties.
+bool lessNoCase(std::string_view a, std::string_view b);
+
+// The machine's mount table changed: the next call reads it again.
+void invalidateHostDriveMap();
+
+// Called (outside any lock, on the calling thread) after setDriveMap, addDrive or removeDrive.
+void setDriveMapObserver(std::function<void()> observer);
+
+} // namespace platform::detail

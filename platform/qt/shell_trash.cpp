@@ -1,0 +1,132 @@
+// The desktop's trash (the freedesktop trash standard): deleted items can be restored from the
+// file manager. Items of the home file system go to $XDG_DATA_HOME/Trash; items of another volume
+// go to that volume's own .Trash-UID folder so that deleting never copies a whole tree.
+#include "platform/qt/shell_internal.h"
+
+#include "platform/core/drive_scan.h"
+#include "platform/core/file_tree.h"
+#include "platform/core/winerror.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::detail {
+
+namespace {
+
+bool makeFolder(const std::string& path, mode_t mode) {
+    return ::mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+}
+
+std::string mountPointOf(const std::string& hostPath) {
+    std::ifstream in("/proc/self/mounts");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string best = "/";
+    for (const MountEntry& mount : parseMountTable(text.str())) {
+        const std::string& mp = mount.mountPoint;
+        if (mp.size() > best.size() && hostPath.compare(0, mp.size(), mp) == 0 &&
+            (hostPath.size() == mp.size() || hostPath[mp.size()] == '/'))
+            best = mp;
+    }
+    return best;
+}
+
+struct TrashPlace {
+    std::string folder; // holds files/ and info/
+    std::string base;   // Path= is relative to this; empty for absolute paths
+};
+
+TrashPlace trashFor(const std::string& hostPath) {
+    const std::string home = homeTrashFolder();
+    struct stat item, trash;
+    std::string probe = home;
+    // The home trash may not exist yet: compare with the nearest existing parent.
+    while (::stat(probe.c_str(), &trash) != 0 && probe.size() > 1)
+        probe = probe.substr(0, std::max<size_t>(probe.rfind('/'), 1));
+    if (::lstat(hostPath.c_str(), &item) != 0 || item.st_dev == trash.st_dev)
+        return {home, {}};
+    const std::string top = mountPointOf(hostPath);
+    const std::string folder =
+        (top == "/" ? std::string() : top) + "/.Trash-" + std::to_string(::getuid());
+    // Anyone may write to the top of a shared volume: a trash folder there is used only when it
+    // is a real folder of this user, never a link planted to send deleted items elsewhere.
+    struct stat own;
+    if (makeFolder(folder, 0700) && ::lstat(folder.c_str(), &own) == 0 && S_ISDIR(own.st_mode) &&
+        own.st_uid == ::getuid())
+        return {folder, top};
+    return {home, {}};
+}
+
+std::string encodedPath(const std::string& hostPath, const std::string& base) {
+    std::string relative = hostPath;
+    if (!base.empty() && base != "/")
+        relative = hostPath.substr(base.size() + 1);
+    else if (!base.empty())
+        relative = hostPath.substr(1);
+    return QUrl::toPercentEncoding(QString::fromStdString(relative), "/").toStdString();
+}
+
+} // namespace
+
+std::string homeTrashFolder() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    std::string base = (dataHome != nullptr && *dataHome == '/')
+                           ? std::string(dataHome)
+                           : QDir::homePath().toStdString() + "/.local/share";
+    return base + "/Trash";
+}
+
+uint32_t moveToTrash(const std::string& hostPath) {
+    struct stat st;
+    if (::lstat(hostPath.c_str(), &st) != 0)
+        return errorForPath(hostPath, errno);
+    const TrashPlace place = trashFor(hostPath);
+    const std::string files = place.folder + "/files";
+    const std::string info = place.folder + "/info";
+    if (place.base.empty())
+        QDir().mkpath(QString::fromStdString(place.folder));
+    if (!makeFolder(files, 0700) || !makeFolder(info, 0700))
+        return errorFromErrno(errno);
+
+    // The info file is created first and exclusively: it reserves the name in the trash.
+    const std::string name = hostPath.substr(hostPath.rfind('/') + 1);
+    std::string trashName;
+    int infoFd = -1;
+    for (int n = 1; n < 10000 && infoFd < 0; ++n) {
+        trashName = n == 1 ? name : name + "." + std::to_string(n);
+        infoFd = ::open((info + "/" + trashName + ".trashinfo").c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (infoFd < 0 && errno != EEXIST)
+            return errorFromErrno(errno);
+    }
+    if (infoFd < 0)
+        return ERROR_ALREADY_EXISTS;
+    const std::string record =
+        "[Trash Info]\nPath=" + encodedPath(hostPath, place.base) + "\nDeletionDate=" +
+        QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toStdString() + "\n";
+    const bool written = ::write(infoFd, record.data(), record.size()) == ssize_t(record.size());
+    ::close(infoFd);
+    const std::string infoPath = info + "/" + trashName + ".trashinfo";
+    if (!written) {
+        ::unlink(infoPath.c_str());
+        return ERROR_DISK_FULL;
+    }
+    const std::string target = files + "/" + trashName;
+    const uint32_t moved = moveTree(hostPath, target);
+    // A record stays as long as anything of the item reached the trash, so it can be restored.
+    if (moved != ERROR_SUCCESS && ::lstat(target.c_str(), &st) != 0)
+        ::unlink(infoPath.c_str());
+    return moved;
+}
+
+} // namespace platform::detail

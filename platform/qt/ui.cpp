@@ -1,0 +1,192 @@
+// Message boxes, beeps, the hourglass cursor and posted window messages on top of Qt.
+#include "platform/qt/ui.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QPointer>
+#include <QPushButton>
+#include <QThread>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+std::mutex gAnswerMutex;
+MessageBoxAnswerer gAnswerer;
+std::atomic<int> gBeeps{0};
+
+std::vector<MessageBoxCall>& recorded() {
+    static std::vector<MessageBoxCall> calls;
+    return calls;
+}
+
+bool onGuiThread() {
+    return QCoreApplication::instance() == nullptr ||
+           QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// What a box answers when it cannot be shown at all: the safe, non-destructive choice.
+int answerWithoutUser(unsigned flags) {
+    switch (flags & 0xF) {
+    case MB_YESNO:
+        return IDNO;
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+int showBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        return answerWithoutUser(flags);
+    }
+    QMessageBox box(owner != nullptr ? owner : activeWindow());
+    box.setText(text);
+    box.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
+    switch (flags & 0xF0) {
+    case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONWARNING:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    const auto add = [&](const QString& label, QMessageBox::ButtonRole role, int id) {
+        buttons.emplace_back(box.addButton(label, role), id);
+        return buttons.back().first;
+    };
+    switch (flags & 0xF) {
+    case MB_OKCANCEL:
+        box.setDefaultButton(
+            qobject_cast<QPushButton*>(add(QStringLiteral("OK"), QMessageBox::AcceptRole, IDOK)));
+        box.setEscapeButton(add(QStringLiteral("Cancel"), QMessageBox::RejectRole, IDCANCEL));
+        break;
+    case MB_YESNOCANCEL:
+        add(QStringLiteral("&Yes"), QMessageBox::YesRole, IDYES);
+        add(QStringLiteral("&No"), QMessageBox::NoRole, IDNO);
+        box.setEscapeButton(add(QStringLiteral("Cancel"), QMessageBox::RejectRole, IDCANCEL));
+        break;
+    case MB_YESNO:
+        add(QStringLiteral("&Yes"), QMessageBox::YesRole, IDYES);
+        // Closing the box counts as the harmless answer.
+        box.setEscapeButton(add(QStringLiteral("&No"), QMessageBox::NoRole, IDNO));
+        break;
+    default:
+        box.setEscapeButton(add(QStringLiteral("OK"), QMessageBox::AcceptRole, IDOK));
+        break;
+    }
+    box.exec();
+    for (const auto& [button, id] : buttons) {
+        if (box.clickedButton() == button)
+            return id;
+    }
+    return answerWithoutUser(flags);
+}
+
+int answerOrShow(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
+    MessageBoxAnswerer answerer;
+    {
+        std::lock_guard lock(gAnswerMutex);
+        answerer = gAnswerer;
+        if (answerer)
+            recorded().push_back({text, caption, flags});
+    }
+    if (answerer)
+        return answerer({text, caption, flags});
+    return showBox(owner, text, caption, flags);
+}
+
+} // namespace
+
+int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
+    if (onGuiThread())
+        return answerOrShow(owner, text, caption, flags);
+    // A worker's box is shown by the user-interface thread while the worker waits.
+    int result = answerWithoutUser(flags);
+    QPointer<QWidget> guardedOwner(owner);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] { result = answerOrShow(guardedOwner.data(), text, caption, flags); },
+        Qt::BlockingQueuedConnection);
+    return result;
+}
+
+void setMessageBoxAnswerer(MessageBoxAnswerer answerer) {
+    std::lock_guard lock(gAnswerMutex);
+    gAnswerer = std::move(answerer);
+}
+
+std::vector<MessageBoxCall>& recordedMessageBoxes() {
+    return recorded();
+}
+
+void messageBeep(unsigned) {
+    ++gBeeps;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        QApplication::beep();
+}
+
+int beepCount() {
+    return gBeeps.load();
+}
+
+HourglassCursor::HourglassCursor() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+HourglassCursor::~HourglassCursor() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+        QGuiApplication::restoreOverrideCursor();
+}
+
+MessageEvent::MessageEvent(unsigned msg_, quintptr wParam_, qintptr lParam_)
+    : QEvent(eventType()), msg(msg_), wParam(wParam_), lParam(lParam_) {}
+
+QEvent::Type MessageEvent::eventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+void postMessage(QObject* target, unsigned msg, quintptr wParam, qintptr lParam) {
+    if (target != nullptr)
+        QCoreApplication::postEvent(target, new MessageEvent(msg, wParam, lParam));
+}
+
+void processMessages() {
+    QCoreApplication::processEvents();
+}
+
+QWidget* activeWindow() {
+    if (QWidget* focus = QApplication::focusWidget())
+        return focus->window();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->isWindow())
+            return widget;
+    }
+    return nullptr;
+}
+
+} // namespace platform
