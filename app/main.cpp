@@ -5,8 +5,8 @@
 #include "app/application.h"
 #include "app/window_set.h"
 #include "browser/tform1.h"
-#include "widgets/window_frames.h"
 #include "platform/qt/network.h"
+#include "widgets/window_frames.h"
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);

@@ -1,14 +1,13 @@
 // Rows per second of the image table over a folder of camera pictures (warm cache): the whole
 // row (size text and EXIF read), the EXIF read alone, and the reader over bytes in memory.
-#include "browser/core/picture_texts.h"
-#include "exif/exif.h"
-#include "bench/picture_folder.h"
-
-#include <benchmark/benchmark.h>
-
 #include <fstream>
 #include <iterator>
 
+#include <benchmark/benchmark.h>
+
+#include "bench/picture_folder.h"
+#include "browser/core/picture_texts.h"
+#include "exif/exif.h"
 #include "platform/core/drives.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/picture_folder.h"
 #include "browser/image_table.h"
 #include "browser/tform1.h"
-#include "bench/picture_folder.h"
 #include "platform/core/drives.h"
 #include "platform/qt/image_list.h"
 

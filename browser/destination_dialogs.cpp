@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "widgets/handler_guard.h"
 #include "browser/tform1.h"
-#include "widgets/window_frames.h"
-#include "widgets/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 #include "platform/core/files.h"
 #include "thumbs/tmainform.h"
+#include "widgets/handler_guard.h"
+#include "widgets/window_frames.h"
+#include "widgets/window_parts.h"
 
 Tmoveform* moveform = nullptr;
 Tcopyform* copyform = nullptr;

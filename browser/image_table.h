@@ -4,12 +4,12 @@
 // update is open new rows are collected and shown in one go when it ends.
 #pragma once
 
+#include <array>
+#include <vector>
+
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTreeView>
-
-#include <array>
-#include <vector>
 
 namespace platform {
 class ImageList;

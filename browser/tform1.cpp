@@ -15,19 +15,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "browser/core/row_texts.h"
 #include "browser/core/picture_files.h"
 #include "browser/core/picture_texts.h"
+#include "browser/core/row_texts.h"
 #include "browser/destination_dialogs.h"
-#include "widgets/window_frames.h"
-#include "widgets/handler_guard.h"
 #include "browser/image_table.h"
-#include "widgets/text_bytes.h"
 #include "browser/tform5.h"
 #include "browser/tform6.h"
-#include "widgets/timage.h"
-#include "widgets/toolbar_icons.h"
-#include "widgets/window_parts.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 #include "platform/core/drives.h"
@@ -37,6 +31,12 @@
 #include "platform/qt/ui.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
+#include "widgets/handler_guard.h"
+#include "widgets/text_bytes.h"
+#include "widgets/timage.h"
+#include "widgets/toolbar_icons.h"
+#include "widgets/window_frames.h"
+#include "widgets/window_parts.h"
 
 TForm1* Form1 = nullptr;
 

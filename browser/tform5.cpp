@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "browser/core/picture_texts.h"
-#include "widgets/text_bytes.h"
 #include "browser/tform1.h"
+#include "widgets/text_bytes.h"
 #include "widgets/timage.h"
 #include "widgets/window_frames.h"
 

@@ -1,10 +1,10 @@
 // TForm5: the properties dialog — a small preview of one picture beside its properties report.
 #pragma once
 
-#include <QWidget>
-
 #include <string>
 #include <vector>
+
+#include <QWidget>
 
 class QGroupBox;
 class QPlainTextEdit;

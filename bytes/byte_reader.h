@@ -5,11 +5,11 @@
 // or 2^64 cannot wrap. Used by one thread at a time.
 #pragma once
 
-#include "bytes/byte_source.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
+
+#include "bytes/byte_source.h"
 
 class ByteReader {
 public:

@@ -2,11 +2,11 @@
 // eleven menu captions, kept apart from the code that chooses among them.
 #pragma once
 
-#include "dirtree/languages.h"
+#include <array>
 
 #include <QString>
 
-#include <array>
+#include "dirtree/languages.h"
 
 struct TLanguageTable {
     TLanguageTexts texts;

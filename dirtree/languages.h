@@ -2,10 +2,10 @@
 // every tree of the process and the eleven context-menu captions each tree builds its menu from.
 #pragma once
 
-#include <QString>
-
 #include <array>
 #include <cstdint>
+
+#include <QString>
 
 enum TLanguage {
     lnSysDefault,

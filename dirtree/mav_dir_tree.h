@@ -5,13 +5,13 @@
 // notification registration.
 #pragma once
 
-#include <QHash>
-#include <QIcon>
-#include <QTreeWidget>
-
 #include <array>
 #include <functional>
 #include <memory>
+
+#include <QHash>
+#include <QIcon>
+#include <QTreeWidget>
 
 #include "dirtree/languages.h"
 

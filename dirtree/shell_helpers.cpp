@@ -2,18 +2,18 @@
 // the component's own messages in the current language.
 #include "dirtree/shell_helpers.h"
 
-#include "dirtree/languages.h"
-#include "platform/core/drives.h"
-#include "platform/qt/network.h"
-#include "platform/qt/shell.h"
-#include "platform/qt/ui.h"
-#include "platform/core/winerror.h"
-
-#include <QWidget>
-
 #include <array>
 #include <string>
 #include <string_view>
+
+#include <QWidget>
+
+#include "dirtree/languages.h"
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/network.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
 
 namespace {
 

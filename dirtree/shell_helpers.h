@@ -2,10 +2,10 @@
 // Their user-visible texts come from the current language (languages.h).
 #pragma once
 
+#include <cstdint>
+
 #include <QChar>
 #include <QString>
-
-#include <cstdint>
 
 class QWidget;
 

@@ -2,10 +2,10 @@
 // keys OpenPath walks with, and the folder filter built from FolderType.
 #pragma once
 
+#include <cstdint>
+
 #include <QString>
 #include <QStringList>
-
-#include <cstdint>
 
 #include "dirtree/mav_dir_tree.h"
 

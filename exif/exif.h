@@ -3,11 +3,11 @@
 // and fills the plain attributes below, texts of coded values and rationals included.
 #pragma once
 
-#include "bytes/byte_source.h"
-
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "bytes/byte_source.h"
 
 class ByteReader;
 

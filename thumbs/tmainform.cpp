@@ -12,13 +12,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "widgets/handler_guard.h"
 #include "browser/tform1.h"
+#include "dirtree/mav_dir_tree.h"
+#include "dirtree/shell_helpers.h"
+#include "widgets/handler_guard.h"
 #include "widgets/toolbar_icons.h"
 #include "widgets/window_frames.h"
 #include "widgets/window_parts.h"
-#include "dirtree/mav_dir_tree.h"
-#include "dirtree/shell_helpers.h"
 
 TMainForm* MainForm = nullptr;
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-image-formats-plugins
   libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev

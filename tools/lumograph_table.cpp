@@ -2,23 +2,19 @@
 // line per file with the 29 column texts separated by TAB, as the main window would show them.
 // A folder prints the header line and then the rows of the pictures the table lists for it;
 // "--report FILE" prints the properties report of one picture, a line per entry.
-#include "browser/core/row_texts.h"
-#include "browser/core/picture_files.h"
-#include "browser/core/picture_texts.h"
-#include "platform/core/drives.h"
-#include "platform/qt/jpeg.h"
-
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "browser/core/picture_files.h"
+#include "browser/core/picture_texts.h"
+#include "browser/core/row_texts.h"
+#include "platform/core/drives.h"
+#include "platform/core/host_entry.h"
+#include "platform/qt/jpeg.h"
 
 namespace {
 
@@ -27,19 +23,20 @@ enum class Kind { File, Folder };
 // Why a host path cannot be listed, or empty when it is a readable regular file (or, where
 // folders are welcome, a readable folder).
 std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& kind) {
-    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::strerror(errno);
-    struct stat st {};
-    const bool known = ::fstat(fd, &st) == 0;
-    ::close(fd);
-    if (known && S_ISREG(st.st_mode)) {
+    const platform::HostEntry entry = platform::probeHostEntry(hostPath);
+    switch (entry.kind) {
+    case platform::HostEntryKind::RegularFile:
         kind = Kind::File;
         return {};
-    }
-    if (known && folderAllowed && S_ISDIR(st.st_mode)) {
+    case platform::HostEntryKind::Folder:
+        if (!folderAllowed)
+            break;
         kind = Kind::Folder;
         return {};
+    case platform::HostEntryKind::Unreadable:
+        return entry.problem;
+    case platform::HostEntryKind::Other:
+        break;
     }
     return folderAllowed ? "neither a regular file nor a folder" : "not a regular file";
 }

@@ -2,9 +2,9 @@
 // character per byte.
 #pragma once
 
-#include <QString>
-
 #include <string>
+
+#include <QString>
 
 inline QString TextFromBytes(const std::string& bytes) {
     QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -35,9 +35,9 @@ void TImage::Clear() {
 QRect TImage::DrawRect() const {
     if (picture_.isNull())
         return {};
-    const geometry::Rect rect =
-        geometry::PlacePicture({ownSize_.width(), ownSize_.height()}, {width(), height()},
-                               {.center = Center, .proportional = Proportional, .stretch = Stretch});
+    const geometry::Rect rect = geometry::PlacePicture(
+        {ownSize_.width(), ownSize_.height()}, {width(), height()},
+        {.center = Center, .proportional = Proportional, .stretch = Stretch});
     return QRect(rect.left, rect.top, rect.width, rect.height);
 }
 

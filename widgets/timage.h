@@ -2,10 +2,10 @@
 // to fit with its proportions kept. It never resizes itself to the picture.
 #pragma once
 
+#include <string>
+
 #include <QImage>
 #include <QWidget>
-
-#include <string>
 
 class TImage : public QWidget {
     Q_OBJECT

@@ -6,10 +6,11 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <map>
 #include <sstream>
+
+#include <dirent.h>
 #include <unistd.h>
 
 namespace platform::detail {

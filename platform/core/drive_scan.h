@@ -1,11 +1,11 @@
 // Reading this machine's mount table into the default drive map (internal to platform/).
 #pragma once
 
-#include "platform/core/drives.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/core/drives.h"
 
 namespace platform::detail {
 

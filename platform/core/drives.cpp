@@ -1,17 +1,18 @@
 // The drive map and the translation of program paths to host paths and back.
 #include "platform/core/drives.h"
 
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
 #include "platform/core/drive_scan.h"
 #include "platform/core/host_path.h"
 #include "platform/core/winerror.h"
-
-#include <algorithm>
-#include <chrono>
-#include <dirent.h>
-#include <map>
-#include <mutex>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
 
 namespace platform {
 

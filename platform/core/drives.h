@@ -28,8 +28,8 @@ struct DriveInfo {
     char letter = 'C';    // 'A'..'Z'
     std::string hostRoot; // host folder that the drive's root stands for ("/", "/media/ann/CARD")
     unsigned type = DRIVE_FIXED;
-    std::string label;  // volume label; empty when the volume has none
-    bool ready = true;  // false for a removable or CD drive without a medium
+    std::string label; // volume label; empty when the volume has none
+    bool ready = true; // false for a removable or CD drive without a medium
 };
 
 // Replaces the whole drive map (tests inject temporary folders). An empty list goes back to the
@@ -39,7 +39,7 @@ void setDriveMap(std::vector<DriveInfo> drives);
 void addDrive(const DriveInfo& drive);
 void removeDrive(char letter);
 
-std::vector<DriveInfo> drives(); // the current map, in letter order
+std::vector<DriveInfo> drives();                 // the current map, in letter order
 std::optional<DriveInfo> driveInfo(char letter); // either case of letter
 
 uint32_t logicalDrives(); // GetLogicalDrives: bit 0 is A:, bit 2 is C:, ...

@@ -1,20 +1,20 @@
 // Copy, move and delete on host paths with the guarantees the program relies on: nothing is
 // replaced, nothing half-written appears under a real name, and a move keeps its source until the
 // copy is complete.
-#include "platform/core/file_tree.h"
-
-#include "platform/core/winerror.h"
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
-#include <vector>
+
+#include "platform/core/file_tree.h"
+#include "platform/core/winerror.h"
 
 namespace platform::detail {
 

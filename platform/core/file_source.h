@@ -2,10 +2,10 @@
 // parsers, read by position and never loaded whole. Standard C++ only.
 #pragma once
 
-#include "bytes/byte_source.h"
-
 #include <cstdint>
 #include <string_view>
+
+#include "bytes/byte_source.h"
 
 namespace platform {
 

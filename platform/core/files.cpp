@@ -1,21 +1,22 @@
 // Find-file enumeration, attributes and the simple file calls in the program's namespace.
 #include "platform/core/files.h"
 
-#include "platform/core/file_tree.h"
-#include "platform/core/host_path.h"
-#include "platform/core/winerror.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <vector>
+
+#include "platform/core/file_tree.h"
+#include "platform/core/host_path.h"
+#include "platform/core/winerror.h"
 
 namespace platform {
 

@@ -1,12 +1,12 @@
 // Helpers the file and shell units share for turning program paths into host paths (internal).
 #pragma once
 
-#include "platform/core/drives.h"
-
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/core/drives.h"
 
 namespace platform::detail {
 

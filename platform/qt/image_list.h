@@ -3,13 +3,13 @@
 // Owned and used on the user-interface thread.
 #pragma once
 
+#include <vector>
+
 #include <QColor>
 #include <QIcon>
 #include <QImage>
 #include <QObject>
 #include <QPixmap>
-
-#include <vector>
 
 namespace platform {
 

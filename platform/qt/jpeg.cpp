@@ -2,22 +2,23 @@
 // job, whose locals all have trivial destructors, and come out as EJpegError.
 #include "platform/qt/jpeg.h"
 
-#include "platform/core/drives.h"
-
-#include <QImageReader>
-
 #include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+
+#include <QImageReader>
 
 #include <jpeglib.h>
+
+#include "platform/core/drives.h"
 
 namespace platform {
 

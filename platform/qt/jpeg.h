@@ -3,14 +3,14 @@
 // Thread-safe (no shared state); a worker may decode while the window thread does too.
 #pragma once
 
-#include <QImage>
-#include <QSize>
-
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include <QImage>
+#include <QSize>
 
 namespace platform {
 

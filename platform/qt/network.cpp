@@ -2,10 +2,16 @@
 // remembered in the user's configuration folder when it should come back at the next start.
 #include "platform/qt/network.h"
 
-#include "platform/core/drive_scan.h"
-#include "platform/core/drives.h"
-#include "platform/core/host_path.h"
-#include "platform/core/winerror.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <vector>
+
+#include <sys/stat.h>
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -14,15 +20,10 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <map>
-#include <mutex>
-#include <sstream>
-#include <sys/stat.h>
-#include <vector>
+#include "platform/core/drive_scan.h"
+#include "platform/core/drives.h"
+#include "platform/core/host_path.h"
+#include "platform/core/winerror.h"
 
 namespace platform {
 

@@ -4,14 +4,14 @@
 // User-interface thread only, except where a function says otherwise.
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <QString>
 
 class QObject;
 class QWidget;

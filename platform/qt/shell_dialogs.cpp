@@ -1,12 +1,10 @@
 // The folder picker, verbs on paths through the desktop's opener, and the properties sheet.
 #include "platform/qt/shell.h"
 
-#include "platform/core/drives.h"
-#include "platform/core/file_tree.h"
-#include "platform/core/files.h"
-#include "platform/core/host_path.h"
-#include "platform/qt/shell_internal.h"
-#include "platform/core/winerror.h"
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -21,9 +19,12 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "platform/core/drives.h"
+#include "platform/core/file_tree.h"
+#include "platform/core/files.h"
+#include "platform/core/host_path.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/shell_internal.h"
 
 namespace platform {
 

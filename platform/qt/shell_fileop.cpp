@@ -3,22 +3,23 @@
 // across volumes removes its source only after a complete copy.
 #include "platform/qt/shell.h"
 
-#include "platform/core/file_tree.h"
-#include "platform/core/host_path.h"
-#include "platform/qt/shell_internal.h"
-#include "platform/qt/ui.h"
-#include "platform/core/winerror.h"
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include <dirent.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QProgressDialog>
 
-#include <cerrno>
-#include <dirent.h>
-#include <memory>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
+#include "platform/core/file_tree.h"
+#include "platform/core/host_path.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/shell_internal.h"
+#include "platform/qt/ui.h"
 
 namespace platform {
 

@@ -4,10 +4,10 @@
 // default map) and GetSystemDirectory for /usr/lib (the shared libraries, "C:\usr\lib").
 #include "platform/qt/shell.h"
 
-#include "platform/core/drives.h"
-
 #include <QDir>
 #include <QStandardPaths>
+
+#include "platform/core/drives.h"
 
 namespace platform {
 

@@ -2,10 +2,9 @@
 // file extension), made the first time the kind is asked for and shared by every view.
 #include "platform/qt/shell.h"
 
-#include "platform/core/drives.h"
-#include "platform/core/host_path.h"
-#include "platform/qt/image_list.h"
-#include "platform/qt/shell_internal.h"
+#include <unordered_map>
+
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QIcon>
@@ -13,8 +12,10 @@
 #include <QPainterPath>
 #include <QStyle>
 
-#include <sys/stat.h>
-#include <unordered_map>
+#include "platform/core/drives.h"
+#include "platform/core/host_path.h"
+#include "platform/qt/image_list.h"
+#include "platform/qt/shell_internal.h"
 
 namespace platform {
 

@@ -1,12 +1,12 @@
 // Pieces shared by the shell units (internal to platform/).
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include <QString>
 
 namespace platform::detail {
 

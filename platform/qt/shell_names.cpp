@@ -1,11 +1,11 @@
 // Display names and type names of files, folders, drives and "My Computer".
 #include "platform/qt/shell.h"
 
+#include <map>
+
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/qt/shell_internal.h"
-
-#include <map>
 
 namespace platform {
 

@@ -3,10 +3,14 @@
 // mount table and the program's own drive map). Messages are posted on the user-interface thread.
 #include "platform/qt/shell.h"
 
-#include "platform/core/drives.h"
-#include "platform/core/host_path.h"
-#include "platform/qt/shell_internal.h"
-#include "platform/qt/ui.h"
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFileSystemWatcher>
@@ -16,13 +20,10 @@
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <map>
-#include <set>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/core/drives.h"
+#include "platform/core/host_path.h"
+#include "platform/qt/shell_internal.h"
+#include "platform/qt/ui.h"
 
 namespace platform {
 

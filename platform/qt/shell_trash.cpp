@@ -1,23 +1,23 @@
 // The desktop's trash (the freedesktop trash standard): deleted items can be restored from the
 // file manager. Items of the home file system go to $XDG_DATA_HOME/Trash; items of another volume
 // go to that volume's own .Trash-UID folder so that deleting never copies a whole tree.
-#include "platform/qt/shell_internal.h"
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
-#include "platform/core/drive_scan.h"
-#include "platform/core/file_tree.h"
-#include "platform/core/winerror.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QUrl>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/core/drive_scan.h"
+#include "platform/core/file_tree.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/shell_internal.h"
 
 namespace platform::detail {
 

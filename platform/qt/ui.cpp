@@ -1,6 +1,10 @@
 // Message boxes, beeps, the hourglass cursor and posted window messages on top of Qt.
 #include "platform/qt/ui.h"
 
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
@@ -9,10 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QThread>
-
-#include <atomic>
-#include <cstdio>
-#include <mutex>
 
 namespace platform {
 

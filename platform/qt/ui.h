@@ -2,12 +2,12 @@
 // message boxes, beeps, the hourglass cursor and posted window messages with numbers.
 #pragma once
 
-#include <QEvent>
-#include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <vector>
+
+#include <QEvent>
+#include <QString>
 
 class QObject;
 class QWidget;

@@ -1,17 +1,16 @@
 // The image table's plain functions: size texts, headers, the row texts of a record and of a file.
-#include "browser/core/file_size_text.h"
-#include "browser/core/picture_texts.h"
-#include "exif/exif_tags.h"
-#include "tests/support/jpeg_writer.h"
-#include "tests/support/read_bytes.h"
-#include "tests/support/temp_dir.h"
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include "browser/core/file_size_text.h"
+#include "browser/core/picture_texts.h"
+#include "exif/exif_tags.h"
 #include "platform/core/drives.h"
+#include "tests/support/jpeg_writer.h"
+#include "tests/support/read_bytes.h"
+#include "tests/support/temp_dir.h"
 
 using namespace lumo::test;
 namespace tag = exif::tag;
@@ -109,36 +108,35 @@ TEST(ImageTable, RowOfAPictureWithExif) {
         .longs(Directory::Exif, tag::PixelYDimension, {2592});
     const TExif exif = ReadBytes(JpegWriter().jfif().exif(block).picture().bytes());
     const RowTexts row = RowTextsFromRecord("IMG_0001.JPG", "2KB", exif);
-    const RowTexts expected = {
-        "IMG_0001.JPG",
-        "2KB",
-        "Canon",
-        "Canon EOS 40D",
-        "",
-        "",
-        "",
-        "",
-        "2008:05:30 15:56:01",
-        "",
-        "",
-        "",
-        "Orientation: 6 (Rotated 90 right)",
-        "1/250 seconds",
-        "Exposure Program: 2 (Normal Program)",
-        "",
-        "",
-        "",
-        "",
-        "",
-        "400",
-        "3888",
-        "2592",
-        "72",
-        "300",
-        "0",
-        "",
-        "LightSource: 2 (Flourescent)",
-        "Flash: 25 (Flash (Auto))"};
+    const RowTexts expected = {"IMG_0001.JPG",
+                               "2KB",
+                               "Canon",
+                               "Canon EOS 40D",
+                               "",
+                               "",
+                               "",
+                               "",
+                               "2008:05:30 15:56:01",
+                               "",
+                               "",
+                               "",
+                               "Orientation: 6 (Rotated 90 right)",
+                               "1/250 seconds",
+                               "Exposure Program: 2 (Normal Program)",
+                               "",
+                               "",
+                               "",
+                               "",
+                               "",
+                               "400",
+                               "3888",
+                               "2592",
+                               "72",
+                               "300",
+                               "0",
+                               "",
+                               "LightSource: 2 (Flourescent)",
+                               "Flash: 25 (Flash (Auto))"};
     EXPECT_EQ(row, expected);
 }
 

@@ -20,13 +20,13 @@
 #include "browser/tform1.h"
 #include "browser/tform5.h"
 #include "browser/tform6.h"
-#include "widgets/timage.h"
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/drives.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/ui.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
+#include "widgets/timage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The Back history and the parent-folder rule of "Up one level".
-#include <gtest/gtest.h>
-
 #include "browser/navigation.h"
+
+#include <gtest/gtest.h>
 
 TEST(BackHistory, FollowsTheWorkedExampleStepByStep) {
     TBackHistory history;

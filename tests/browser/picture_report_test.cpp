@@ -1,14 +1,14 @@
 // The properties report lines: the full form of a record with EXIF, the short form without, and
 // the error form when the EXIF block cannot be read; built from records read in memory.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "browser/core/picture_texts.h"
 #include "browser/core/report_lines.h"
-#include "platform/core/drives.h"
 #include "exif/exif_tags.h"
+#include "platform/core/drives.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/read_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -76,8 +76,7 @@ TEST(PictureReport, PictureWithoutExifGivesTheShortForm) {
     const TExif exif = ReadBytes(JpegWriter().jfif().picture().bytes());
     const std::vector<std::string> expected = {"Exif Header is not valid", "Filename : plain.jpg",
                                                "File Size: 1KB", "Dimension: 8 x 8"};
-    EXPECT_EQ(ReportLinesFromRecord({"plain.jpg", "1KB", 8, 8}, exif, ExifOutcome::Read),
-              expected);
+    EXPECT_EQ(ReportLinesFromRecord({"plain.jpg", "1KB", 8, 8}, exif, ExifOutcome::Read), expected);
 }
 
 // The file form runs the reader itself: the error form must come from a reader that raised, and

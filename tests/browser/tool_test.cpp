@@ -1,14 +1,15 @@
 // lumograph-table run as a program: its lines, its messages and its exit status.
-#include "exif/exif_tags.h"
-#include "tests/support/jpeg_writer.h"
-#include "tests/support/temp_dir.h"
+#include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include "exif/exif_tags.h"
+#include "tests/support/jpeg_writer.h"
+#include "tests/support/temp_dir.h"
 
 using namespace lumo::test;
 namespace tag = exif::tag;
@@ -32,8 +33,8 @@ std::string Slurp(const std::string& path) {
 ToolRun RunTable(const TempDir& dir, const std::string& arguments) {
     const std::string out = dir / "stdout.txt";
     const std::string err = dir / "stderr.txt";
-    const std::string command = "cd '" + dir.path() + "' && '" LUMOGRAPH_TABLE "' " +
-                                arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = "cd '" + dir.path() + "' && '" LUMOGRAPH_TABLE "' " + arguments +
+                                " >'" + out + "' 2>'" + err + "'";
     const int raw = std::system(command.c_str());
     ToolRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -1,8 +1,9 @@
 // The tree component's languages: choice by system language, completeness of every table, the
 // blanks the message joins rely on, and the switch of the process-wide texts.
 #include "dirtree/languages.h"
-#include "platform/core/locale.h"
-#include "tests/dirtree/qstring_printer.h"
+
+#include <set>
+#include <utility>
 
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -10,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <utility>
+#include "platform/core/locale.h"
+#include "tests/dirtree/qstring_printer.h"
 
 using namespace Qt::StringLiterals;
 

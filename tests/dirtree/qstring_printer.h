@@ -1,9 +1,9 @@
 // Lets GoogleTest print QStrings as text in failure messages.
 #pragma once
 
-#include <QString>
-
 #include <ostream>
+
+#include <QString>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';

@@ -2,21 +2,21 @@
 // boxes they show, over a drive map of temporary folders with every box answered by the test.
 #include "dirtree/shell_helpers.h"
 
-#include "dirtree/languages.h"
-#include "platform/core/drives.h"
-#include "platform/qt/network.h"
-#include "platform/qt/shell.h"
-#include "platform/qt/ui.h"
-#include "platform/core/winerror.h"
-#include "tests/dirtree/qstring_printer.h"
+#include <optional>
+#include <string>
 
 #include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
+#include "dirtree/languages.h"
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/network.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
+#include "tests/dirtree/qstring_printer.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,9 @@
 // The tree's node-path rules: drive captions, node paths, match keys, path parts and the folder
 // filter.
+#include "dirtree/tree_paths.h"
+
 #include <gtest/gtest.h>
 
-#include "dirtree/tree_paths.h"
 #include "platform/core/files.h"
 
 // Readable failure messages for QString comparisons.

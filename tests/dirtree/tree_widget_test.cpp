@@ -1,13 +1,13 @@
 // TMavDirTree21 as a window: building, clicks, keys, OpenPath and GoToFolder, the folder filter,
 // network drives, not-ready drives and rebuilds after changes on disk. The drive map is a set of
 // temporary folders: C: fixed, D: removable and E: CD without a medium, F: a network drive.
+#include <memory>
+
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 #include "dirtree/languages.h"
 #include "dirtree/mav_dir_tree.h"

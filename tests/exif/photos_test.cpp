@@ -2,13 +2,12 @@
 // several are checked field by field against values confirmed with other EXIF tools (keeping in
 // mind that this reader cuts inline SHORT values to 8 bits and reads even short texts at an
 // offset).
-#include "exif/exif.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <set>
 
+#include <gtest/gtest.h>
+
+#include "exif/exif.h"
 #include "platform/core/drives.h"
 
 namespace fs = std::filesystem;

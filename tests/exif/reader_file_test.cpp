@@ -1,17 +1,16 @@
 // TExif::Read on files named by program paths: what a missing file, a folder or an unreadable
 // file does to the record, and that the file is closed on every way out.
-#include "exif/exif.h"
-#include "exif/exif_tags.h"
-#include "tests/support/jpeg_writer.h"
-#include "tests/support/temp_dir.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include <sys/stat.h>
 
+#include <gtest/gtest.h>
+
+#include "exif/exif.h"
+#include "exif/exif_tags.h"
 #include "platform/core/drives.h"
+#include "tests/support/jpeg_writer.h"
+#include "tests/support/temp_dir.h"
 
 using namespace lumo::test;
 namespace tag = exif::tag;

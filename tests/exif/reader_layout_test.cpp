@@ -1,8 +1,8 @@
 // Where the reader finds APP1 and the TIFF header, and when a damaged layout is an I/O error.
+#include <gtest/gtest.h>
+
 #include "exif/exif_tags.h"
 #include "tests/support/read_bytes.h"
-
-#include <gtest/gtest.h>
 
 using namespace lumo::test;
 namespace tag = exif::tag;

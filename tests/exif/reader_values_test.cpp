@@ -1,9 +1,9 @@
 // What the reader makes of each entry: normalised inline values, texts, rationals, and the
 // failures that only empty one attribute.
+#include <gtest/gtest.h>
+
 #include "exif/exif_tags.h"
 #include "tests/support/read_bytes.h"
-
-#include <gtest/gtest.h>
 
 using namespace lumo::test;
 namespace tag = exif::tag;
@@ -79,9 +79,11 @@ TEST(ExifTexts, StopRuleAndTrim) {
     block.ascii(Directory::Ifd0, tag::Make, "Canon   ")
         .bytes(Directory::Ifd0, tag::Model, TIFF_ASCII, 8,
                Bytes{'E', 'O', 'S', ' ', '4', '0', 'D', 'X'})
-        .bytes(Directory::Ifd0, tag::ImageDescription, TIFF_ASCII, 12, Bytes{' ', ' ', 'a', 0, 'b', 'c', 'd', 'e'})
+        .bytes(Directory::Ifd0, tag::ImageDescription, TIFF_ASCII, 12,
+               Bytes{' ', ' ', 'a', 0, 'b', 'c', 'd', 'e'})
         .bytes(Directory::Ifd0, tag::Software, TIFF_ASCII, 6, Bytes{'C', 'a', 'f', 0xC3, 0xA9, 0})
-        .bytes(Directory::Ifd0, tag::Artist, TIFF_ASCII, 8, Bytes{'a', '\t', 'b', '\r', '\n', 1, 31, 0})
+        .bytes(Directory::Ifd0, tag::Artist, TIFF_ASCII, 8,
+               Bytes{'a', '\t', 'b', '\r', '\n', 1, 31, 0})
         .ascii(Directory::Ifd0, tag::Copyright, "");
     const TExif exif = ReadBlock(block);
     EXPECT_EQ(exif.Make, "Canon");
@@ -101,8 +103,8 @@ TEST(ExifTexts, UserCommentsAreReadAsAPlainText) {
         Bytes comment(prefix.begin(), prefix.end());
         comment.insert(comment.end(), {'h', 'e', 'l', 'l', 'o'});
         TiffBlock block;
-        block.bytes(Directory::Exif, tag::UserComment, TIFF_UNDEFINED, static_cast<uint32_t>(comment.size()),
-                    comment);
+        block.bytes(Directory::Exif, tag::UserComment, TIFF_UNDEFINED,
+                    static_cast<uint32_t>(comment.size()), comment);
         EXPECT_EQ(ReadBlock(block).UserComments, expected);
     }
 }
@@ -165,7 +167,8 @@ TEST(ExifRationals, EachTagUsesItsForm) {
         EXPECT_EQ(exif.MaxAperture, "");
     }
     TiffBlock negative;
-    negative.rational(Directory::Exif, tag::ShutterSpeedValue, static_cast<uint32_t>(-1), 1, TIFF_SRATIONAL);
+    negative.rational(Directory::Exif, tag::ShutterSpeedValue, static_cast<uint32_t>(-1), 1,
+                      TIFF_SRATIONAL);
     EXPECT_EQ(ReadBlock(negative).ShutterSpeed, "1 seconds");
 }
 

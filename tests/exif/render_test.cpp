@@ -1,10 +1,10 @@
 // The texts of coded values and rationals, as tables of literal cases.
-#include "exif/exif_render.h"
+#include <algorithm>
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
+#include "exif/exif_render.h"
 
 using namespace exif;
 

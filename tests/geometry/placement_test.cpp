@@ -1,9 +1,9 @@
 // Placement of pictures in boxes, checked against tables of literal cases.
 #include "geometry/placement.h"
 
-#include <gtest/gtest.h>
-
 #include <ostream>
+
+#include <gtest/gtest.h>
 
 namespace geometry {
 

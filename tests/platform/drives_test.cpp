@@ -2,12 +2,12 @@
 // including attempts to climb out of a drive's root and case-insensitive matching.
 #include "platform/core/drives.h"
 
-#include "platform/core/drive_scan.h"
-#include "tests/support/temp_dir.h"
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include "platform/core/drive_scan.h"
+#include "tests/support/temp_dir.h"
 
 using namespace platform;
 using namespace lumo::test;

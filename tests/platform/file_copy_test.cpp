@@ -1,16 +1,16 @@
 // Copy and move never replace an existing destination, never leave a half-written file, and never
 // lose the source, on one file system and across two.
-#include "platform/core/files.h"
+#include <filesystem>
 
-#include "platform/core/drives.h"
-#include "platform/core/winerror.h"
-#include "tests/support/temp_dir.h"
+#include <sys/stat.h>
+#include <utime.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sys/stat.h>
-#include <utime.h>
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/core/winerror.h"
+#include "tests/support/temp_dir.h"
 
 using namespace platform;
 using namespace lumo::test;

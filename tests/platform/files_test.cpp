@@ -1,17 +1,18 @@
 // Find-file enumeration and attributes with Windows semantics over an injected drive map.
 #include "platform/core/files.h"
 
-#include "platform/core/drives.h"
-#include "platform/core/winerror.h"
-#include "tests/support/temp_dir.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <vector>
+
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <utime.h>
-#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "tests/support/temp_dir.h"
 
 using namespace platform;
 using namespace lumo::test;

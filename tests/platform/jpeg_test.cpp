@@ -2,16 +2,16 @@
 // truncated files, writing through a temporary name, header-only size and picture loading.
 #include "platform/qt/jpeg.h"
 
-#include "platform/core/drives.h"
-#include "tests/support/temp_dir.h"
+#include <cstdio>
+#include <filesystem>
 
 #include <QBuffer>
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <jpeglib.h>
+
+#include "platform/core/drives.h"
+#include "tests/support/temp_dir.h"
 
 using namespace platform;
 using namespace lumo::test;
@@ -128,9 +128,7 @@ TEST(Jpeg, DamagedAndTruncatedData) {
 
 class JpegFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true}});
-    }
+    void SetUp() override { setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true}}); }
     void TearDown() override { setDriveMap({}); }
     TempDir c;
 };

@@ -2,15 +2,15 @@
 // persistence in the user's configuration folder and the disconnect dialog's answerer.
 #include "platform/qt/network.h"
 
-#include "platform/core/drives.h"
-#include "platform/core/winerror.h"
-#include "tests/support/temp_dir.h"
+#include <filesystem>
 
 #include <QByteArray>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include "platform/core/drives.h"
+#include "platform/core/winerror.h"
+#include "tests/support/temp_dir.h"
 
 using namespace platform;
 using namespace lumo::test;

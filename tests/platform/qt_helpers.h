@@ -1,14 +1,14 @@
 // Helpers of the Qt-side platform tests: a window-message recorder and bounded waiting.
 #pragma once
 
-#include "platform/qt/ui.h"
+#include <functional>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QObject>
 
-#include <functional>
-#include <vector>
+#include "platform/qt/ui.h"
 
 struct RecordedMessage {
     unsigned msg;

@@ -2,12 +2,10 @@
 // the trash, verbs, the properties sheet, special folders and change notifications.
 #include "platform/qt/shell.h"
 
-#include "platform/core/drives.h"
-#include "platform/core/files.h"
-#include "platform/qt/image_list.h"
-#include "platform/core/winerror.h"
-#include "tests/platform/qt_helpers.h"
-#include "tests/support/temp_dir.h"
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,9 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/image_list.h"
+#include "tests/platform/qt_helpers.h"
+#include "tests/support/temp_dir.h"
 
 using namespace platform;
 using namespace lumo::test;

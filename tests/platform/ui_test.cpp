@@ -1,9 +1,8 @@
 // Message boxes through the answerer (also from a worker thread), posted messages in order,
 // beeps, the hourglass cursor and image lists.
-#include "platform/qt/image_list.h"
 #include "platform/qt/ui.h"
 
-#include "tests/platform/qt_helpers.h"
+#include <thread>
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -12,7 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include "platform/qt/image_list.h"
+#include "tests/platform/qt_helpers.h"
 
 using namespace platform;
 

@@ -1,12 +1,13 @@
 // Error codes, their texts, the per-thread last error, and the language identifier from the locale.
-#include "platform/core/locale.h"
 #include "platform/core/winerror.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/core/locale.h"
 
 using namespace platform;
 

@@ -1,15 +1,14 @@
 // Test-side JPEG/EXIF writer.
 #include "tests/support/jpeg_writer.h"
 
-#include "exif/exif_tags.h"
-
 #include <fstream>
 #include <stdexcept>
+
+#include "exif/exif_tags.h"
 
 namespace lumo::test {
 
 namespace {
-
 
 // An 8x8 grey baseline picture without its FF D8: quantisation table, frame, two one-symbol
 // Huffman tables, scan and end of image.
@@ -92,7 +91,8 @@ TiffBlock& TiffBlock::field(Directory dir, uint16_t tag, uint16_t type, uint32_t
 
 TiffBlock& TiffBlock::exifPointer() {
     pointerPlaced_ = true;
-    return add(Directory::Ifd0, Entry{exif::tag::ExifPointer, TIFF_LONG, 1, {}, std::nullopt, true});
+    return add(Directory::Ifd0,
+               Entry{exif::tag::ExifPointer, TIFF_LONG, 1, {}, std::nullopt, true});
 }
 
 TiffBlock& TiffBlock::byteOrderMark(std::string_view twoBytes) {
