@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 #include "widgets/handler_guard.h"
+#include "widgets/timage.h"
 #include "widgets/toolbar_icons.h"
 #include "widgets/window_frames.h"
 #include "widgets/window_parts.h"
@@ -50,8 +52,16 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ListView = new QListView(splitter);
     ListView->setObjectName(QStringLiteral("ListView"));
     ListView->setViewMode(QListView::IconMode);
+    items_ = new QStandardItemModel(this);
+    ListView->setModel(items_);
+    Image1 = new TImage(splitter);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image2 = new TImage(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->hide();
     splitter->addWidget(explor);
     splitter->addWidget(ListView);
+    splitter->addWidget(Image1);
     splitter->setSizes({199, 726});
     column->addWidget(splitter, 1);
     setCentralWidget(central);
@@ -61,6 +71,24 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 TMainForm::~TMainForm() {
     if (MainForm == this)
         MainForm = nullptr;
+}
+
+int TMainForm::ItemCount() const {
+    return items_->rowCount();
+}
+
+int TMainForm::ItemIndex() const {
+    const QModelIndex current = ListView->selectionModel()->currentIndex();
+    return ListView->selectionModel()->isSelected(current) ? current.row() : -1;
+}
+
+void TMainForm::SelectItem(int index) {
+    ListView->selectionModel()->setCurrentIndex(items_->index(index, 0),
+                                                QItemSelectionModel::ClearAndSelect);
+}
+
+QString TMainForm::ItemCaption(int index) const {
+    return items_->data(items_->index(index, 0)).toString();
 }
 
 void TMainForm::FormCreate() {

@@ -6,7 +6,9 @@
 
 class QLineEdit;
 class QListView;
+class QStandardItemModel;
 class QToolButton;
+class TImage;
 class TMavDirTree21;
 
 class TMainForm : public QMainWindow {
@@ -19,6 +21,15 @@ public:
     QLineEdit* EdSelFolder;
     QListView* ListView;
     QToolButton* ToolButton3;
+    TImage* Image1; // the preview of the selected picture
+    TImage* Image2; // hidden: the picture with its own width and height
+
+    // The thumbnail list as the other windows walk it (the viewer steps through it, the main
+    // window hands over its selected index). Indices are those of the listing.
+    int ItemCount() const;
+    int ItemIndex() const; // the selected item, -1 when none
+    void SelectItem(int index);
+    QString ItemCaption(int index) const;
 
     void FormCreate();
     // Applies the tree's folder to the window (also called by the copy and move dialogs).
@@ -31,6 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QStandardItemModel* items_;
     bool placed_ = false;
 };
 
