@@ -82,12 +82,14 @@ std::optional<double> CountFolderTreeSize(const QString& path, QWidget* owner,
             else
                 dialog.setLabelText(ProgressText(path, state->progress));
         });
-        // Cancel and Escape (the dialog's reject) both arrive here.
-        QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [&] {
+        // Cancel, Escape and closing the window all stop the count.
+        const auto stop = [&] {
             stopped = true;
             state->progress.stop = true;
             loop.quit();
-        });
+        };
+        QObject::connect(&dialog, &QProgressDialog::canceled, &loop, stop);
+        QObject::connect(&dialog, &QDialog::finished, &loop, stop);
         dialog.show();
         poll.start(100);
         loop.exec();
