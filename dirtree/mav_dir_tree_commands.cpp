@@ -138,8 +138,8 @@ double TMavDirTree21::ShowTreeSize() {
     const int level = node ? NodeLevel(node) : 0;
     std::optional<double> total;
     {
+        // No batch update: the tree must keep drawing while a long count shows its progress.
         platform::HourglassCursor hourglass;
-        BatchUpdate batch(this);
         total = CountFolderTreeSize(path, this);
     }
     if (!total)

@@ -56,6 +56,8 @@ void TMavDirTree21::BeginDragIfMoved(const QPoint& point) {
     data->setData(FolderMimeType, ClipSourcePath.toUtf8());
     drag->setMimeData(data);
     drag->exec(DragOp == doCopy ? Qt::CopyAction : Qt::MoveAction);
+    // The drag took the button's release for itself.
+    LeftButtonDown = false;
 }
 
 bool TMavDirTree21::TreeDragOver(QObject* source, const QPoint& point) {

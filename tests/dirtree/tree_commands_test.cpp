@@ -409,6 +409,21 @@ private Q_SLOTS:
         QVERIFY(!tree->Editing());
     }
 
+    void aFolderChangeWaitsForTheEditToEnd() {
+        open("C:\\Photos\\2008");
+        tree->setFocus();
+        QTest::keyClick(tree.get(), Qt::Key_F2);
+        QVERIFY(tree->Editing());
+        dirChanges.clear();
+        platform::postMessage(tree.get(), TMavDirTree21::WM_SHELLNOTIFY, 0, platform::SHCNE_MKDIR);
+        platform::processMessages();
+        QVERIFY(tree->Editing()); // a rebuild now would take the edited node away
+        QVERIFY(dirChanges.isEmpty());
+        QTest::keyClick(tree->Editor(), Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(dirChanges, QStringList({"C:\\Photos\\2008\\"}), 5000);
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("2008"));
+    }
+
     void deleteSendsTheFolderToTheTrash() {
         makeDir("c/zeta/old");
         QTreeWidgetItem* old = open("C:\\zeta\\old");
