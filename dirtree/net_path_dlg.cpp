@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,28 @@ namespace {
 const QString kExplanation =
     QStringLiteral("Specify an avilable Drive Letter in My Computer for the connection \rand the "
                    "path to the Network Computer that you want to connect to:");
+
+// The layout is made for "MS Sans Serif" 8 pt, whose letters are small. Where that font is missing
+// a stand-in is used, made small enough that the explanation keeps its two lines and the labels
+// their width.
+QFont DialogFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans Condensed")});
+    const QStringList lines = kExplanation.split(QLatin1Char('\r'));
+    for (qreal points = 8; points > 5; points -= 0.5) {
+        font.setPointSizeF(points);
+        const QFontMetrics metrics(font);
+        bool fits =
+            metrics.horizontalAdvance(QStringLiteral("Drive")) <= 25 && 2 * metrics.height() <= 28;
+        for (const QString& line : lines)
+            fits = fits && metrics.horizontalAdvance(line.trimmed()) <= 326;
+        if (fits)
+            break;
+    }
+    return font;
+}
 
 } // namespace
 
@@ -39,7 +62,7 @@ TNetPathDlg::TNetPathDlg(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("NetPathDlg"));
     setWindowTitle(QStringLiteral("Map Network Drive"));
     setFixedSize(382, 160);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(DialogFont());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
