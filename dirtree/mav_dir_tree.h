@@ -126,8 +126,7 @@ public:
 protected:
     // Hook points for the folder commands that the context menu brings (new folder, clipboard,
     // paste, properties, in-place rename, the menu itself and dragging). The keys and the language
-    // change call a hook when it is set; until the menu is attached they are empty and the keys do
-    // nothing.
+    // change call a hook when it is set; the constructor sets them to the folder commands.
     struct TTreeCommandHooks {
         std::function<void()> NewFolder;             // Ctrl+N: new folder under the selected node
         std::function<void(int op)> ClipboardOp;     // Ctrl+C (0, copy) and Ctrl+X (2, cut)
@@ -200,7 +199,6 @@ private:
     bool SuppressRenameConfirm = false;
     bool EditCommitted = false; // the caption being edited was handed in (Enter, focus lost)
     QPersistentModelIndex DragSourceNode;
-    QPersistentModelIndex DropTargetNode;
     bool LeftButtonDown = false; // between a left press and its release on the tree
     bool DragPending = false;    // a drag waits for the mouse to move far enough
     QPoint DragStartPoint;

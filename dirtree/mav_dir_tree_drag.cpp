@@ -72,8 +72,6 @@ bool TMavDirTree21::TreeDragOver(QObject* source, const QPoint& point) {
     if (!sourceTree)
         return false;
     QTreeWidgetItem* target = itemAt(point);
-    DropTargetNode =
-        target ? QPersistentModelIndex(indexFromItem(target)) : QPersistentModelIndex();
     return target && target != sourceTree->NodeAt(sourceTree->DragSourceNode);
 }
 
@@ -83,8 +81,6 @@ void TMavDirTree21::TreeDragDrop(QObject* source, const QPoint& point) {
     DropTargetPath.clear();
     const THitTest hit = HitTest(point);
     QTreeWidgetItem* target = itemAt(point);
-    DropTargetNode =
-        target ? QPersistentModelIndex(indexFromItem(target)) : QPersistentModelIndex();
     if (hit != htOnItem && hit != htOnIcon && hit != htOnRight) {
         if (OnDragDrop)
             OnDragDrop(this, source, point.x(), point.y());
