@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "dirtree/shell_helpers.h"
+#include "dirtree/tree_batch_update.h"
 #include "dirtree/tree_node.h"
 #include "dirtree/tree_paths.h"
 #include "platform/core/drives.h"
@@ -27,24 +28,6 @@ bool SameText(const QString& a, const QString& b) {
 
 } // namespace
 
-// Begin/end of a batch update: the tree draws again only when the outermost one ends.
-class TMavDirTree21::BatchUpdate {
-public:
-    explicit BatchUpdate(TMavDirTree21* tree) : tree_(tree) {
-        if (tree_->BatchDepth++ == 0)
-            tree_->setUpdatesEnabled(false);
-    }
-    ~BatchUpdate() {
-        if (--tree_->BatchDepth == 0)
-            tree_->setUpdatesEnabled(true);
-    }
-    BatchUpdate(const BatchUpdate&) = delete;
-    BatchUpdate& operator=(const BatchUpdate&) = delete;
-
-private:
-    TMavDirTree21* tree_;
-};
-
 TMavDirTree21::TMavDirTree21(QWidget* parent)
     : QTreeWidget(parent), FFolderType(FileTypeOf({ftReadOnly, ftHidden, ftSystem, ftArchive})),
       Images(&platform::systemImageList(platform::IconSize::Small)) {
@@ -64,6 +47,7 @@ TMavDirTree21::TMavDirTree21(QWidget* parent)
         viewport()->update();
     });
 
+    InstallFolderCommands();
     setLanguage(lnEnglish);
 
     NotifyRegistration = platform::changeNotifyRegister(this, ShellNotifyEvents, WM_SHELLNOTIFY);

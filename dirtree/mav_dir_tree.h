@@ -11,11 +11,13 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QTreeWidget>
 
 #include "dirtree/languages.h"
 
 class TMavFilelistView28;
+class TMavDirTree21PopUp;
 namespace platform {
 class ImageList;
 }
@@ -38,6 +40,11 @@ using TFileChangeEvent = std::function<void(QObject* Sender, const QString& Sele
 using TMouseEvent = std::function<void(QObject* Sender, Qt::MouseButton Button,
                                        Qt::KeyboardModifiers Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(QObject* Sender, int Key, Qt::KeyboardModifiers Shift)>;
+using TTVEditingEvent =
+    std::function<void(QObject* Sender, QTreeWidgetItem* Node, bool& AllowEdit)>;
+using TDragOverEvent =
+    std::function<void(QObject* Sender, QObject* Source, int X, int Y, bool& Accept)>;
+using TDragDropEvent = std::function<void(QObject* Sender, QObject* Source, int X, int Y)>;
 
 class TMavDirTree21 : public QTreeWidget {
     Q_OBJECT
@@ -65,8 +72,11 @@ public:
 
     TDirChangeEvent OnDirChange;
     TFileChangeEvent OnFileChange;
-    TMouseEvent OnMouseDown; // raised before the tree handles the press
-    TKeyEvent OnKeyUp;       // raised for the five navigation keys
+    TMouseEvent OnMouseDown;   // raised before the tree handles the press
+    TKeyEvent OnKeyUp;         // raised for the five navigation keys
+    TTVEditingEvent OnEditing; // asked before a folder's caption is edited
+    TDragOverEvent OnDragOver; // asked first when a drag passes over the tree
+    TDragDropEvent OnDragDrop; // after a successful drop, or a drop beside every node
 
     // Operations.
     void Reload();
@@ -81,6 +91,34 @@ public:
     // 0 for the root, 1 for a drive, 2 and deeper for folders.
     static int NodeLevel(const QTreeWidgetItem* node);
 
+    // Folder commands of the context menu and the keys (mav_dir_tree_commands.cpp). node nullptr
+    // means the selected node; an empty name the language's default folder name.
+    bool CreateFolder(QTreeWidgetItem* node, const QString& name);
+    bool DeleteFolder(QTreeWidgetItem* node);
+    void SetClipboardOp(int op); // TClipOp: coCopy or coCut
+    void PasteFolder();
+    // The total in bytes, after the report; -1 when the count was stopped (nothing reported).
+    double ShowTreeSize();
+    void ShowFolderContentsWindow();
+    void ConnectNetDrive();
+    void DisconnectNetDrive();
+    void ShowFolderProperties();
+    TMavDirTree21PopUp* PopupMenu() const;
+    bool PasteArmed() const;
+
+    // In-place rename (mav_dir_tree_rename.cpp): the can-edit test, starting the editor and the
+    // rename a finished edit asks for.
+    bool ReadOnly() const;
+    void setReadOnly(bool value);
+    bool CanEdit(QTreeWidgetItem* node);
+    void EditNode(QTreeWidgetItem* node);
+    void RenameNode(QTreeWidgetItem* node, const QString& newName);
+
+    // Drag-and-drop (mav_dir_tree_drag.cpp): the answer to a drag passing over a point, and the
+    // drop at a point; source is the object the drag came from.
+    bool TreeDragOver(QObject* source, const QPoint& point);
+    void TreeDragDrop(QObject* source, const QPoint& point);
+
     // The shell's change notifications for the tree arrive as this message.
     static constexpr unsigned WM_SHELLNOTIFY = 1026; // WM_USER + 2
     static constexpr unsigned ShellNotifyEvents = 0x201F8;
@@ -88,8 +126,7 @@ public:
 protected:
     // Hook points for the folder commands that the context menu brings (new folder, clipboard,
     // paste, properties, in-place rename, the menu itself and dragging). The keys and the language
-    // change call a hook when it is set; until the menu is attached they are empty and the keys do
-    // nothing.
+    // change call a hook when it is set; the constructor sets them to the folder commands.
     struct TTreeCommandHooks {
         std::function<void()> NewFolder;             // Ctrl+N: new folder under the selected node
         std::function<void(int op)> ClipboardOp;     // Ctrl+C (0, copy) and Ctrl+X (2, cut)
@@ -100,6 +137,8 @@ protected:
         std::function<void(QMouseEvent*)> StartDrag; // left press on a node, DragDropEnabled
     };
     TTreeCommandHooks CommandHooks;
+    // Sets the hooks above to the folder commands and builds the context menu.
+    void InstallFolderCommands();
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -111,6 +150,15 @@ protected:
 private:
     friend class TTreeNode;
     class BatchUpdate;
+    class TCommandEvents;
+    class TRenameDelegate;
+
+    void InstallEventFilters();
+    void BuildMenu();
+    void StartDrag(QMouseEvent* event);
+    void BeginDragIfMoved(const QPoint& point);
+    void FolderContentsClosed(const QString& folder, const QString& chosenFile);
+    QTreeWidgetItem* NodeAt(const QPersistentModelIndex& index) const;
 
     void TreeExpanding(QTreeWidgetItem* node);
     bool HasSubFolders(const QString& folder) const;
@@ -141,4 +189,19 @@ private:
     int BatchDepth = 0;
     platform::ImageList* Images;
     mutable QHash<int, QIcon> IconCache;
+
+    // Folder commands, rename and drag-and-drop.
+    TMavDirTree21PopUp* Menu = nullptr;
+    bool FReadOnly = false;
+    QString ClipSourcePath;
+    bool FPasteArmed = false;
+    QString DropTargetPath;
+    bool SuppressRenameConfirm = false;
+    bool EditCommitted = false; // the caption being edited was handed in (Enter, focus lost)
+    QPersistentModelIndex DragSourceNode;
+    bool LeftButtonDown = false; // between a left press and its release on the tree
+    bool DragPending = false;    // a drag waits for the mouse to move far enough
+    QPoint DragStartPoint;
+    bool DeferredShellNotify = false; // a change arrived while a caption was being edited
+    unsigned DeferredShellEvent = 0;
 };
