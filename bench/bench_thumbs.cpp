@@ -5,8 +5,11 @@
 // their number); and CR2 preview sidecars per second from the restored CR2.
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
+
+#include <sys/resource.h>
 
 #include <QCoreApplication>
 
@@ -60,40 +63,53 @@ void BM_ExtractionStep(benchmark::State& state, bool thumbnails) {
             state.SkipWithError("no thumbnail");
             return;
         }
-        const bool fromExif =
-            extractor->LastSource() == platform::ThumbnailSource::ExifThumbnail;
+        const bool fromExif = extractor->LastSource() == platform::ThumbnailSource::ExifThumbnail;
         if (fromExif != thumbnails) {
             state.SkipWithError("the thumbnail came from the other source");
             return;
         }
         benchmark::DoNotOptimize(bitmap);
     }
+    uintmax_t bytes = 0;
+    for (const fs::path& file : pictures.files())
+        bytes += fs::file_size(file);
+    state.counters["MB_per_file"] = double(bytes) / 1e6 / double(pictures.files().size());
 }
 BENCHMARK_CAPTURE(BM_ExtractionStep, with_exif_thumbnail, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ExtractionStep, decoded, false)->Unit(benchmark::kMillisecond);
 
-// One run of an external command over all pictures of a set, timed per picture.
-void BM_Tool(benchmark::State& state, const std::string& tool, const std::string& arguments,
-             bool thumbnails) {
+double ChildCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// One run of an external command over files, timed per file. {out} in the arguments stands for
+// an output folder beside the files, {files} for the files.
+void RunTool(benchmark::State& state, const std::string& tool, const std::string& arguments,
+             const fs::path& folder, const std::vector<fs::path>& files) {
     const std::string program = tool.substr(0, tool.find(' '));
     if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0) {
         state.SkipWithError((program + " is not installed").c_str());
         return;
     }
-    const CameraPictures& pictures = Set(thumbnails);
-    const fs::path out = pictures.folder() / "out";
+    const fs::path out = folder / "out";
     fs::create_directories(out);
-    std::string files;
-    for (const fs::path& file : pictures.files())
-        files += " '" + file.string() + "'";
+    std::string quoted;
+    for (const fs::path& file : files)
+        quoted += " '" + file.string() + "'";
     std::string command = arguments;
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{out}", out.string()},
-                                     {"{files}", files}}) {
+    for (const auto& [key, value] :
+         {std::pair<std::string, std::string>{"{out}", out.string()}, {"{files}", quoted}}) {
         for (size_t at = command.find(key); at != std::string::npos; at = command.find(key))
             command.replace(at, key.size(), value);
     }
     command = tool + " " + command + " >/dev/null 2>&1";
+    const double count = static_cast<double>(files.size());
+    double cpuSeconds = 0;
     for (auto _ : state) {
+        const double cpuBefore = ChildCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         const int status = std::system(command.c_str());
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -101,8 +117,18 @@ void BM_Tool(benchmark::State& state, const std::string& tool, const std::string
             state.SkipWithError(("failed: " + command).c_str());
             return;
         }
-        state.SetIterationTime(elapsed.count() / static_cast<double>(pictures.files().size()));
+        cpuSeconds += ChildCpuSeconds() - cpuBefore;
+        state.SetIterationTime(elapsed.count() / count);
     }
+    // The tools' own processor time, which other programs running at the same time do not
+    // inflate as they do the wall time.
+    state.counters["cpu_ms_per_picture"] = 1000 * cpuSeconds / count / double(state.iterations());
+}
+
+void BM_Tool(benchmark::State& state, const std::string& tool, const std::string& arguments,
+             bool thumbnails) {
+    const CameraPictures& pictures = Set(thumbnails);
+    RunTool(state, tool, arguments, pictures.folder(), pictures.files());
 }
 
 const std::string VipsArguments = "-s 120x120 -o '{out}/%s.png' {files}";
@@ -114,7 +140,7 @@ const std::string LumographArguments = "--out '{out}' {files}";
 std::string Mogrify() {
     // Debian's ImageMagick 6 names its programs with a suffix as well.
     return std::system("command -v mogrify-im6.q16 >/dev/null 2>&1") == 0 ? "mogrify-im6.q16"
-                                                                         : "mogrify";
+                                                                          : "mogrify";
 }
 
 BENCHMARK_CAPTURE(BM_Tool, vipsthumbnail_decoded, "vipsthumbnail", VipsArguments, false)
@@ -129,8 +155,7 @@ BENCHMARK_CAPTURE(BM_Tool, lumograph_thumbs_decoded, LUMOGRAPH_THUMBS, Lumograph
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Tool, vipsthumbnail_with_exif_thumbnail, "vipsthumbnail", VipsArguments,
-                  true)
+BENCHMARK_CAPTURE(BM_Tool, vipsthumbnail_with_exif_thumbnail, "vipsthumbnail", VipsArguments, true)
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
@@ -146,7 +171,8 @@ BENCHMARK_CAPTURE(BM_Tool, lumograph_thumbs_with_exif_thumbnail, LUMOGRAPH_THUMB
 
 // The raw step of a listing over a folder of copies of the restored CR2, none with a sidecar.
 void BM_RawSidecars(benchmark::State& state) {
-    const fs::path raw = fs::path(LUMO_TESTDATA) / "raw" / "Canon_EOS_Rebel_T5i_preview_restored.CR2";
+    const fs::path raw =
+        fs::path(LUMO_TESTDATA) / "raw" / "Canon_EOS_Rebel_T5i_preview_restored.CR2";
     if (!fs::exists(raw)) {
         state.SkipWithError("the camera raw files are not available");
         return;
@@ -157,6 +183,7 @@ void BM_RawSidecars(benchmark::State& state) {
     std::string program = platform::fromHostPath(folder.folder().string());
     program += '\\';
     TRawPipeline pipeline;
+    const std::clock_t cpuStart = std::clock();
     for (auto _ : state) {
         state.PauseTiming();
         for (const auto& entry : fs::directory_iterator(folder.folder()))
@@ -169,8 +196,35 @@ void BM_RawSidecars(benchmark::State& state) {
         }
     }
     state.SetItemsProcessed(state.iterations() * SidecarCount);
+    state.counters["cpu_ms_per_sidecar"] = 1000.0 * double(std::clock() - cpuStart) /
+                                           CLOCKS_PER_SEC / double(state.iterations()) /
+                                           SidecarCount;
 }
 BENCHMARK(BM_RawSidecars)->Unit(benchmark::kMillisecond);
+
+// What decoding the restored CR2's preview at 1/8 scale costs the reference decoder alone: the
+// floor under the time of one sidecar.
+void BM_PreviewDecodeFloor(benchmark::State& state) {
+    const fs::path raw =
+        fs::path(LUMO_TESTDATA) / "raw" / "Canon_EOS_Rebel_T5i_preview_restored.CR2";
+    if (!fs::exists(raw)) {
+        state.SkipWithError("the camera raw files are not available");
+        return;
+    }
+    const CameraPictures folder(0, 0, 0, false);
+    TRawPipeline pipeline;
+    pipeline.CurrentRawPath = platform::fromHostPath(raw.string());
+    pipeline.TempPreviewPath = platform::fromHostPath((folder.folder() / "preview.jpg").string());
+    convertraw(pipeline);
+    std::vector<fs::path> files;
+    for (int i = 0; i < SidecarCount; ++i) {
+        files.push_back(folder.folder() / ("preview" + std::to_string(i) + ".jpg"));
+        fs::copy_file(folder.folder() / "preview.jpg", files.back());
+    }
+    RunTool(state, "sh -c", "'for f in \"$@\"; do djpeg -scale 1/8 \"$f\"; done' sh {files}",
+            folder.folder(), files);
+}
+BENCHMARK(BM_PreviewDecodeFloor)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -89,9 +89,9 @@ CameraPictures::CameraPictures(int count, int width, int height, bool thumbnails
         std::string bytes = platform::encodeJpeg(scene, 90);
         if (thumbnails)
             bytes = WithExifThumbnail(
-                bytes, platform::encodeJpeg(
-                           scene.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-                           90));
+                bytes,
+                platform::encodeJpeg(
+                    scene.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 90));
         files_.push_back(folder_ / ("IMG_" + std::to_string(1000 + i) + ".jpg"));
         std::ofstream(files_.back(), std::ios::binary) << bytes;
     }

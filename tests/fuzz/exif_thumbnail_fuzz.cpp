@@ -1,13 +1,12 @@
 // Fuzz target: arbitrary bytes as a JPEG file through the outline walk that finds the picture's
 // size and its EXIF thumbnail. It must never crash, leak, hang or read outside its data, and a
 // thumbnail it finds must lie inside the data and start like a JPEG.
-#include "exif/jpeg_outline.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "bytes/byte_source.h"
+#include "exif/jpeg_outline.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySource source({data, size});

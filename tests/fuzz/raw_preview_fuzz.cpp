@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySource source({data, size});
     const auto preview = FindRawPreview(source);
-    if (preview && (preview->Bytes.Offset > size || preview->Bytes.Length > size - preview->Bytes.Offset))
+    if (preview &&
+        (preview->Bytes.Offset > size || preview->Bytes.Length > size - preview->Bytes.Offset))
         std::abort();
     const auto bytes = ReadRawPreview(source);
     if (bytes.has_value() != preview.has_value() || (bytes && bytes->size() > size))

@@ -44,7 +44,6 @@ QImage DecodeForPlacement(const std::string& bytes, geometry::Rect placement) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     platform::ThumbnailDecode how;
     how.atLeast = QSize(placement.width, placement.height);
-    how.accurate = true;
     try {
         if (auto picture = platform::decodeJpegThumbnail(data, bytes.size(), how))
             return *picture;
