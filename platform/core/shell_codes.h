@@ -32,7 +32,6 @@ inline constexpr HRESULT HRESULT_FROM_WIN32(uint32_t code) {
 
 // IExtractImage::GetLocation flags.
 inline constexpr uint32_t IEIFLAG_ASYNC = 0x001;    // the caller takes a task (E_PENDING)
-inline constexpr uint32_t IEIFLAG_CACHE = 0x002;    // answered: the thumbnail may be cached
 inline constexpr uint32_t IEIFLAG_ASPECT = 0x004;   // fill the size's own proportions
 inline constexpr uint32_t IEIFLAG_OFFLINE = 0x008;  // do not reach the network
 inline constexpr uint32_t IEIFLAG_SCREEN = 0x020;   // render for the screen
