@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   attr xdg-utils fonts-dejavu-core
   exiv2 libimage-exiftool-perl hyperfine
+  libvips-tools imagemagick
   xvfb xauth
 )
 

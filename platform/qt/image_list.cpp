@@ -6,14 +6,28 @@ namespace platform {
 ImageList::ImageList(int width, int height, QObject* parent)
     : QObject(parent), width_(width), height_(height) {}
 
+int ImageList::width() const {
+    std::lock_guard lock(mutex_);
+    return width_;
+}
+
+int ImageList::height() const {
+    std::lock_guard lock(mutex_);
+    return height_;
+}
+
 void ImageList::setSize(int width, int height) {
-    width_ = width;
-    height_ = height;
-    images_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        width_ = width;
+        height_ = height;
+        images_.clear();
+    }
     Q_EMIT changed(-1);
 }
 
 int ImageList::count() const {
+    std::lock_guard lock(mutex_);
     return static_cast<int>(images_.size());
 }
 
@@ -30,8 +44,12 @@ QImage fitted(const QImage& image, int width, int height) {
 } // namespace
 
 int ImageList::add(const QImage& image) {
-    images_.push_back(fitted(image, width_, height_));
-    const int index = count() - 1;
+    int index;
+    {
+        std::lock_guard lock(mutex_);
+        images_.push_back(fitted(image, width_, height_));
+        index = static_cast<int>(images_.size()) - 1;
+    }
     Q_EMIT changed(index);
     return index;
 }
@@ -50,20 +68,27 @@ int ImageList::addMasked(const QImage& image, const QColor& maskColor) {
 }
 
 bool ImageList::replace(int index, const QImage& image) {
-    if (index < 0 || index >= count())
-        return false;
-    images_[static_cast<size_t>(index)] = fitted(image, width_, height_);
+    {
+        std::lock_guard lock(mutex_);
+        if (index < 0 || index >= static_cast<int>(images_.size()))
+            return false;
+        images_[static_cast<size_t>(index)] = fitted(image, width_, height_);
+    }
     Q_EMIT changed(index);
     return true;
 }
 
 void ImageList::clear() {
-    images_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        images_.clear();
+    }
     Q_EMIT changed(-1);
 }
 
 QImage ImageList::image(int index) const {
-    if (index < 0 || index >= count())
+    std::lock_guard lock(mutex_);
+    if (index < 0 || index >= static_cast<int>(images_.size()))
         return {};
     return images_[static_cast<size_t>(index)];
 }

@@ -1,8 +1,11 @@
 // ImageList: an ordered list of equally sized pictures addressed by index, as list and tree views
 // use them. The shell's system image lists are process-wide instances shared by every view.
-// Owned and used on the user-interface thread.
+// Owned by the user-interface thread; its pictures may be read and added from any thread (the
+// thumbnail worker draws system icons), so every access to them is locked. changed() is
+// emitted on the thread that made the change.
 #pragma once
 
+#include <mutex>
 #include <vector>
 
 #include <QColor>
@@ -18,8 +21,8 @@ class ImageList : public QObject {
 public:
     ImageList(int width, int height, QObject* parent = nullptr);
 
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const;
+    int height() const;
     // Changing the size empties the list.
     void setSize(int width, int height);
 
@@ -40,6 +43,7 @@ Q_SIGNALS:
     void changed(int index); // -1 after clear() or setSize()
 
 private:
+    mutable std::mutex mutex_;
     int width_;
     int height_;
     std::vector<QImage> images_;

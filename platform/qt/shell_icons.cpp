@@ -1,7 +1,10 @@
 // The system image lists: one icon per kind of item (computer, folder, open folder, drive type,
-// file extension), made the first time the kind is asked for and shared by every view.
+// file extension), made the first time the kind is asked for and shared by every view. The
+// thumbnail worker looks icons up from its own thread, so the look-up is locked and an icon first
+// asked for there is drawn without the widget style (which belongs to the user-interface thread).
 #include "platform/qt/shell.h"
 
+#include <mutex>
 #include <unordered_map>
 
 #include <sys/stat.h>
@@ -11,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
+#include <QThread>
 
 #include "platform/core/drives.h"
 #include "platform/core/host_path.h"
@@ -24,18 +28,31 @@ namespace {
 enum class Kind { Computer, Folder, OpenFolder, Drive, File };
 
 struct IconCache {
+    // Guards indexByKey and the order in which both lists grow. Recursive: a view told of a new
+    // icon (changed()) on this thread may look up another one at once.
+    std::recursive_mutex mutex;
     ImageList small{16, 16};
     ImageList large{32, 32};
     std::unordered_map<std::string, int> indexByKey;
 };
 
 IconCache& cache() {
-    static auto* instance = new IconCache; // process-wide, never destroyed
+    static auto* instance = [] {
+        auto* made = new IconCache; // process-wide, never destroyed
+        // The lists belong to the user-interface thread even when a worker asked first.
+        if (const QCoreApplication* application = QCoreApplication::instance()) {
+            made->small.moveToThread(application->thread());
+            made->large.moveToThread(application->thread());
+        }
+        return made;
+    }();
     return *instance;
 }
 
 QImage fromStyle(QStyle::StandardPixmap which, int size) {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (qobject_cast<const QApplication*>(application) == nullptr ||
+        QThread::currentThread() != application->thread())
         return {};
     const QIcon icon = QApplication::style()->standardIcon(which);
     return icon.pixmap(size, size).toImage();
@@ -112,6 +129,7 @@ QImage makeIcon(Kind kind, unsigned driveType, bool picture, int size) {
 
 int indexFor(const std::string& key, Kind kind, unsigned driveType = 0, bool picture = false) {
     IconCache& c = cache();
+    std::lock_guard lock(c.mutex);
     if (const auto it = c.indexByKey.find(key); it != c.indexByKey.end())
         return it->second;
     // Both lists grow together, so an index means the same icon in either size.

@@ -1,40 +1,61 @@
 #!/usr/bin/env bash
-# Runs the EXIF reader's fuzz target for a bounded time on a seed corpus of the camera pictures
-# (when present) and the small seeds kept beside this script. Exits non-zero when the fuzzer
-# finds a crash, a leak, a time-out or runs out of memory.
-#   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS
+# Runs each fuzz target for a bounded time on a seed corpus: the EXIF reader and the EXIF
+# thumbnail walk on the camera pictures (when present) and the small seeds beside this script,
+# the CR2 preview walk on the camera raw files (when present) and its own seeds. Exits non-zero
+# when a fuzzer finds a crash, a leak, a time-out or runs out of memory.
+#   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS_PER_TARGET
 set -euo pipefail
 
 if [ $# -ne 2 ]; then
-  echo "usage: $0 BUILD_DIR SECONDS" >&2
+  echo "usage: $0 BUILD_DIR SECONDS_PER_TARGET" >&2
   exit 2
 fi
 build_dir=$1
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
-fuzzer="$build_dir/tests/fuzz/exif_fuzz"
-[ -x "$fuzzer" ] || { echo "$0: no fuzz target at $fuzzer (build the fuzz preset first)" >&2; exit 2; }
+testdata="${LUMO_TESTDATA:-$here/../../../shared/testdata}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus" "$work/artifacts"
-cp "$here"/seeds/* "$work/corpus/"
-photos="${LUMO_TESTDATA:-$here/../../../shared/testdata}/photos"
-if [ -d "$photos" ]; then
-  # The EXIF block sits near the start; the rest only slows the fuzzer down.
-  for f in "$photos"/*.jpg "$photos"/*.JPG; do
-    [ -f "$f" ] && head -c 65536 "$f" >"$work/corpus/$(basename "$f")"
+
+# Picture seeds: the EXIF block sits near the start; the rest only slows the fuzzer down.
+mkdir "$work/pictures"
+cp "$here"/seeds/* "$work/pictures/"
+if [ -d "$testdata/photos" ]; then
+  for f in "$testdata"/photos/*.jpg "$testdata"/photos/*.JPG; do
+    [ -f "$f" ] && head -c 65536 "$f" >"$work/pictures/$(basename "$f")"
+  done
+fi
+# Raw seeds: a raw file's directories and its thumbnail lie in its first 100 KB.
+mkdir "$work/raw"
+cp "$here"/seeds-raw/* "$work/raw/"
+if [ -d "$testdata/raw" ]; then
+  for f in "$testdata"/raw/*.CR2; do
+    [ -f "$f" ] && head -c 100000 "$f" >"$work/raw/$(basename "$f")"
   done
 fi
 
-status=0
-"$fuzzer" "$work/corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-  -max_len=70000 -artifact_prefix="$work/artifacts/" -print_final_stats=1 || status=$?
-if [ "$status" -ne 0 ] || [ -n "$(ls -A "$work/artifacts")" ]; then
-  echo "$0: the fuzzer found a problem (exit status $status); inputs:" >&2
-  for f in "$work"/artifacts/*; do
-    [ -f "$f" ] && { echo "  $(basename "$f")"; od -A d -t x1 "$f" | head -20; } >&2
-  done
-  exit 1
-fi
-echo "$0: no problem found in $seconds seconds"
+fuzz() { # TARGET SEEDS MAX_LEN
+  local target=$1 seeds=$2 max_len=$3
+  local fuzzer="$build_dir/tests/fuzz/$target"
+  [ -x "$fuzzer" ] || { echo "$0: no fuzz target at $fuzzer (build the fuzz preset first)" >&2; exit 2; }
+  mkdir -p "$work/$target/corpus" "$work/$target/artifacts"
+  cp "$work/$seeds"/* "$work/$target/corpus/"
+  local status=0
+  echo "== $target"
+  "$fuzzer" "$work/$target/corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+    -max_len="$max_len" -artifact_prefix="$work/$target/artifacts/" -print_final_stats=1 ||
+    status=$?
+  if [ "$status" -ne 0 ] || [ -n "$(ls -A "$work/$target/artifacts")" ]; then
+    echo "$0: $target found a problem (exit status $status); inputs:" >&2
+    for f in "$work/$target"/artifacts/*; do
+      [ -f "$f" ] && { echo "  $(basename "$f")"; od -A d -t x1 "$f" | head -20; } >&2
+    done
+    exit 1
+  fi
+}
+
+fuzz exif_fuzz pictures 70000
+fuzz exif_thumbnail_fuzz pictures 70000
+fuzz raw_preview_fuzz raw 100000
+echo "$0: no problem found in $seconds seconds per target"

@@ -1,0 +1,17 @@
+// A folder of the current user's own for the program's temporary files: "lumograph" in the user's
+// runtime folder ($XDG_RUNTIME_DIR) or, without one, in the user's cache folder ($XDG_CACHE_HOME or
+// ~/.cache). Created with owner-only rights when missing; never a folder another user could have
+// planted a file or a link in. Standard C++ only.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The folder as a program path ending in a backslash. nullopt with lastError() set when it cannot
+// be made, when the name is taken by a link or by something that is not the user's own folder, or
+// when no drive of the program's namespace reaches it.
+std::optional<std::string> privateTempFolder();
+
+} // namespace platform

@@ -1,0 +1,356 @@
+// The shell's folders, item lists, thumbnail extractors and their tasks.
+#include "platform/qt/shell_thumbnails.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "bytes/byte_reader.h"
+#include "platform/core/file_contents.h"
+#include "platform/core/file_source.h"
+#include "platform/core/files.h"
+#include "platform/core/winerror.h"
+#include "platform/qt/jpeg.h"
+#include "platform/qt/jpeg_thumbnail.h"
+
+namespace platform {
+
+struct ExtractionState {
+    std::string path;
+    TJpegOutline outline;
+    std::atomic<bool> killed{false};
+    std::atomic<bool> running{false};
+    // What GetLocation asked for; read and written on the extracting thread only.
+    bool located = false;
+    QSize size;
+    uint32_t colorDepth = 32;
+    uint32_t flags = 0;
+    ThumbnailSource source = ThumbnailSource::None;
+    std::optional<QImage> ready; // made by the task's Run, handed over by Extract
+};
+
+namespace {
+
+// Marks the extraction as running for its duration.
+class RunningScope {
+public:
+    explicit RunningScope(std::atomic<bool>& running) : running_(running) { running_ = true; }
+    ~RunningScope() { running_ = false; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    std::atomic<bool>& running_;
+};
+
+QSize atLeastOnePixel(QSize size) {
+    return {std::max(1, size.width()), std::max(1, size.height())};
+}
+
+bool cropsToFill(uint32_t flags) {
+    return (flags & (IEIFLAG_ASPECT | IEIFLAG_ORIGSIZE)) != 0;
+}
+
+// The size the picture is scaled to before any cropping: inside the box (or, when cropping,
+// covering it), proportions kept, never larger than the picture itself.
+QSize scaledSize(QSize picture, QSize box, bool crop) {
+    if (picture.width() <= box.width() && picture.height() <= box.height())
+        return picture;
+    if (crop && (picture.width() <= box.width() || picture.height() <= box.height()))
+        return picture;
+    return atLeastOnePixel(
+        picture.scaled(box, crop ? Qt::KeepAspectRatioByExpanding : Qt::KeepAspectRatio));
+}
+
+// A thumbnail has the picture's proportions when its other side is where the picture's
+// proportions put it, give or take the pixel that rounding costs.
+bool sameProportions(TPixelSize thumbnail, TPixelSize picture) {
+    const double height = double(thumbnail.Width) * picture.Height / picture.Width;
+    const double width = double(thumbnail.Height) * picture.Width / picture.Height;
+    return std::fabs(height - thumbnail.Height) <= 1.0 || std::fabs(width - thumbnail.Width) <= 1.0;
+}
+
+bool exifThumbnailServes(const TJpegOutline& outline, QSize scaled) {
+    if (!outline.ExifThumbnail || !outline.ExifThumbnailSize || !outline.Picture)
+        return false;
+    const TPixelSize thumbnail = *outline.ExifThumbnailSize;
+    return thumbnail.Width >= scaled.width() && thumbnail.Height >= scaled.height() &&
+           sameProportions(thumbnail, *outline.Picture);
+}
+
+std::optional<std::vector<uint8_t>> readRange(const std::string& path, const TByteRange& range) {
+    FileSource source;
+    if (!source.open(path))
+        return std::nullopt;
+    ByteReader reader(source);
+    std::vector<uint8_t> bytes(static_cast<size_t>(range.Length));
+    reader.seek(range.Offset);
+    if (!reader.tryRead(bytes.data(), bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+// The 16 colours of a 4-bit picture.
+QList<QRgb> sixteenColours() {
+    QList<QRgb> table;
+    for (int i = 0; i < 16; ++i) {
+        const int level = (i & 8) ? 255 : 128;
+        table.append(i == 8 ? qRgb(192, 192, 192)
+                     : i == 7
+                         ? qRgb(128, 128, 128)
+                         : qRgb((i & 4) ? level : 0, (i & 2) ? level : 0, (i & 1) ? level : 0));
+    }
+    return table;
+}
+
+QImage inColourDepth(const QImage& image, uint32_t depth) {
+    switch (depth) {
+    case 4:
+        return image.convertToFormat(QImage::Format_Indexed8, sixteenColours());
+    case 8:
+        return image.convertToFormat(QImage::Format_Indexed8);
+    case 16:
+        return image.convertToFormat(QImage::Format_RGB16);
+    case 24:
+        return image.convertToFormat(QImage::Format_RGB888);
+    default:
+        return image.convertToFormat(QImage::Format_RGB32);
+    }
+}
+
+HRESULT makeThumbnail(ExtractionState& state, QImage& bitmap) {
+    const std::string& path = state.path;
+    const TJpegOutline& outline = state.outline;
+    if (!state.located)
+        return E_INVALIDARG;
+    if (state.killed)
+        return E_ABORT;
+    const RunningScope running(state.running);
+    const QSize picture(outline.Picture->Width, outline.Picture->Height);
+    const bool crop = cropsToFill(state.flags);
+    const QSize scaled = scaledSize(picture, state.size, crop);
+    ThumbnailDecode how;
+    how.atLeast = scaled;
+    how.accurate = (state.flags & IEIFLAG_QUALITY) != 0;
+    how.cancel = &state.killed;
+    std::optional<QImage> made;
+    try {
+        if (!how.accurate && exifThumbnailServes(outline, scaled)) {
+            const auto bytes = readRange(path, *outline.ExifThumbnail);
+            if (!bytes)
+                return E_FAIL;
+            made = decodeJpegThumbnail(bytes->data(), bytes->size(), how);
+            state.source = ThumbnailSource::ExifThumbnail;
+        } else {
+            const auto bytes = readFileBytes(path);
+            if (!bytes)
+                return E_FAIL;
+            made = decodeJpegThumbnail(reinterpret_cast<const uint8_t*>(bytes->data()),
+                                       bytes->size(), how);
+            state.source = ThumbnailSource::Decoded;
+        }
+    } catch (const EJpegError&) {
+        return E_FAIL;
+    } catch (const EInOutError&) {
+        return E_FAIL;
+    }
+    if (!made)
+        return E_ABORT;
+    if (made->size() != scaled)
+        *made = made->scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (crop) {
+        const QSize kept = scaled.boundedTo(state.size);
+        *made = made->copy((scaled.width() - kept.width()) / 2,
+                           (scaled.height() - kept.height()) / 2, kept.width(), kept.height());
+    }
+    bitmap = inColourDepth(*made, state.colorDepth);
+    return bitmap.isNull() ? E_OUTOFMEMORY : S_OK;
+}
+
+// The folder form of a path: no trailing backslash, a drive root as "C:".
+std::string withoutSlash(std::string_view path) {
+    std::string folder(path);
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return folder;
+}
+
+bool itemExists(const std::string& path) {
+    return fileExists(path) || directoryExists(path.size() == 2 ? path + "\\" : path);
+}
+
+} // namespace
+
+EOleSysError::EOleSysError(HRESULT code)
+    : std::runtime_error(resultMessage(code)), ErrorCode(code) {}
+
+std::string resultMessage(HRESULT code) {
+    if ((static_cast<uint32_t>(code) & 0xFFFF0000u) == 0x80070000u)
+        return systemMessage(static_cast<uint32_t>(code) & 0xFFFF);
+    switch (code) {
+    case S_OK:
+        return "The operation completed successfully.";
+    case E_PENDING:
+        return "The data necessary to complete this operation is not yet available.";
+    case E_NOTIMPL:
+        return "Not implemented";
+    case E_NOINTERFACE:
+        return "No such interface supported";
+    case E_ABORT:
+        return "Operation aborted";
+    case E_FAIL:
+        return "Unspecified error";
+    default:
+        break;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "Error 0x%08X", static_cast<unsigned>(code));
+    return text;
+}
+
+ItemIdList* ShellTaskAllocator::Alloc(std::string path) {
+    ++outstanding_;
+    return new ItemIdList{std::move(path)};
+}
+
+void ShellTaskAllocator::Free(ItemIdList* list) {
+    if (list == nullptr)
+        return;
+    --outstanding_;
+    delete list;
+}
+
+HRESULT shGetMalloc(ShellTaskAllocator*& allocator) {
+    static ShellTaskAllocator shared;
+    allocator = &shared;
+    return S_OK;
+}
+
+RunnableTask::RunnableTask(std::shared_ptr<ExtractionState> state) : state_(std::move(state)) {}
+
+HRESULT RunnableTask::Kill(bool wait) {
+    if (wait)
+        return E_NOTIMPL;
+    state_->killed = true;
+    return S_OK;
+}
+
+bool RunnableTask::IsRunning() const {
+    return state_->running;
+}
+
+HRESULT RunnableTask::Run() {
+    // The task and its extractor share the request; Run makes the picture Extract hands over.
+    QImage made;
+    const HRESULT result = makeThumbnail(*state_, made);
+    if (result == S_OK)
+        state_->ready = std::move(made);
+    return result;
+}
+
+ExtractImage::ExtractImage(std::string path, TJpegOutline outline)
+    : state_(std::make_shared<ExtractionState>()) {
+    state_->path = std::move(path);
+    state_->outline = std::move(outline);
+}
+
+HRESULT ExtractImage::GetLocation(std::u16string& location, size_t capacity, uint32_t& priority,
+                                  QSize size, uint32_t colorDepth, uint32_t& flags) {
+    if (size.width() < 1 || size.height() < 1)
+        return E_INVALIDARG;
+    const std::string& file = state_->path;
+    const std::u16string path =
+        QString::fromUtf8(file.data(), qsizetype(file.size())).toStdU16String();
+    location = capacity == 0 ? std::u16string() : path.substr(0, capacity - 1);
+    priority = 0;
+    state_->located = true;
+    state_->size = size;
+    state_->colorDepth = colorDepth;
+    state_->flags = flags;
+    state_->ready.reset();
+    if (flags & IEIFLAG_ASYNC)
+        return E_PENDING;
+    return S_OK;
+}
+
+HRESULT ExtractImage::Extract(QImage& bitmap) {
+    if (state_->ready) {
+        bitmap = std::move(*state_->ready);
+        state_->ready.reset();
+        return S_OK;
+    }
+    return makeThumbnail(*state_, bitmap);
+}
+
+HRESULT ExtractImage::QueryInterface(Iid iid, std::shared_ptr<RunnableTask>& task) {
+    if (iid != IID_IRunnableTask)
+        return E_NOINTERFACE;
+    task = std::make_shared<RunnableTask>(state_);
+    return S_OK;
+}
+
+ThumbnailSource ExtractImage::LastSource() const {
+    return state_->source;
+}
+
+ShellFolder::ShellFolder(std::string folder) : folder_(withoutSlash(folder)) {}
+
+HRESULT ShellFolder::ParseDisplayName(std::string_view name, ItemIdList*& list, uint32_t* eaten,
+                                      uint32_t* attributes) {
+    list = nullptr;
+    if (name.empty())
+        return E_INVALIDARG;
+    const std::string path =
+        folder_.empty() ? withoutSlash(name) : folder_ + "\\" + std::string(name);
+    if (!itemExists(path))
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    if (eaten)
+        *eaten = static_cast<uint32_t>(name.size());
+    if (attributes)
+        *attributes = 0;
+    ShellTaskAllocator* allocator = nullptr;
+    shGetMalloc(allocator);
+    list = allocator->Alloc(path);
+    return S_OK;
+}
+
+HRESULT ShellFolder::BindToObject(const ItemIdList* list, Iid iid,
+                                  std::shared_ptr<ShellFolder>& folder) {
+    if (iid != IID_IShellFolder)
+        return E_NOINTERFACE;
+    if (list == nullptr ||
+        !directoryExists(list->path.size() == 2 ? list->path + "\\" : list->path))
+        return E_INVALIDARG;
+    folder = std::make_shared<ShellFolder>(list->path);
+    return S_OK;
+}
+
+HRESULT ShellFolder::GetUIObjectOf(uint32_t count, ItemIdList* const* lists, Iid iid,
+                                   std::shared_ptr<ExtractImage>& extractor) {
+    if (iid != IID_IExtractImage)
+        return E_NOINTERFACE;
+    if (count != 1 || lists == nullptr || lists[0] == nullptr)
+        return E_INVALIDARG;
+    const std::string& path = lists[0]->path;
+    TJpegOutline outline;
+    try {
+        FileSource source;
+        if (!source.open(path))
+            return E_FAIL;
+        outline = ReadJpegOutline(source);
+    } catch (const EInOutError&) {
+        return E_FAIL;
+    }
+    if (!outline.IsJpeg || !outline.Picture)
+        return S_FALSE;
+    extractor = std::make_shared<ExtractImage>(path, std::move(outline));
+    return S_OK;
+}
+
+HRESULT shGetDesktopFolder(std::shared_ptr<ShellFolder>& desktop) {
+    desktop = std::make_shared<ShellFolder>(std::string());
+    return S_OK;
+}
+
+} // namespace platform

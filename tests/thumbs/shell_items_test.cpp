@@ -1,0 +1,254 @@
+// The shell item helpers over the shell's thumbnail extractor: what raises, what only means "no
+// thumbnail", that no item list outlives a call, and what the extractor makes of a picture.
+#include "thumbs/extraction/shell_items.h"
+
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/core/debug_output.h"
+#include "platform/qt/jpeg_thumbnail.h"
+#include "tests/support/jpeg_writer.h"
+#include "tests/thumbs/picture_fixture.h"
+
+namespace {
+
+using platform::HRESULT;
+
+class ShellItems : public PictureFixture {
+protected:
+    void SetUp() override {
+        PictureFixture::SetUp();
+        platform::shGetMalloc(allocator_);
+        listsBefore_ = allocator_->Outstanding();
+    }
+    void TearDown() override {
+        EXPECT_EQ(allocator_->Outstanding(), listsBefore_) << "an item list was not freed";
+        PictureFixture::TearDown();
+    }
+    std::shared_ptr<platform::ShellFolder> Folder() {
+        return GetShellFolderFor(Program(""), *allocator_);
+    }
+    // The thumbnail of a picture in C:\ as the worker asks for it.
+    QImage Thumbnail(const std::string& name, uint32_t flags = platform::IEIFLAG_SCREEN,
+                     uint32_t depth = 32, platform::ThumbnailSource* source = nullptr) {
+        std::shared_ptr<platform::ExtractImage> extractor;
+        EXPECT_TRUE(GetExtractImageFor(*Folder(), name, *allocator_, extractor)) << name;
+        QImage bitmap;
+        TRunnableTaskSlot slot;
+        if (extractor && !ExtractImageToBitmap(*extractor, 120, 120, depth, flags, slot, bitmap))
+            ADD_FAILURE() << "no thumbnail of " << name;
+        if (source && extractor)
+            *source = extractor->LastSource();
+        return bitmap;
+    }
+
+    platform::ShellTaskAllocator* allocator_ = nullptr;
+    long listsBefore_ = 0;
+};
+
+HRESULT ErrorCodeOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const platform::EOleSysError& error) {
+        return error.ErrorCode;
+    }
+    return platform::S_OK;
+}
+
+TEST_F(ShellItems, FoldersThatCannotBeBoundRaise) {
+    WritePicture("a.jpg", 32, 32, Qt::blue);
+    EXPECT_TRUE(GetShellFolderFor("C:", *allocator_));
+    EXPECT_TRUE(GetShellFolderFor("C:\\", *allocator_));
+    EXPECT_EQ(ErrorCodeOf([&] { GetShellFolderFor("C:\\missing", *allocator_); }),
+              platform::HRESULT_FROM_WIN32(2));
+    // A file parses, but is no folder to bind.
+    EXPECT_EQ(ErrorCodeOf([&] { GetShellFolderFor("C:\\a.jpg", *allocator_); }),
+              platform::E_INVALIDARG);
+    EXPECT_EQ(ErrorCodeOf([&] { GetShellFolderFor("Q:\\", *allocator_); }),
+              platform::HRESULT_FROM_WIN32(2));
+    try {
+        GetShellFolderFor("C:\\missing", *allocator_);
+    } catch (const platform::EOleSysError& error) {
+        EXPECT_STREQ(error.what(), "The system cannot find the file specified.");
+    }
+}
+
+TEST_F(ShellItems, OnlyReadableJpegsHaveAnExtractor) {
+    WritePicture("a.jpg", 32, 32, Qt::blue);
+    lumo::test::writeFile(Host("notes.txt"), "some text");
+    lumo::test::writeFile(Host("fake.jpg"), "not a picture");
+    const auto folder = Folder();
+    std::shared_ptr<platform::ExtractImage> extractor;
+    EXPECT_TRUE(GetExtractImageFor(*folder, "a.jpg", *allocator_, extractor));
+    EXPECT_TRUE(extractor);
+    EXPECT_FALSE(GetExtractImageFor(*folder, "notes.txt", *allocator_, extractor));
+    EXPECT_FALSE(extractor);
+    EXPECT_FALSE(GetExtractImageFor(*folder, "fake.jpg", *allocator_, extractor));
+    // A name that is not there raises: the worker ends on it.
+    EXPECT_EQ(ErrorCodeOf([&] { GetExtractImageFor(*folder, "gone.jpg", *allocator_, extractor); }),
+              platform::HRESULT_FROM_WIN32(2));
+}
+
+TEST_F(ShellItems, AsynchronousExtractionLeavesItsTaskAndStillExtracts) {
+    WritePicture("a.jpg", 640, 480, Qt::blue);
+    std::shared_ptr<platform::ExtractImage> extractor;
+    ASSERT_TRUE(GetExtractImageFor(*Folder(), "a.jpg", *allocator_, extractor));
+    TRunnableTaskSlot slot;
+    uint32_t flags = platform::IEIFLAG_SCREEN;
+    QImage bitmap;
+    ASSERT_TRUE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
+    EXPECT_EQ(flags, 0x21u); // IEIFLAG_ASYNC was added and the extractor kept it: E_PENDING
+    EXPECT_TRUE(slot.Holds());
+    EXPECT_EQ(bitmap.size(), QSize(120, 90));
+    EXPECT_TRUE(Near(bitmap.pixelColor(60, 45), Qt::blue));
+}
+
+TEST_F(ShellItems, ARefusedLocationOrAFailedExtractionGivesNoBitmap) {
+    WritePicture("a.jpg", 64, 48, Qt::blue);
+    // A frame and a scan but no Huffman tables: the outline reads, the decoder fails.
+    lumo::test::writeBytes(Host("broken.jpg"),
+                           lumo::test::JpegWriter()
+                               .raw({0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08,
+                                     0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01,
+                                     0x01, 0x00, 0x00, 0x3F, 0x00, 0x12, 0x34, 0xFF, 0xD9})
+                               .bytes());
+    std::vector<std::string> debugLines;
+    platform::setDebugOutputSink([&](const std::string& line) { debugLines.push_back(line); });
+    const auto folder = Folder();
+    std::shared_ptr<platform::ExtractImage> extractor;
+    TRunnableTaskSlot slot;
+    QImage bitmap;
+    uint32_t flags = 0;
+    ASSERT_TRUE(GetExtractImageFor(*folder, "a.jpg", *allocator_, extractor));
+    EXPECT_FALSE(ExtractImageToBitmap(*extractor, 0, 120, 32, flags, slot, bitmap));
+    EXPECT_TRUE(bitmap.isNull());
+    EXPECT_FALSE(slot.Holds());
+    EXPECT_TRUE(debugLines.empty()); // a refused location is no failure
+
+    ASSERT_TRUE(GetExtractImageFor(*folder, "broken.jpg", *allocator_, extractor));
+    flags = 0;
+    EXPECT_FALSE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
+    EXPECT_TRUE(bitmap.isNull());
+    platform::setDebugOutputSink(nullptr);
+    EXPECT_EQ(debugLines, std::vector<std::string>{"EOleSysError: Unspecified error"});
+}
+
+TEST_F(ShellItems, TheEmbeddedThumbnailServesOnlyWhenLargeEnoughAndOfTheSameShape) {
+    struct Case {
+        const char* name;
+        QSize picture;
+        QSize embedded; // empty: none
+        uint32_t flags;
+        QSize expected;
+        platform::ThumbnailSource source;
+    };
+    using platform::ThumbnailSource;
+    const Case cases[] = {
+        {"four_three.jpg",
+         {1600, 1200},
+         {160, 120},
+         0x20,
+         {120, 90},
+         ThumbnailSource::ExifThumbnail},
+        // A 3:2 picture with the 4:3 thumbnail cameras write: other proportions, decoded.
+        {"three_two.jpg", {1500, 1000}, {160, 120}, 0x20, {120, 80}, ThumbnailSource::Decoded},
+        {"small_thumb.jpg", {1600, 1200}, {80, 60}, 0x20, {120, 90}, ThumbnailSource::Decoded},
+        // Within a pixel of the picture's proportions: 1601 x 1200 would give 160 x 119.9.
+        {"rounded.jpg", {1601, 1200}, {160, 120}, 0x20, {120, 89}, ThumbnailSource::ExifThumbnail},
+        {"quality.jpg", {1600, 1200}, {160, 120}, 0x220, {120, 90}, ThumbnailSource::Decoded},
+        {"plain.jpg", {1200, 1600}, {}, 0x20, {90, 120}, ThumbnailSource::Decoded},
+        // Never enlarged; cropped to fill the size when asked.
+        {"tiny.jpg", {64, 48}, {}, 0x20, {64, 48}, ThumbnailSource::Decoded},
+        {"aspect.jpg", {1600, 1200}, {160, 120}, 0x24, {120, 120}, ThumbnailSource::ExifThumbnail},
+        {"origsize.jpg", {1500, 1000}, {}, 0x60, {120, 120}, ThumbnailSource::Decoded},
+    };
+    for (const Case& c : cases)
+        WritePicture(c.name, c.picture.width(), c.picture.height(), Qt::blue, c.embedded.width(),
+                     c.embedded.height(), Qt::red);
+    for (const Case& c : cases) {
+        ThumbnailSource source = ThumbnailSource::None;
+        const QImage bitmap = Thumbnail(c.name, c.flags, 32, &source);
+        EXPECT_EQ(bitmap.size(), c.expected) << c.name;
+        EXPECT_EQ(source, c.source) << c.name;
+        const QColor seen = bitmap.pixelColor(bitmap.width() / 2, bitmap.height() / 2);
+        EXPECT_TRUE(Near(seen, c.source == ThumbnailSource::ExifThumbnail ? Qt::red : Qt::blue))
+            << c.name;
+    }
+}
+
+TEST_F(ShellItems, ThumbnailsComeInTheColourDepthAskedFor) {
+    WritePicture("a.jpg", 320, 240, Qt::darkCyan);
+    const std::pair<uint32_t, QImage::Format> depths[] = {
+        {4, QImage::Format_Indexed8}, {8, QImage::Format_Indexed8}, {16, QImage::Format_RGB16},
+        {24, QImage::Format_RGB888},  {32, QImage::Format_RGB32},   {1, QImage::Format_RGB32}};
+    for (const auto& [depth, format] : depths) {
+        const QImage bitmap = Thumbnail("a.jpg", 0x20, depth);
+        EXPECT_EQ(bitmap.format(), format) << depth;
+        if (depth == 4) {
+            EXPECT_LE(bitmap.colorCount(), 16);
+        }
+    }
+}
+
+TEST(JpegThumbnailScale, SmallestScaleNotBelowTheSizeAsked) {
+    struct Case {
+        int width, height;
+        QSize atLeast;
+        int numerator;
+    };
+    for (const Case& c :
+         {Case{6000, 4000, {120, 80}, 1}, Case{640, 480, {120, 90}, 2},
+          Case{800, 600, {120, 90}, 2}, Case{200, 133, {120, 79}, 5},
+          Case{5184, 3456, {150, 100}, 1}, Case{100, 68, {100, 68}, 8}, Case{64, 48, {120, 90}, 8}})
+        EXPECT_EQ(platform::thumbnailScaleNumerator(c.width, c.height, c.atLeast), c.numerator)
+            << c.width << " x " << c.height;
+}
+
+TEST_F(ShellItems, KillEndsARunningExtraction) {
+    // Large enough that a full-size decode takes far longer than the kill needs to arrive.
+    QImage noise(3000, 2000, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(noise.scanLine(y));
+        for (int x = 0; x < noise.width(); ++x)
+            line[x] = qRgb((x * 37 + y * 11) & 255, (x * y) & 255, (x ^ y) & 255);
+    }
+    lumo::test::writeBytes(Host("big.jpg"), Encoded(noise));
+    std::shared_ptr<platform::ExtractImage> extractor;
+    ASSERT_TRUE(GetExtractImageFor(*Folder(), "big.jpg", *allocator_, extractor));
+    std::u16string location;
+    uint32_t priority = 0;
+    uint32_t flags = platform::IEIFLAG_ASYNC | platform::IEIFLAG_QUALITY;
+    ASSERT_EQ(extractor->GetLocation(location, 261, priority, QSize(3000, 2000), 32, flags),
+              platform::E_PENDING);
+    EXPECT_EQ(location, u"C:\\big.jpg");
+    std::shared_ptr<platform::RunnableTask> task;
+    ASSERT_EQ(extractor->QueryInterface(platform::IID_IRunnableTask, task), platform::S_OK);
+    std::thread killer([task] {
+        while (!task->IsRunning())
+            std::this_thread::yield();
+        task->Kill(false);
+    });
+    QImage bitmap;
+    EXPECT_EQ(extractor->Extract(bitmap), platform::E_ABORT);
+    killer.join();
+    EXPECT_TRUE(bitmap.isNull());
+    EXPECT_FALSE(task->IsRunning());
+    // A killed extractor makes nothing any more.
+    EXPECT_EQ(extractor->Extract(bitmap), platform::E_ABORT);
+}
+
+TEST_F(ShellItems, ATaskKilledBeforeItIsStoredIsKilledOnArrival) {
+    WritePicture("a.jpg", 64, 48, Qt::blue);
+    std::shared_ptr<platform::ExtractImage> extractor;
+    ASSERT_TRUE(GetExtractImageFor(*Folder(), "a.jpg", *allocator_, extractor));
+    TRunnableTaskSlot slot;
+    EXPECT_FALSE(slot.Abort());
+    uint32_t flags = 0;
+    QImage bitmap;
+    // The stop request came between two items: the next extraction is killed as it starts.
+    EXPECT_FALSE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
+    EXPECT_TRUE(bitmap.isNull());
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+// lumograph-thumbs in its three forms, run as a separate program on host paths.
+#include <filesystem>
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include "tests/thumbs/picture_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class ThumbsTool : public PictureFixture {
+protected:
+    void SetUp() override {
+        PictureFixture::SetUp();
+        fs::create_directory(Host("run"));
+        fs::permissions(Host("run"), fs::perms::owner_all, fs::perm_options::replace);
+    }
+    ToolRun Tool(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(Host("run")));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(QString::fromStdString(dir_.path()));
+        process.start(QStringLiteral(LUMOGRAPH_THUMBS), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+};
+
+TEST_F(ThumbsTool, ThumbnailsOfFilesWithWhereTheyCameFrom) {
+    WritePicture("camera.jpg", 1600, 1200, Qt::blue, 160, 120, Qt::red);
+    WritePicture("plain.jpg", 1500, 1000, Qt::blue);
+    lumo::test::writeFile(Host("notes.txt"), "text");
+    fs::create_directory(Host("out"));
+    const ToolRun run =
+        Tool({"--out", "out", "camera.jpg", "missing.jpg", "plain.jpg", "notes.txt"});
+    EXPECT_EQ(run.status, 1); // the missing file
+    EXPECT_EQ(run.out, QStringLiteral("camera.jpg\t120x90\texif\n"
+                                      "plain.jpg\t120x80\tdecoded\n"
+                                      "notes.txt\t0x0\tnone\n"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("missing.jpg")));
+    const QImage written(QString::fromStdString(Host("out/camera.jpg.png")));
+    EXPECT_EQ(written.size(), QSize(120, 120));
+    EXPECT_TRUE(Near(written.pixelColor(60, 60), Qt::red));
+    EXPECT_TRUE(fs::exists(Host("out/plain.jpg.png")));
+    EXPECT_FALSE(fs::exists(Host("out/notes.txt.png")));
+}
+
+TEST_F(ThumbsTool, ListsAFolderAsTheWindowWould) {
+    const fs::path raw = fs::path(LUMO_TESTDATA) / "raw" / "Canon_EOS_Rebel_T5i_truncated.CR2";
+    if (!fs::exists(raw))
+        GTEST_SKIP() << "raw files not available";
+    fs::create_directory(Host("f"));
+    fs::copy_file(raw, Host("f/IMG_1.CR2"));
+    WritePicture("f/photo.jpg", 64, 48, Qt::blue);
+    ToolRun run = Tool({"--folder", "f"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty());
+    // Listed in name order: the hidden sidecar is listed, thumbnailed, and shown as the raw file.
+    EXPECT_EQ(run.out, QStringLiteral("WM_THUMB_CURRENTITEM\t0\n"
+                                      "WM_THUMB_ADDIMAGE\t0\t120x120\n"
+                                      "WM_THUMB_CURRENTITEM\t1\n"
+                                      "WM_THUMB_SHAREIMAGE\t1\t0\n"
+                                      "WM_THUMB_ICONSDONE\n"
+                                      "WM_THUMB_CURRENTITEM\t0\n"
+                                      "WM_THUMB_ADDIMAGE\t0\t120x120\n"
+                                      "WM_THUMB_CURRENTITEM\t1\n"
+                                      "WM_THUMB_REPLACEIMAGE\t1\t120x120\n"
+                                      "item\t0\tIMG_1.CR2\n"
+                                      "item\t1\tphoto.jpg\n"));
+    // A damaged raw file is reported; the listing goes on.
+    lumo::test::writeFile(Host("f/bad.CR2"), "not raw");
+    run = Tool({"--folder", "f"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("bad.CR2")));
+    EXPECT_TRUE(run.out.endsWith(QStringLiteral("item\t0\tIMG_1.CR2\nitem\t1\tphoto.jpg\n")));
+}
+
+TEST_F(ThumbsTool, RawPreviewAlone) {
+    const fs::path raw = fs::path(LUMO_TESTDATA) / "raw" / "Canon_EOS_Rebel_T5i_truncated.CR2";
+    if (!fs::exists(raw))
+        GTEST_SKIP() << "raw files not available";
+    fs::copy_file(raw, Host("t5i.CR2"));
+    ToolRun run = Tool({"--raw-preview", "t5i.CR2", "preview.jpg"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(fs::file_size(Host("preview.jpg")), 17867u);
+    lumo::test::writeFile(Host("bad.CR2"), "not raw");
+    run = Tool({"--raw-preview", "bad.CR2", "none.jpg"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("bad.CR2")));
+    EXPECT_FALSE(fs::exists(Host("none.jpg")));
+}
+
+} // namespace

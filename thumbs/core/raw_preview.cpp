@@ -1,0 +1,71 @@
+// CR2 preview walk: IFD0 strip first, IFD1 thumbnail second.
+#include "thumbs/core/raw_preview.h"
+
+#include "bytes/byte_reader.h"
+#include "exif/exif_tags.h"
+#include "exif/tiff_directory.h"
+
+namespace {
+
+namespace tag = exif::tag;
+
+// A JPEG stream starts with the start-of-image marker followed by another marker.
+bool StartsLikeJpeg(ByteReader& reader, const TByteRange& range) {
+    uint8_t head[3];
+    if (range.Length < sizeof head)
+        return false;
+    reader.seek(range.Offset);
+    return reader.tryRead(head, sizeof head) && head[0] == 0xFF && head[1] == 0xD8 &&
+           head[2] == 0xFF;
+}
+
+// The byte range that an offset tag and a length tag of one directory give, when both are single
+// values and the range lies inside the file.
+std::optional<TByteRange> RangeOf(TTiffBlock& tiff, const TTiffDirectory& directory,
+                                  uint16_t offsetTag, uint16_t lengthTag) {
+    const TTiffEntry* at = directory.Find(offsetTag);
+    const TTiffEntry* size = directory.Find(lengthTag);
+    if (!at || !size)
+        return std::nullopt;
+    const auto offset = tiff.UnsignedValue(*at);
+    const auto length = tiff.UnsignedValue(*size);
+    if (!offset || !length || *length == 0 || !tiff.Holds(*offset, *length))
+        return std::nullopt;
+    return TByteRange{*offset, *length};
+}
+
+} // namespace
+
+std::optional<TRawPreview> FindRawPreview(ByteSource& source) {
+    ByteReader reader(source);
+    // A CR2 file is a TIFF file: its offsets count from the file's first byte.
+    TTiffBlock tiff(reader, 0, reader.size());
+    if (!tiff.Valid())
+        return std::nullopt;
+    const auto ifd0 = tiff.ReadDirectory(tiff.FirstDirectory());
+    if (!ifd0)
+        return std::nullopt;
+    if (const auto strip = RangeOf(tiff, *ifd0, tag::StripOffsets, tag::StripByteCounts);
+        strip && StartsLikeJpeg(reader, *strip))
+        return TRawPreview{TRawPreviewKind::FullSize, *strip};
+    const auto ifd1 = tiff.ReadDirectory(ifd0->Next);
+    if (!ifd1)
+        return std::nullopt;
+    if (const auto thumbnail =
+            RangeOf(tiff, *ifd1, tag::JpegInterchangeFormat, tag::JpegInterchangeFormatLength);
+        thumbnail && StartsLikeJpeg(reader, *thumbnail))
+        return TRawPreview{TRawPreviewKind::Thumbnail, *thumbnail};
+    return std::nullopt;
+}
+
+std::optional<std::vector<uint8_t>> ReadRawPreview(ByteSource& source) {
+    const auto preview = FindRawPreview(source);
+    if (!preview)
+        return std::nullopt;
+    std::vector<uint8_t> bytes(static_cast<size_t>(preview->Bytes.Length));
+    ByteReader reader(source);
+    reader.seek(preview->Bytes.Offset);
+    if (!reader.tryRead(bytes.data(), bytes.size()))
+        return std::nullopt; // the file shrank since its size was taken
+    return bytes;
+}

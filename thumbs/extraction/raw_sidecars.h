@@ -1,0 +1,69 @@
+// Preview sidecars of Canon CR2 raw files: convertraw takes the raw file's embedded preview JPEG
+// out to a temporary file of the user's own, QueueRawPreview queues it, and CreateSidecars fits it
+// into a hidden 150 x 100 JPEG named after the raw file with ".JPG" appended, beside it. The raw
+// step of a listing runs these for each raw file without a sidecar. Runs on the window's thread.
+//
+// A failed conversion leaves nothing behind under the sidecar's name (the sidecar is written under
+// a temporary name and renamed when complete), and a failed convertraw leaves no older preview at
+// the temporary path, so neither can later pass for a raw file's sidecar.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QColor>
+
+// The raw file has no usable preview, or a step of the pipeline cannot read or write a file; the
+// message names the file.
+class ERawPreviewError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The pipeline's state: set by the listing before each raw file, and the converter's settings.
+struct TRawPipeline {
+    std::string CurrentRawFolder; // the listed folder, ending with a backslash
+    std::string CurrentRawPath;   // CurrentRawFolder + "\" + the raw file's name
+    // Where convertraw leaves the preview; empty until the first convertraw chooses
+    // "thumb.tmp.jpg" in the user's own temporary folder.
+    std::string TempPreviewPath;
+    // Previews queued for CreateSidecars; each is converted once, by the next CreateSidecars.
+    std::vector<std::string> SourceFiles;
+    int ThumbWidth = 150;
+    int ThumbHeight = 100;
+    QColor FillColor = Qt::white;
+    std::string Prefix; // put in front of every sidecar's file name
+};
+
+// Writes the preview of the raw file CurrentRawPath, a complete JPEG, to the temporary path. Any
+// file there is removed first; raises ERawPreviewError when that fails, when the raw file cannot be
+// read, when it holds no JPEG preview or when the preview cannot be written.
+void convertraw(TRawPipeline& pipeline);
+// Queues the temporary path for CreateSidecars.
+void QueueRawPreview(TRawPipeline& pipeline);
+// Converts each queued preview into the current raw file's sidecar: any file of the sidecar's name
+// is deleted, the sidecar made, pending messages processed (processMessages), and the sidecar's
+// attributes set to hidden alone (failures to delete or to set attributes are ignored). An error
+// ends the run and passes on; the queue is empty afterwards in every case.
+void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& processMessages);
+
+// Reads the source picture file and writes the destination: MakeThumbnail of the two. Raises
+// ERawPreviewError naming the source when it cannot be read, the decoder's error when it is no
+// JPEG; the destination is then neither made nor changed.
+void MakeThumbnailFile(const std::string& source, const std::string& destination, int width,
+                       int height, const QColor& color);
+// One JPEG picture read from source, fitted into a width x height raster filled with color (see
+// SidecarPlacement) and written to destination as a colour JPEG of quality 90. "Invalid Width" /
+// "Invalid Height" for a size below 1, raised before anything is read.
+void MakeThumbnail(std::istream& source, std::ostream& destination, int width, int height,
+                   const QColor& color);
+
+// The raw step of a listing of folder (ending with a backslash): for each raw file without a file
+// named its path + ".JPG", convertraw, QueueRawPreview and CreateSidecars. A raw file whose step
+// fails does not stop the others; the errors' messages come back in order.
+std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& folder,
+                                    const std::function<void()>& processMessages);
