@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QTimer>
@@ -144,6 +145,10 @@ void TForm4::showEvent(QShowEvent* event) {
 }
 
 void TForm4::FormShow() {
+    // Maximised: a window manager gives the window the screen's work area; without one the
+    // geometry does.
+    if (const QScreen* display = screen())
+        setGeometry(display->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     Image1->Center = true;
     Image1->Proportional = true;

@@ -233,6 +233,9 @@ bool runPass(DecodeJob& job) {
     cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
     // A progressive picture is read scan by scan, so that a stop is seen between scans too.
     cinfo.buffered_image = cinfo.progressive_mode;
+    // Smoothing guesses the missing detail of blocks whose scans have not all come; at 1/8 only
+    // each block's average is drawn, so the guess would be thrown away.
+    cinfo.do_block_smoothing = job.reduction < 8 ? TRUE : FALSE;
     jpeg_start_decompress(&cinfo);
     if (cmyk)
         job.cmykRow = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
