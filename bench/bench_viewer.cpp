@@ -1,5 +1,5 @@
 // Viewer timing, offscreen: "Next" on 24-megapixel JPEGs, from the click until the sharpest picture
-// is drawn in the picture box (the thumbnail window's preview and its copy follow as in the
+// is painted in the picture box (the thumbnail window's preview and its copy follow as in the
 // program). Counters: first_ms, the click until the first picture is painted; final_ms, until the
 // final one is painted; decoded_MB, the final picture's pixels; peak_MB, the process's peak
 // resident memory above what it held before the first click.
@@ -24,6 +24,7 @@
 #include "platform/core/drives.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/picture_decode.h"
+#include "platform/qt/picture_loader.h"
 #include "tests/support/picture_writer.h"
 #include "viewer/tform4.h"
 #include "widgets/timage.h"
@@ -135,7 +136,11 @@ long residentKb(const char* field) {
     return 0;
 }
 
-void NextOn(benchmark::State& state, const QStringList& captions, int zoomUps) {
+// Next, timed from the click until the final picture is painted. With lookFirst each click comes
+// once the picture after the shown one has been decoded ahead, as when the user looks at a
+// picture before going on; without, at once after the last one was shown.
+void NextOn(benchmark::State& state, const QStringList& captions, int zoomUps,
+            bool lookFirst = false) {
     if (captions.isEmpty()) {
         state.SkipWithError("the pictures could not be written");
         return;
@@ -163,7 +168,18 @@ void NextOn(benchmark::State& state, const QStringList& captions, int zoomUps) {
     std::ofstream("/proc/self/clear_refs") << "5";
     const long before = residentKb("VmRSS:");
     double first = 0, final = 0;
+    auto* ahead = viewer.findChild<platform::PictureLoader*>(QStringLiteral("prefetcher"));
+    bool decodedAhead = false;
+    QObject::connect(ahead, &platform::PictureLoader::stageReady,
+                     [&decodedAhead](quint64, const platform::PictureStage& stage) {
+                         decodedAhead = decodedAhead || stage.final;
+                     });
     for (auto _ : state) {
+        state.PauseTiming();
+        while (lookFirst && !decodedAhead)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        decodedAhead = false;
+        state.ResumeTiming();
         firstPaint.reset();
         clock.start();
         next();
@@ -190,6 +206,15 @@ void BM_NextBaseline24MP(benchmark::State& state) {
     NextOn(state, Pictures().baseline_, 0);
 }
 BENCHMARK(BM_NextBaseline24MP)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);
+
+// The same after looking at each picture until the next one is decoded ahead.
+void BM_NextBaseline24MPAfterLooking(benchmark::State& state) {
+    NextOn(state, Pictures().baseline_, 0, true);
+}
+BENCHMARK(BM_NextBaseline24MPAfterLooking)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(2.0);
 
 void BM_NextProgressive24MP(benchmark::State& state) {
     if (Pictures().camera_) {

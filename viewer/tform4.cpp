@@ -6,8 +6,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -116,8 +116,12 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent), list_(ThumbnailWindowList()) 
     Timer1->setInterval(kSlideShowMs);
 
     loader_ = new platform::PictureLoader(this);
-    connect(loader_, &platform::PictureLoader::stageReady, this, &TForm4::StageReady);
-    connect(loader_, &platform::PictureLoader::failed, this, &TForm4::LoadFailed);
+    prefetcher_ = new platform::PictureLoader(this);
+    prefetcher_->setObjectName(QStringLiteral("prefetcher"));
+    for (platform::PictureLoader* loader : {loader_, prefetcher_}) {
+        connect(loader, &platform::PictureLoader::stageReady, this, &TForm4::StageReady);
+        connect(loader, &platform::PictureLoader::failed, this, &TForm4::LoadFailed);
+    }
 
     connect(SpeedButton1, &QPushButton::clicked, this,
             [this] { RunReported([this] { SpeedButton1Click(); }); });
@@ -164,23 +168,28 @@ void TForm4::OpenPicture(const QString& folder, const QString& fileName) {
 }
 
 void TForm4::SpeedButton1Click() {
-    Step(NextIndex(list_->ItemIndex(), list_->ItemCount()));
+    Step(NextIndex(list_->ItemIndex(), list_->ItemCount()), 1);
 }
 
 void TForm4::SpeedButton3Click() {
-    Step(PreviousIndex(list_->ItemIndex(), list_->ItemCount()));
+    Step(PreviousIndex(list_->ItemIndex(), list_->ItemCount()), -1);
 }
 
-void TForm4::Step(int index) {
+void TForm4::Step(int index, int direction) {
     if (index < 0)
         return;
+    lastStep_ = direction;
     list_->SelectItem(index);
+    LoadPicture(list_->Folder() + list_->ItemCaption(index), StepBoxes(), true);
+}
+
+std::vector<TImage*> TForm4::StepBoxes() const {
     // The thumbnail window's preview and its copy follow, without its report being rebuilt.
     std::vector<TImage*> boxes{Image1};
     for (TImage* box : {list_->Preview(), list_->PreviewCopy()})
         if (box != nullptr)
             boxes.push_back(box);
-    LoadPicture(list_->Folder() + list_->ItemCaption(index), boxes, true);
+    return boxes;
 }
 
 void TForm4::SpeedButton4Click() {
@@ -229,8 +238,51 @@ void TForm4::LoadPicture(const QString& path, const std::vector<TImage*>& boxes,
             {box, box->Picture(), QSize(box->PictureWidth(), box->PictureHeight())});
         needed = needed.expandedTo(DrawnPixels(box, info.size));
     }
+    // The picture decoded ahead serves when it is this file as it is now, at least as large.
+    if (prefetch_ && prefetch_->path == path && prefetch_->stamp == info.stamp &&
+        platform::reductionFor(info.size, prefetch_->needed) <=
+            platform::reductionFor(info.size, needed)) {
+        loader_->cancel();
+        load.ticket = prefetch_->ticket;
+        load_ = std::move(load);
+        std::optional<platform::PictureStage> ready = std::move(prefetch_->result);
+        prefetch_.reset();
+        if (ready)
+            StageReady(load_->ticket, *ready);
+        return;
+    }
+    prefetcher_->cancel();
+    prefetch_.reset();
     load.ticket = loader_->load({path.toStdString(), needed, coarseFirst});
     load_ = std::move(load);
+}
+
+void TForm4::PrefetchNext() {
+    // Only while a step can come: the window is shown or the slide show runs.
+    if (load_ || (!isVisible() && !Timer1->isActive()))
+        return;
+    const int n = list_->ItemCount();
+    const int index =
+        lastStep_ < 0 ? PreviousIndex(list_->ItemIndex(), n) : NextIndex(list_->ItemIndex(), n);
+    if (index < 0)
+        return;
+    const QString path = list_->Folder() + list_->ItemCaption(index);
+    if (path == shownPath_ || (prefetch_ && prefetch_->path == path))
+        return;
+    prefetcher_->cancel();
+    prefetch_.reset();
+    try {
+        const platform::PictureInfo info = platform::probePicture(path.toStdString());
+        QSize needed;
+        for (TImage* box : StepBoxes())
+            needed = needed.expandedTo(DrawnPixels(box, info.size));
+        // A progressive picture keeps its coarse stages, in case the step comes while it is
+        // still being decoded and takes the decode over.
+        const quint64 ticket = prefetcher_->load({path.toStdString(), needed, info.progressive});
+        prefetch_ = Prefetch{ticket, path, info.stamp, needed, std::nullopt};
+    } catch (const std::exception&) {
+        // Nothing is decoded ahead; the step itself will report what is wrong with the file.
+    }
 }
 
 void TForm4::RefineForBox() {
@@ -246,6 +298,11 @@ void TForm4::RefineForBox() {
 }
 
 void TForm4::StageReady(quint64 ticket, const platform::PictureStage& stage) {
+    if (prefetch_ && ticket == prefetch_->ticket) {
+        if (stage.final)
+            prefetch_->result = stage;
+        return;
+    }
     if (!load_ || ticket != load_->ticket)
         return;
     for (const Target& target : load_->targets)
@@ -256,9 +313,14 @@ void TForm4::StageReady(quint64 ticket, const platform::PictureStage& stage) {
     load_.reset();
     Q_EMIT PictureShown();
     RefineForBox();
+    PrefetchNext();
 }
 
 void TForm4::LoadFailed(quint64 ticket, const QString& message) {
+    if (prefetch_ && ticket == prefetch_->ticket) {
+        prefetch_.reset();
+        return;
+    }
     if (!load_ || ticket != load_->ticket)
         return;
     for (const Target& target : load_->targets)

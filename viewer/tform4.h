@@ -15,6 +15,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "platform/qt/picture_decode.h"
 #include "viewer/viewer_list.h"
 
 class QLineEdit;
@@ -27,7 +28,6 @@ struct Rect;
 }
 namespace platform {
 class PictureLoader;
-struct PictureStage;
 } // namespace platform
 
 class TForm4 : public QWidget {
@@ -88,8 +88,19 @@ private:
         QString path;
         std::vector<Target> targets;
     };
+    // The picture a step in the same direction will show, decoded while the shown one is looked
+    // at, so that the step shows it at once.
+    struct Prefetch {
+        quint64 ticket = 0;
+        QString path;
+        platform::FileStamp stamp; // the file as it was when the decode started
+        QSize needed;
+        std::optional<platform::PictureStage> result; // the final stage, once decoded
+    };
 
-    void Step(int index);
+    void Step(int index, int direction);
+    std::vector<TImage*> StepBoxes() const;
+    void PrefetchNext();
     // Checks the picture's header (raising the loader's error, nothing changed) and starts its
     // decode for the boxes given.
     void LoadPicture(const QString& path, const std::vector<TImage*>& boxes, bool coarseFirst);
@@ -106,9 +117,12 @@ private:
 
     QWidget* canvas_;
     platform::PictureLoader* loader_;
+    platform::PictureLoader* prefetcher_;
     std::unique_ptr<TViewerList> list_;
     std::optional<Load> load_; // the decode whose stages are being drawn
-    QString shownPath_;        // the picture Image1 shows, when a load put it there
+    std::optional<Prefetch> prefetch_;
+    QString shownPath_; // the picture Image1 shows, when a load put it there
+    int lastStep_ = 1;  // +1 after Next, -1 after Previous
     bool reportingError_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -52,6 +53,12 @@ public:
             ::close(fd_);
             throw;
         }
+        struct stat info {};
+        if (::fstat(fd_, &info) == 0)
+            stamp_ = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                      static_cast<int64_t>(info.st_size),
+                      static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                          info.st_mtim.tv_nsec};
     }
     ~PictureFile() { ::close(fd_); }
     PictureFile(const PictureFile&) = delete;
@@ -59,6 +66,7 @@ public:
 
     int fd() const { return fd_; }
     const std::string& path() const { return path_; }
+    const FileStamp& stamp() const { return stamp_; }
     void rewind() const {
         if (::lseek(fd_, 0, SEEK_SET) != 0)
             throw EJpegError("Cannot read file " + path_ + ": " + std::strerror(errno));
@@ -67,6 +75,7 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
+    FileStamp stamp_;
 };
 
 // libjpeg's data source over a file descriptor, read a piece at a time.
@@ -323,7 +332,7 @@ PictureInfo readToolkitInfo(const PictureFile& file, const std::string& ext) {
     if (size.isValid())
         checkPictureSize(static_cast<uint64_t>(size.width()), static_cast<uint64_t>(size.height()),
                          file.path());
-    return {size, false, false};
+    return {size, false, false, {}};
 }
 
 } // namespace
@@ -347,10 +356,10 @@ PictureInfo probePicture(std::string_view path) {
     const std::string ext = lowerExtension(path);
     const bool jpeg = checkExtension(ext);
     const PictureFile file(path);
-    if (!jpeg)
-        return readToolkitInfo(file, ext);
     const auto source = std::make_unique<FdSource>();
-    return readJpegInfo(file, *source);
+    PictureInfo info = jpeg ? readJpegInfo(file, *source) : readToolkitInfo(file, ext);
+    info.stamp = file.stamp();
+    return info;
 }
 
 void decodePicture(const PictureRequest& request, std::stop_token stop, const StageSink& deliver) {

@@ -6,6 +6,7 @@
 // Plain functions for any thread; files are read in 64 KiB pieces, never whole.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <stop_token>
 #include <string>
@@ -16,11 +17,21 @@
 
 namespace platform {
 
+// Which version of a file was read: a file rewritten or replaced since has another stamp.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t bytes = 0;
+    int64_t modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // What a picture's header tells before any pixel is decoded.
 struct PictureInfo {
     QSize size;               // the picture's own width and height
     bool jpeg = false;        // decoded through libjpeg; otherwise through the toolkit's readers
     bool progressive = false; // a progressive JPEG, refined scan by scan
+    FileStamp stamp;
 };
 
 struct PictureRequest {

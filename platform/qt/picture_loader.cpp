@@ -1,9 +1,18 @@
 #include "platform/qt/picture_loader.h"
 
+#include <atomic>
 #include <exception>
 #include <utility>
 
 namespace platform {
+
+namespace {
+
+// Tickets are unique in the process, so that a window with several loaders tells their results
+// apart by ticket alone.
+std::atomic<quint64> lastTicket{0};
+
+} // namespace
 
 PictureLoader::PictureLoader(QObject* parent)
     : QObject(parent), worker_([this](std::stop_token stop) { run(stop); }) {}
@@ -18,7 +27,7 @@ PictureLoader::~PictureLoader() {
 }
 
 quint64 PictureLoader::load(PictureRequest request) {
-    ++ticket_;
+    ticket_ = ++lastTicket;
     {
         const std::lock_guard lock(mutex_);
         current_.request_stop();
@@ -30,7 +39,7 @@ quint64 PictureLoader::load(PictureRequest request) {
 }
 
 void PictureLoader::cancel() {
-    ++ticket_;
+    ticket_ = 0;
     const std::lock_guard lock(mutex_);
     current_.request_stop();
     next_.reset();

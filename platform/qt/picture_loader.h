@@ -25,8 +25,8 @@ public:
     explicit PictureLoader(QObject* parent = nullptr);
     ~PictureLoader() override;
 
-    // Starts decoding request in place of the one in progress; returns the request's ticket
-    // (never 0), which its stages and failure carry.
+    // Starts decoding request in place of the one in progress; returns the request's ticket,
+    // which its stages and failure carry: never 0, and never the same twice in the process.
     quint64 load(PictureRequest request);
     void cancel();
 

@@ -20,6 +20,7 @@
 #include "browser/tform1.h"
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/drives.h"
+#include "platform/qt/picture_loader.h"
 #include "platform/qt/ui.h"
 #include "tests/support/picture_writer.h"
 #include "thumbs/tmainform.h"
@@ -289,6 +290,36 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             Form4->SpeedButton4Click();
         QCOMPARE(Form4->Image1->Picture().size(), QSize(1000, 750));
+    }
+
+    void decodesTheNextPictureAheadButNotAFileChangedSince() {
+        QVERIFY(filled(320, 240, qRgb(200, 200, 0)).save(host("Pics/ahead1.jpg")));
+        QVERIFY(filled(300, 200, qRgb(0, 200, 200)).save(host("Pics/ahead2.jpg")));
+        FakeList* list = useList({"ahead1.jpg", "ahead2.jpg"}, -1);
+        Form4->show();
+        auto* ahead = Form4->findChild<platform::PictureLoader*>(QStringLiteral("prefetcher"));
+        QVERIFY(ahead != nullptr);
+        QSignalSpy decodedAhead(ahead, &platform::PictureLoader::stageReady);
+        QVERIFY(shownAfter([] { Form4->SpeedButton1Click(); }));
+        // ahead2.jpg, while ahead1.jpg is looked at.
+        QTRY_COMPARE_WITH_TIMEOUT(decodedAhead.count(), 1, 5000);
+
+        // The step shows it at once, within the click.
+        QSignalSpy shown(Form4, &TForm4::PictureShown);
+        Form4->SpeedButton1Click();
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(list->index, 1);
+        QCOMPARE(ownSize(Form4->Image1), QSize(300, 200));
+        QCOMPARE(ownSize(&list->copy), QSize(300, 200));
+
+        // ahead1.jpg is decoded ahead next; rewritten since, it is decoded again.
+        QTRY_COMPARE_WITH_TIMEOUT(decodedAhead.count(), 2, 5000);
+        QVERIFY(filled(100, 100, qRgb(0, 0, 0)).save(host("Pics/ahead1.jpg")));
+        shown.clear();
+        Form4->SpeedButton1Click();
+        QVERIFY(shown.isEmpty());
+        QVERIFY(shown.wait(5000));
+        QCOMPARE(ownSize(Form4->Image1), QSize(100, 100));
     }
 
     void autoviewRunsTheSlideShowAlsoWhileHidden() {
