@@ -140,6 +140,11 @@ TForm4::~TForm4() {
 }
 
 void TForm4::SetList(std::unique_ptr<TViewerList> list) {
+    // Decodes under way may draw into the old list's previews.
+    loader_->cancel();
+    prefetcher_->cancel();
+    load_.reset();
+    prefetch_.reset();
     list_ = std::move(list);
 }
 

@@ -56,6 +56,7 @@ public:
     void OpenPicture(const QString& folder, const QString& fileName);
 
     // The list Next, Previous and the slide show walk: the thumbnail window's unless replaced.
+    // Replacing it drops a picture still being decoded.
     void SetList(std::unique_ptr<TViewerList> list);
 
     void FormShow();
