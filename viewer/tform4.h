@@ -1,8 +1,9 @@
 // TForm4: the "Vora Vivozeru" full-screen picture viewer — a black bar of buttons above a black
 // scrolling area that holds the picture box. It walks the thumbnail window's list (Next,
 // Previous and the Autoview slide show) and zooms the box in steps of 100 pixels. Pictures decode
-// on the loader's thread at the size the boxes need and are drawn stage by stage as they sharpen;
-// the window itself lives on the user-interface thread.
+// on a loader thread at the size the boxes need and are drawn stage by stage as they sharpen;
+// while one is looked at, a second loader decodes the picture the next step will show. The
+// window itself lives on the user-interface thread.
 #pragma once
 
 #include <functional>
