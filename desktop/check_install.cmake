@@ -1,6 +1,7 @@
 # Installs the build into a temporary prefix and checks that the program, its tools, the desktop
 # entry and the icon land where a desktop looks for them.
-# cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED="bin/lumograph;..." -P check_install.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... -DEXPECTED="bin/lumograph;share/...;..."
+#       -DPROGRAMS="bin/lumograph;..." -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
