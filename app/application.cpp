@@ -2,11 +2,16 @@
 
 #include <exception>
 
+#include <QIcon>
+
 #include "widgets/handler_guard.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Lumograph"));
     setApplicationDisplayName(QStringLiteral("Lumograph"));
+    // Every window shows the program's icon; the desktop matches the windows to its entry.
+    setWindowIcon(QIcon(QStringLiteral(":/lumograph.svg")));
+    setDesktopFileName(QStringLiteral("lumograph"));
     // The program ends only through its main or thumbnail window, never because the last
     // visible window was hidden.
     setQuitOnLastWindowClosed(false);

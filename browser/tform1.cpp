@@ -33,7 +33,6 @@
 #include "viewer/tform4.h"
 #include "widgets/handler_guard.h"
 #include "widgets/text_bytes.h"
-#include "widgets/timage.h"
 #include "widgets/toolbar_icons.h"
 #include "widgets/window_frames.h"
 #include "widgets/window_parts.h"
@@ -327,8 +326,5 @@ void TForm1::ListView1DblClick() {
     if (ListView1->ItemIndex() < 0)
         return;
     MainForm->explor->GoToFolder(explor->SelectedPath());
-    Form4->show();
-    Form4->Edit1->setText(EdSelFolder->text());
-    Form4->Edit2->setText(ListView1->Caption(ListView1->ItemIndex()));
-    Form4->Image1->LoadFromFile((Form4->Edit1->text() + Form4->Edit2->text()).toStdString());
+    Form4->OpenPicture(EdSelFolder->text(), ListView1->Caption(ListView1->ItemIndex()));
 }

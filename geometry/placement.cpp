@@ -41,4 +41,9 @@ Rect ZoomBox(Rect box, int steps) {
             box.height + 100 * steps};
 }
 
+Rect ZoomStep(Rect box, int steps) {
+    const Rect zoomed = ZoomBox(box, steps);
+    return zoomed.width > 0 && zoomed.height > 0 ? zoomed : box;
+}
+
 } // namespace geometry

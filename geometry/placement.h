@@ -45,4 +45,9 @@ int CentreOffset(int inner, int outer);
 // direction per step about its centre, its top left moving by 50.
 Rect ZoomBox(Rect box, int steps);
 
+// One click of the viewer's zoom buttons (steps +1 up, -1 down): ZoomBox, except that a step that
+// would leave the box without width or height keeps it as it is (the fifth step down from
+// 473 x 443 would give -27 x -57).
+Rect ZoomStep(Rect box, int steps);
+
 } // namespace geometry

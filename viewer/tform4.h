@@ -1,13 +1,35 @@
-// TForm4: the "Vora Vivozeru" full-screen picture viewer — a black bar of buttons above a
-// scrolling area that holds the picture box.
+// TForm4: the "Vora Vivozeru" full-screen picture viewer — a black bar of buttons above a black
+// scrolling area that holds the picture box. It walks the thumbnail window's list (Next,
+// Previous and the Autoview slide show) and zooms the box in steps of 100 pixels. Pictures decode
+// on a loader thread at the size the boxes need and are drawn stage by stage as they sharpen;
+// while one is looked at, a second loader decodes the picture the next step will show. The
+// window itself lives on the user-interface thread.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <QImage>
+#include <QSize>
+#include <QString>
 #include <QWidget>
+
+#include "platform/qt/picture_decode.h"
+#include "viewer/viewer_list.h"
 
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class TImage;
+namespace geometry {
+struct Rect;
+}
+namespace platform {
+class PictureLoader;
+} // namespace platform
 
 class TForm4 : public QWidget {
     Q_OBJECT
@@ -16,6 +38,9 @@ public:
     ~TForm4() override;
 
     QWidget* Panel1;
+    QPushButton* SpeedButton3; // "Previous"
+    QPushButton* SpeedButton1; // "Next"
+    QPushButton* SpeedButton6; // "Autoview", a toggle
     QPushButton* SpeedButton4; // "Zoom Down"
     QPushButton* SpeedButton5; // "Zoom Up"
     QPushButton* SpeedButton2; // "Close"
@@ -23,14 +48,84 @@ public:
     QLineEdit* Edit2;          // hidden: the file name
     QScrollArea* ScrollBox1;
     TImage* Image1;
+    QTimer* Timer1; // the slide show: 5000 ms, stopped at start
+
+    // How both openers show a picture: shows the window, puts folder (ending in a backslash) into
+    // Edit1 and fileName into Edit2, and loads Edit1 + Edit2 into Image1. Raises the loader's
+    // error when the file cannot be opened as a picture; the window is then shown with its
+    // previous picture.
+    void OpenPicture(const QString& folder, const QString& fileName);
+
+    // The list Next, Previous and the slide show walk: the thumbnail window's unless replaced.
+    // Replacing it drops a picture still being decoded.
+    void SetList(std::unique_ptr<TViewerList> list);
 
     void FormShow();
-    void SpeedButton4Click();
-    void SpeedButton5Click();
-    void SpeedButton2Click();
+    void SpeedButton1Click(); // "Next"
+    void SpeedButton3Click(); // "Previous"
+    void SpeedButton4Click(); // "Zoom Down"
+    void SpeedButton5Click(); // "Zoom Up"
+    void SpeedButton6Click(); // "Autoview", after the click has toggled the button
+    void SpeedButton2Click(); // "Close"
+    void Timer1Timer();
+
+Q_SIGNALS:
+    // The sharpest picture of the latest load is in place (in Image1, and in the list's preview
+    // and its copy when Next or Previous loaded it).
+    void PictureShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    // A box a load draws into, with the picture it showed before: put back when the decode fails
+    // after a first stage was drawn.
+    struct Target {
+        TImage* box = nullptr;
+        QImage before;
+        QSize beforeSize;
+    };
+    struct Load {
+        quint64 ticket = 0;
+        QString path;
+        std::vector<Target> targets;
+    };
+    // The picture a step in the same direction will show, decoded while the shown one is looked
+    // at, so that the step shows it at once.
+    struct Prefetch {
+        quint64 ticket = 0;
+        QString path;
+        platform::FileStamp stamp; // the file as it was when the decode started
+        QSize needed;
+        std::optional<platform::PictureStage> result; // the final stage, once decoded
+    };
+
+    void Step(int index, int direction);
+    std::vector<TImage*> StepBoxes() const;
+    void PrefetchNext();
+    // Checks the picture's header (raising the loader's error, nothing changed) and starts its
+    // decode for the boxes given.
+    void LoadPicture(const QString& path, const std::vector<TImage*>& boxes, bool coarseFirst);
+    // Decodes the shown picture again, larger, when the box now draws it larger than decoded.
+    void RefineForBox();
+    void StageReady(quint64 ticket, const platform::PictureStage& stage);
+    void LoadFailed(quint64 ticket, const QString& message);
+    void SetBox(const geometry::Rect& box);
+    // Runs a step of Next, Previous or the slide show; a picture that cannot be loaded is shown in
+    // the standard error box.
+    void RunReported(const std::function<void()>& step);
+    // The standard error box, one at a time: while one is open, another failure is not shown.
+    void ReportLoadError(const QString& message);
+
+    QWidget* canvas_;
+    platform::PictureLoader* loader_;
+    platform::PictureLoader* prefetcher_;
+    std::unique_ptr<TViewerList> list_;
+    std::optional<Load> load_; // the decode whose stages are being drawn
+    std::optional<Prefetch> prefetch_;
+    QString shownPath_; // the picture Image1 shows, when a load put it there
+    int lastStep_ = 1;  // +1 after Next, -1 after Previous
+    bool reportingError_ = false;
 };
 
 extern TForm4* Form4;

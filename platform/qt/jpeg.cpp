@@ -19,40 +19,11 @@
 #include <jpeglib.h>
 
 #include "platform/core/drives.h"
+#include "platform/qt/jpeg_support.h"
 
 namespace platform {
 
 namespace {
-
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kRgb32Space =
-    JCS_EXT_BGRX; // QImage::Format_RGB32 is 0xffRRGGBB in memory order B,G,R,X
-#else
-constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_XRGB;
-#endif
-
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-extern "C" void onJpegError(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
-// Warnings (a truncated file, a damaged segment) are not shown; the decoder goes on with what is
-// there, as a picture viewer does.
-extern "C" void onJpegMessage(j_common_ptr) {}
-
-void installErrorManager(ErrorManager& manager, jpeg_error_mgr*& slot) {
-    slot = jpeg_std_error(&manager.pub);
-    manager.pub.error_exit = onJpegError;
-    manager.pub.output_message = onJpegMessage;
-    manager.message[0] = '\0';
-}
 
 struct DecodeJob {
     const uint8_t* data = nullptr;
@@ -72,20 +43,6 @@ int scaleDenominator(unsigned width, unsigned height, QSize fit) {
             return denom;
     }
     return 1;
-}
-
-// Adobe writes CMYK inverted (a marker tells); other writers plain.
-void cmykToRgb32(const JSAMPLE* cmyk, QRgb* out, unsigned width, bool inverted) {
-    for (unsigned x = 0; x < width; ++x, cmyk += 4) {
-        int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
-    }
 }
 
 bool runDecode(DecodeJob& job) {
@@ -216,17 +173,6 @@ std::vector<uint8_t> readWholeFile(std::string_view path) {
     return data;
 }
 
-std::string lowerExtension(std::string_view path) {
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.find_last_of("\\/");
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {};
-    std::string ext(path.substr(dot));
-    for (char& c : ext)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext;
-}
-
 } // namespace
 
 QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto) {
@@ -310,7 +256,7 @@ void saveJpeg(const QImage& image, std::string_view path, int quality) {
 
 QImage loadPicture(std::string_view path, QSize fitInto) {
     const std::string ext = lowerExtension(path);
-    if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpe" || ext == ".jfif")
+    if (isJpegExtension(ext))
         return loadJpeg(path, fitInto);
     if (!ext.empty() &&
         QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(ext.substr(1)))) {

@@ -73,5 +73,25 @@ TEST(ZoomBox, StepsOfAHundredAboutTheCentreUndoEachOther) {
     EXPECT_EQ(ZoomBox(start, -4), (Rect{471, 326, 73, 43}));
 }
 
+TEST(ZoomStep, StopsBeforeTheBoxWouldHaveNoWidthOrHeight) {
+    struct Case {
+        Rect box;
+        int steps;
+        Rect expected;
+    };
+    for (const Case& c : {
+             Case{{271, 126, 473, 443}, 1, {221, 76, 573, 543}},
+             Case{{271, 126, 473, 443}, -1, {321, 176, 373, 343}},
+             // 73 x 43 is the last box down from the start; 101 x 101 still has 1 x 1 below it.
+             Case{{471, 326, 73, 43}, -1, {471, 326, 73, 43}},
+             Case{{0, 0, 101, 101}, -1, {50, 50, 1, 1}},
+             Case{{0, 0, 100, 300}, -1, {0, 0, 100, 300}},
+             Case{{0, 0, 300, 100}, -1, {0, 0, 300, 100}},
+             // Growing has no limit.
+             Case{{471, 326, 73, 43}, 1, {421, 276, 173, 143}},
+         })
+        EXPECT_EQ(ZoomStep(c.box, c.steps), c.expected);
+}
+
 } // namespace
 } // namespace geometry

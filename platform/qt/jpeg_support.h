@@ -1,0 +1,44 @@
+// What the libjpeg adapters of this folder share: the error manager that turns libjpeg's fatal
+// errors into a longjmp back to the one function that called libjpeg, the pixel layout that
+// matches QImage::Format_RGB32, CMYK conversion and the extension rule of picture files.
+// Internal to platform/qt.
+#pragma once
+
+#include <csetjmp>
+#include <string>
+#include <string_view>
+
+#include <QImage>
+#include <QtGlobal>
+
+#include <jpeglib.h>
+
+namespace platform {
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+// QImage::Format_RGB32 is 0xffRRGGBB, in memory order B, G, R, X.
+inline constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRX;
+#else
+inline constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_XRGB;
+#endif
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+// Points slot at manager: fatal errors format their message into manager.message and longjmp to
+// manager.jump; warnings (a truncated file, a damaged segment) are not shown, and the decoder goes
+// on with what is there, as a picture viewer does.
+void installErrorManager(ErrorManager& manager, jpeg_error_mgr*& slot);
+
+// One row of CMYK samples to RGB32. Adobe writes CMYK inverted (a marker tells); others plain.
+void cmykToRgb32(const JSAMPLE* cmyk, QRgb* out, unsigned width, bool inverted);
+
+// The extension of a path's last component, lower-cased, with its dot (".jpg"); empty when none.
+std::string lowerExtension(std::string_view path);
+// Whether the extension names a JPEG file (.jpg, .jpeg, .jpe, .jfif).
+bool isJpegExtension(std::string_view lowerExt);
+
+} // namespace platform

@@ -1,0 +1,117 @@
+// Test-side picture writer.
+#include "tests/support/picture_writer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace lumo::test {
+
+namespace {
+
+// Value noise: random values on a grid of cell-sized squares, blended bilinearly in between.
+class NoiseField {
+public:
+    NoiseField(int width, int height, int cell, int amplitude, std::mt19937& random)
+        : cell_(cell), columns_(width / cell + 2) {
+        std::uniform_int_distribution<int> value(-amplitude, amplitude);
+        grid_.resize(static_cast<size_t>(columns_) * static_cast<size_t>(height / cell + 2));
+        for (int& v : grid_)
+            v = value(random);
+    }
+    // The field's values along row y, added to out.
+    void addRow(int y, std::vector<int>& out) const {
+        const int gy = y / cell_;
+        const int fy = y % cell_;
+        const int* top = &grid_[static_cast<size_t>(gy) * static_cast<size_t>(columns_)];
+        const int* bottom = top + columns_;
+        for (size_t x = 0; x < out.size(); ++x) {
+            const int gx = static_cast<int>(x) / cell_;
+            const int fx = static_cast<int>(x) % cell_;
+            const int upper = top[gx] * (cell_ - fx) + top[gx + 1] * fx;
+            const int lower = bottom[gx] * (cell_ - fx) + bottom[gx + 1] * fx;
+            out[x] += (upper * (cell_ - fy) + lower * fy) / (cell_ * cell_);
+        }
+    }
+
+private:
+    int cell_;
+    int columns_;
+    std::vector<int> grid_;
+};
+
+int clampByte(int v) {
+    return std::clamp(v, 0, 255);
+}
+
+} // namespace
+
+QImage photoLikePicture(int width, int height, unsigned seed) {
+    std::mt19937 random(seed);
+    const NoiseField light(width, height, 512, 90, random);
+    const NoiseField shapes(width, height, 64, 40, random);
+    const NoiseField texture(width, height, 8, 30, random);
+    const NoiseField detail(width, height, 2, 24, random);
+    const NoiseField warm(width, height, 256, 40, random);
+    const NoiseField cool(width, height, 256, 40, random);
+    QImage image(width, height, QImage::Format_RGB32);
+    std::vector<int> luma(static_cast<size_t>(width));
+    std::vector<int> red(static_cast<size_t>(width));
+    std::vector<int> blue(static_cast<size_t>(width));
+    uint32_t grain = seed * 2654435761u + 1;
+    for (int y = 0; y < height; ++y) {
+        std::fill(luma.begin(), luma.end(), 128);
+        std::fill(red.begin(), red.end(), 0);
+        std::fill(blue.begin(), blue.end(), 0);
+        light.addRow(y, luma);
+        shapes.addRow(y, luma);
+        texture.addRow(y, luma);
+        detail.addRow(y, luma);
+        warm.addRow(y, red);
+        cool.addRow(y, blue);
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            grain = grain * 1664525u + 1013904223u;
+            const int l = luma[static_cast<size_t>(x)] + static_cast<int>(grain >> 28) - 8;
+            line[x] = qRgb(clampByte(l + red[static_cast<size_t>(x)]), clampByte(l),
+                           clampByte(l + blue[static_cast<size_t>(x)]));
+        }
+    }
+    return image;
+}
+
+std::string encodeJpegBytes(const QImage& image, JpegOptions options) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(rgb.width());
+    cinfo.image_height = static_cast<JDIMENSION>(rgb.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, options.quality, TRUE);
+    if (options.progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row =
+            const_cast<JSAMPLE*>(rgb.constScanLine(static_cast<int>(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return bytes;
+}
+
+} // namespace lumo::test
