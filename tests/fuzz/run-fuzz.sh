@@ -28,7 +28,7 @@ if [ -d "$photos" ]; then
 fi
 
 status=0
-"$fuzzer" "$work/corpus" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+"$fuzzer" "$work/corpus" -dict="$here/exif.dict" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
   -max_len=70000 -artifact_prefix="$work/artifacts/" -print_final_stats=1 || status=$?
 if [ "$status" -ne 0 ] || [ -n "$(ls -A "$work/artifacts")" ]; then
   echo "$0: the fuzzer found a problem (exit status $status); inputs:" >&2
