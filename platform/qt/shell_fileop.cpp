@@ -88,11 +88,8 @@ std::string freeName(const std::string& folder, const std::string& name,
 }
 
 uint32_t replaceFile(const std::string& source, const std::string& target, bool move) {
-    struct stat from, to;
-    if (move && ::stat(source.c_str(), &from) == 0 && ::stat(parentOf(target).c_str(), &to) == 0 &&
-        from.st_dev == to.st_dev)
-        return ::rename(source.c_str(), target.c_str()) == 0 ? ERROR_SUCCESS
-                                                             : errorFromErrno(errno);
+    if (move)
+        return detail::moveOnto(source, target);
     // The new content is complete under a temporary name of its own before it takes the old
     // file's place; a file of the user's that happens to carry such a name is never touched.
     std::string temp;
@@ -101,22 +98,22 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
         return errorFromErrno(errno);
     ::close(fd);
     ::unlink(temp.c_str());
-    if (const uint32_t code = detail::copyTree(source, temp, move))
+    if (const uint32_t code = detail::copyTree(source, temp, false))
         return code;
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         detail::removeTree(temp);
         return errorFromErrno(err);
     }
-    return move ? detail::removeTree(source) : ERROR_SUCCESS;
+    return ERROR_SUCCESS;
 }
 
 // Puts source where target already is: a file replaces a file, a folder merges into a folder.
 uint32_t replaceInto(const std::string& source, const std::string& target, bool move) {
-    // A link to a folder is an item of its own: merging it would move the entries of the folder
-    // it points to, which may lie anywhere.
+    // A link to a folder is an item of its own, on either side: merging it would move the entries
+    // of the folder it points to, or put entries into it, and it may lie anywhere.
     const bool sourceFolder = isFolder(source) && !isSymlink(source);
-    if (sourceFolder != isFolder(target))
+    if (sourceFolder != (isFolder(target) && !isSymlink(target)))
         return ERROR_ALREADY_EXISTS;
     if (!sourceFolder)
         return replaceFile(source, target, move);
