@@ -16,14 +16,15 @@
 #include <sys/fanotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace lumo::test {
 
-// Watches reads of a file, or of the files in a folder. On the nth read the reader waits until
-// action has run; every other read goes ahead at once. Reading stops being watched when the
-// object dies.
+// Watches reads of a file, or of the files in a folder. On the nth read of a file the reader
+// waits until action has run; every other read goes ahead at once. Reads of the folder itself
+// (listing its entries) are counted apart. Reading stops being watched when the object dies.
 class DuringRead {
 public:
     DuringRead(const std::string& path, int nthRead, std::function<void()> action)
@@ -31,8 +32,8 @@ public:
         fan_ = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY | O_LARGEFILE);
         if (fan_ < 0 || ::pipe2(stop_, O_CLOEXEC) != 0)
             return;
-        if (::fanotify_mark(fan_, FAN_MARK_ADD, FAN_ACCESS_PERM | FAN_EVENT_ON_CHILD, AT_FDCWD,
-                            path.c_str()) != 0)
+        if (::fanotify_mark(fan_, FAN_MARK_ADD, FAN_ACCESS_PERM | FAN_EVENT_ON_CHILD | FAN_ONDIR,
+                            AT_FDCWD, path.c_str()) != 0)
             return;
         available_ = true;
         thread_ = std::thread([this] { listen(); });
@@ -52,6 +53,8 @@ public:
 
     bool available() const { return available_; }
     bool acted() const { return acted_; }
+    // Reads of the folder's entries so far; one listing of a folder reads them at least once.
+    int folderReads() const { return folderReads_; }
 
 private:
     void listen() {
@@ -67,7 +70,10 @@ private:
             auto* event = reinterpret_cast<fanotify_event_metadata*>(buffer);
             for (ssize_t left = length; FAN_EVENT_OK(event, left);
                  event = FAN_EVENT_NEXT(event, left)) {
-                if (++reads == nth_) {
+                struct stat st {};
+                if (::fstat(event->fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+                    ++folderReads_;
+                } else if (++reads == nth_) {
                     action_();
                     acted_ = true;
                 }
@@ -84,6 +90,7 @@ private:
     int nth_;
     std::function<void()> action_;
     std::atomic<bool> acted_{false};
+    std::atomic<int> folderReads_{0};
     bool available_ = false;
     std::thread thread_;
 };
