@@ -229,10 +229,10 @@ private:
     std::FILE* file_;
 };
 
-// Opens the picture at a program path for reading. Anything but a regular file is refused before
-// a byte is read: a FIFO would block the caller for ever, a device such as /dev/zero never ends.
-int openPictureDescriptor(std::string_view path) {
-    const std::string host = hostPathOrThrow(path);
+// Opens the picture at a host path for reading (path is the name errors give). Anything but a
+// regular file is refused before a byte is read: a FIFO would block the caller for ever, a
+// device such as /dev/zero never ends.
+int openHostPicture(const std::string& host, std::string_view path) {
     const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw EJpegError("Cannot open file " + std::string(path) + ": " + std::strerror(errno));
@@ -245,8 +245,11 @@ int openPictureDescriptor(std::string_view path) {
     return fd;
 }
 
-std::FILE* openPictureFile(std::string_view path) {
-    const int fd = openPictureDescriptor(path);
+int openPictureDescriptor(std::string_view path) {
+    return openHostPicture(hostPathOrThrow(path), path);
+}
+
+std::FILE* openPictureFile(int fd, std::string_view path) {
     std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {
         const int err = errno;
@@ -285,7 +288,7 @@ QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto) {
 
 QImage loadJpeg(std::string_view path, QSize fitInto) {
     // Decoded straight from the file: however large the file, only the picture is held.
-    const PictureFile file(openPictureFile(path));
+    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
     QImage image;
     DecodeJob job;
     job.file = file.get();
@@ -297,11 +300,20 @@ QImage loadJpeg(std::string_view path, QSize fitInto) {
 }
 
 JpegSize jpegSize(std::string_view path) {
-    const PictureFile file(openPictureFile(path));
+    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
     HeaderJob job;
     job.file = file.get();
     if (!runHeader(job))
         throw EJpegError(std::string(path) + ": " + job.message);
+    return job.size;
+}
+
+JpegSize hostJpegSize(const std::string& hostPath) {
+    const PictureFile file(openPictureFile(openHostPicture(hostPath, hostPath), hostPath));
+    HeaderJob job;
+    job.file = file.get();
+    if (!runHeader(job))
+        throw EJpegError(hostPath + ": " + job.message);
     return job.size;
 }
 
