@@ -18,6 +18,7 @@
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
 #include "platform/qt/image_list.h"
+#include "tests/platform/interference.h"
 #include "tests/platform/qt_helpers.h"
 #include "tests/support/temp_dir.h"
 
@@ -317,6 +318,30 @@ TEST_F(ShellTest, MergingNeverFollowsALinkInTheDestination) {
     EXPECT_EQ(readFile(c / "outside/y.jpg"), "not to be touched");
     EXPECT_EQ(readFile(c / "src/album/x.jpg"), "mine");
     EXPECT_TRUE(fs::is_symlink(c / "dest/album"));
+}
+
+TEST_F(ShellTest, AMoveThatKeepsPartOfItsSourceSaysWhereTheCopyIs) {
+    struct stat a, b;
+    if (::stat(c.path().c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "needs a second file system at /dev/shm";
+    TempDir card("/dev/shm");
+    setDriveMap(
+        {{'C', c.path(), DRIVE_FIXED, "", true}, {'E', card.path(), DRIVE_REMOVABLE, "", true}});
+    fs::create_directories(c / "album");
+    writeFile(c / "album/a.jpg", std::string(1 << 20, 'a'));
+    DuringRead arrive(c / "album", 1, [&] { writeFile(c / "album/new.jpg", "arrived"); });
+    if (!arrive.available())
+        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+    answer(IDOK);
+
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\album"}), list({"E:\\"}), FOF_NOCONFIRMATION),
+              int(ERROR_DIR_NOT_EMPTY));
+    EXPECT_EQ(readFile(c / "album/new.jpg"), "arrived");
+    EXPECT_FALSE(fs::exists(c / "album/a.jpg"));
+    EXPECT_EQ(readFile(card / "album/a.jpg").size(), size_t(1) << 20);
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_NE(recordedMessageBoxes()[0].text.indexOf("A complete copy is at E:\\album"), -1)
+        << recordedMessageBoxes()[0].text.toStdString();
 }
 
 TEST_F(ShellTest, TrashTakesAnyNameAndRecordsItsBytes) {
