@@ -3,7 +3,6 @@
 // unchanged, and no walk crosses into another mounted file system.
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
