@@ -1,7 +1,11 @@
 // Rows per second of the image table over a folder of camera pictures (warm cache): the whole
-// row (size text and EXIF read), the EXIF read alone, and the reader over bytes in memory.
+// row (size text and EXIF read), the EXIF read alone, and the reader over bytes in memory; and
+// the time of the costliest block a file of a few megabytes can hold, from memory and from a file.
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+
+#include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +13,7 @@
 #include "browser/core/picture_texts.h"
 #include "exif/exif.h"
 #include "platform/core/drives.h"
+#include "tests/support/exif_worst_case.h"
 
 namespace {
 
@@ -90,6 +95,42 @@ void ExifFromMemory(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * blocks.size()));
 }
 BENCHMARK(ExifFromMemory)->UseRealTime();
+
+// Both directories at 65,535 entries, each a text of 65,534 bytes: a file of 1.6 MB.
+void ExifWorstCaseFromMemory(benchmark::State& state) {
+    const std::vector<uint8_t> bytes = lumo::test::ExifWorstCase();
+    for (auto _ : state) {
+        MemorySource source(bytes);
+        TExif exif;
+        exif.ReadFrom(source);
+        benchmark::DoNotOptimize(exif.Make.size());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(ExifWorstCaseFromMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same block as a file read through its program path, as the table reads it.
+void ExifWorstCaseFromFile(benchmark::State& state) {
+    const std::vector<uint8_t> bytes = lumo::test::ExifWorstCase();
+    std::string host = (std::filesystem::temp_directory_path() / "lumo-bench-XXXXXX").string();
+    const int fd = ::mkstemp(host.data());
+    const bool written =
+        fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    if (fd >= 0)
+        ::close(fd);
+    const std::string path = platform::fromHostPath(host);
+    if (written && !path.empty()) {
+        for (auto _ : state) {
+            TExif exif;
+            exif.Read(path);
+            benchmark::DoNotOptimize(exif.Make.size());
+        }
+    } else {
+        state.SkipWithError("cannot write the file");
+    }
+    std::remove(host.c_str());
+}
+BENCHMARK(ExifWorstCaseFromFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

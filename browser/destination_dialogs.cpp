@@ -11,6 +11,7 @@
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
 #include "platform/core/files.h"
+#include "platform/qt/path_text.h"
 #include "thumbs/tmainform.h"
 #include "widgets/handler_guard.h"
 #include "widgets/window_frames.h"
@@ -71,7 +72,8 @@ void TDestinationForm::Open(const QString& fileName, const QString& sourceFolder
     ShowAndRaise(this);
     Edit1->setText(fileName);
     Edit2->setText(sourceFolder);
-    Label1->setText(QStringLiteral("Select the place where you wan to move ") + fileName +
+    Label1->setText(QStringLiteral("Select the place where you wan to move ") +
+                    platform::displayText(platform::pathBytes(fileName)) +
                     QStringLiteral(". Then click move button"));
 }
 
@@ -80,7 +82,7 @@ void TDestinationForm::SpeedButton1Click() {
     // one as a single separator.
     const QString destination = explor->SelectedPath() + QLatin1Char('\\') + Edit1->text();
     const QString source = Edit2->text() + Edit1->text();
-    Transfer(source.toStdString(), destination.toStdString());
+    Transfer(platform::pathBytes(source), platform::pathBytes(destination));
     Form1->explorDirChange(Form1->explor, Form1->explor->SelectedPath());
     if (MainForm)
         MainForm->explorDirChange(MainForm->explor, MainForm->explor->SelectedPath());

@@ -21,10 +21,11 @@ public:
     TMavDirTree21* explor;
     QPushButton* SpeedButton1;
     QPushButton* SpeedButton3;
-    QLineEdit* Edit1; // hidden: the file name
+    QLineEdit* Edit1; // hidden: the file name (pathText of its bytes)
     QLineEdit* Edit2; // hidden: the source folder, ending in a backslash
 
-    // The main window's command: shows the dialog for one file of a folder.
+    // The main window's command: shows the dialog for one file of a folder. Both texts are
+    // pathText of the bytes they stand for; the label shows the name readably.
     void Open(const QString& fileName, const QString& sourceFolder);
     void SpeedButton1Click();
     void SpeedButton3Click();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -15,8 +16,11 @@ namespace platform {
 class ImageList;
 }
 
+// Caption is what the row shows; FileName is the entry's name as the file system gave it, which
+// every command on the row uses (a name that is not UTF-8 reads differently from its bytes).
 struct TImageRow {
     QString Caption;
+    std::string FileName;
     int ImageIndex = -1;
     QStringList SubItems; // columns 2 to 29
 };
@@ -54,6 +58,7 @@ public:
     TImageTableModel* Items() const { return model_; }
     int Count() const { return model_->Count(); }
     QString Caption(int index) const { return model_->Row(index).Caption; }
+    const std::string& FileName(int index) const { return model_->Row(index).FileName; }
     int ItemIndex() const; // the selected row, -1 when none
     void SetItemIndex(int index);
     void SetSmallImages(platform::ImageList* images) { model_->SetImages(images); }

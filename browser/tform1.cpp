@@ -27,6 +27,7 @@
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/qt/image_list.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 #include "thumbs/tmainform.h"
@@ -45,15 +46,15 @@ void FillImageTable(const QString& folder, TImageTable* table, platform::ImageLi
     // Redrawing resumes (and the new rows appear at once) on every way out.
     const auto endUpdate = qScopeGuard([items] { items->EndUpdate(); });
 
-    const std::string prefix = folder.toStdString();
+    const std::string prefix = platform::pathBytes(folder);
     platform::ImageList& shellIcons = platform::systemImageList(platform::IconSize::Small);
-    for (const std::string& name : PictureFileNames(prefix)) {
-        const std::string path = prefix + name;
+    for (const platform::FindData& entry : PictureFiles(prefix)) {
         TImageRow row;
-        row.Caption = platform::shellDisplayName(path);
-        const int shellIndex = platform::shellIconIndex(path, platform::IconSize::Small);
+        row.FileName = entry.name;
+        row.Caption = platform::displayText(entry.name);
+        const int shellIndex = platform::shellIconIndexOfEntry(entry, platform::IconSize::Small);
         row.ImageIndex = shellIndex >= 0 ? icons->add(shellIcons.image(shellIndex)) : -1;
-        const auto texts = ImageRowTexts(row.Caption.toStdString(), path);
+        const auto texts = ListedImageRowTexts(entry.name, prefix + entry.name, entry.size);
         row.SubItems.reserve(static_cast<int>(texts.size()) - 1);
         for (size_t column = 1; column < texts.size(); ++column)
             row.SubItems.append(TextFromBytes(texts[column]));
@@ -205,11 +206,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-QString TForm1::SelectedFilePath() const {
+std::string TForm1::SelectedFilePath() const {
     const int index = ListView1->ItemIndex();
     if (index < 0)
         return {};
-    return EdSelFolder->text() + ListView1->Caption(index);
+    return platform::pathBytes(EdSelFolder->text()) + ListView1->FileName(index);
 }
 
 void TForm1::explorDirChange(QObject*, const QString&) {
@@ -261,7 +262,7 @@ void TForm1::BtnRefreshClick() {
 }
 
 void TForm1::BtnFindClick() {
-    const std::string folder = EdSelFolder->text().toStdString();
+    const std::string folder = platform::pathBytes(EdSelFolder->text());
     platform::shellExecute(nullptr, QStringLiteral("find"), folder, QString(), folder,
                            platform::SW_SHOWNORMAL);
 }
@@ -269,26 +270,29 @@ void TForm1::BtnFindClick() {
 void TForm1::BtnCutClick() {
     if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
         return;
-    moveform->Open(ListView1->Caption(ListView1->ItemIndex()), EdSelFolder->text());
+    moveform->Open(platform::pathText(ListView1->FileName(ListView1->ItemIndex())),
+                   EdSelFolder->text());
 }
 
 void TForm1::BtnCopyClick() {
     if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
         return;
-    copyform->Open(ListView1->Caption(ListView1->ItemIndex()), EdSelFolder->text());
+    copyform->Open(platform::pathText(ListView1->FileName(ListView1->ItemIndex())),
+                   EdSelFolder->text());
 }
 
 void TForm1::BtnPasteClick() {
     if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
         return;
-    const QString path = SelectedFilePath();
+    const std::string path = SelectedFilePath();
     const int answer = platform::messageBox(
         this,
-        QStringLiteral("Are you sure want to permanently delete : ") + path + QLatin1Char('?'),
+        QStringLiteral("Are you sure want to permanently delete : ") + platform::displayText(path) +
+            QLatin1Char('?'),
         QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES)
         return;
-    platform::deleteFile(path.toStdString());
+    platform::deleteFile(path);
     explorDirChange(explor, explor->SelectedPath());
 }
 
@@ -318,13 +322,13 @@ void TForm1::About1Click() {
 void TForm1::Properties1Click() {
     if (ListView1->ItemIndex() < 0)
         return;
-    const std::string path = SelectedFilePath().toStdString();
-    Form5->ShowReport(path);
+    Form5->ShowReport(SelectedFilePath());
 }
 
 void TForm1::ListView1DblClick() {
     if (ListView1->ItemIndex() < 0)
         return;
     MainForm->explor->GoToFolder(explor->SelectedPath());
-    Form4->OpenPicture(EdSelFolder->text(), ListView1->Caption(ListView1->ItemIndex()));
+    Form4->OpenPicture(EdSelFolder->text(),
+                       platform::pathText(ListView1->FileName(ListView1->ItemIndex())));
 }

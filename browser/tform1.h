@@ -2,6 +2,8 @@
 // toolbar and menus — and the plain function that lists a folder into its table.
 #pragma once
 
+#include <string>
+
 #include <QMainWindow>
 
 #include "browser/navigation.h"
@@ -19,9 +21,10 @@ namespace platform {
 class ImageList;
 }
 
-// Appends one row per picture of folder (a program path ending in a backslash) to table, with
-// its small icon added to icons. Hidden and read-only pictures are listed; folders named like
-// pictures are not.
+// Appends one row per picture of folder (a program path ending in a backslash, as pathText) to
+// table, with its small icon added to icons. Hidden and read-only pictures are listed; folders
+// named like pictures are not. Each row keeps its entry's name as bytes and is read from exactly
+// that entry, so a file that leaves the folder during the listing costs no search for it.
 void FillImageTable(const QString& folder, TImageTable* table, platform::ImageList* icons);
 
 class TForm1 : public QMainWindow {
@@ -95,7 +98,8 @@ private:
     void BuildToolBar();
     void BuildMenus();
     void BuildClientArea();
-    QString SelectedFilePath() const;
+    // The selected row's file: the folder text and the row's name, as bytes.
+    std::string SelectedFilePath() const;
 };
 
 extern TForm1* Form1;

@@ -13,13 +13,15 @@
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/qt/image_list.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 
 namespace {
 
+// The tree's paths are pathText of their bytes (a folder name need not be UTF-8).
 std::string ToPlatform(const QString& path) {
-    return path.toStdString();
+    return platform::pathBytes(path);
 }
 
 bool SameText(const QString& a, const QString& b) {
@@ -209,7 +211,7 @@ bool TMavDirTree21::HasSubFolders(const QString& folder) const {
                             platform::FindScope::SubFolders);
     platform::FindData entry;
     while (find.next(entry)) {
-        if (FolderPassesFilter(entry.attributes, QString::fromStdString(entry.name), mask))
+        if (FolderPassesFilter(entry.attributes, platform::pathText(entry.name), mask))
             return true;
     }
     return false;
@@ -229,11 +231,12 @@ void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
                             platform::FindScope::SubFolders);
     platform::FindData entry;
     while (find.next(entry)) {
-        const QString name = QString::fromStdString(entry.name);
+        const QString name = platform::pathText(entry.name);
         if (!FolderPassesFilter(entry.attributes, name, mask))
             continue;
         const QString folder = directory + name;
         auto* child = new TTreeNode(name, GetIconIndex(folder), GetOpenIconIndex(folder));
+        SetNodeName(child, entry.name);
         // On a network drive a look inside every folder would mean a second network enumeration
         // per folder, so each one gets an expand button instead.
         SetHasChildren(child, network || HasSubFolders(folder));
@@ -281,7 +284,7 @@ void TMavDirTree21::UpdateWatchedFolders() {
 QString TMavDirTree21::GetNodePath(QTreeWidgetItem* node) const {
     QStringList captions;
     for (QTreeWidgetItem* n = node; n; n = n->parent())
-        captions.prepend(n->text(0));
+        captions.prepend(NodePathName(n));
     return NodePathOf(captions);
 }
 
@@ -314,7 +317,7 @@ void TMavDirTree21::OpenPath(const QString& path) {
             QTreeWidgetItem* match = nullptr;
             for (int i = 0; i < current->childCount() && !match; ++i) {
                 QTreeWidgetItem* child = current->child(i);
-                if (SameText(part, NodeMatchKey(level, child->text(0))))
+                if (SameText(part, NodeMatchKey(level, NodePathName(child))))
                     match = child;
             }
             ++level;

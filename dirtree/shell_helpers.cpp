@@ -12,6 +12,7 @@
 #include "platform/core/drives.h"
 #include "platform/core/winerror.h"
 #include "platform/qt/network.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 
@@ -20,8 +21,9 @@ namespace {
 constexpr QChar kBackslash = u'\\';
 constexpr QChar kNul = QChar(0);
 
+// Paths are pathText of their bytes (a folder name need not be UTF-8).
 std::string ToStd(const QString& text) {
-    return text.toStdString();
+    return platform::pathBytes(text);
 }
 
 // A double-NUL-terminated list of one name, as the shell's file operations take it; an empty
@@ -136,7 +138,7 @@ QString GetShellFolderPath(TShellFolderKind kind) {
     } else if (kind >= sfDesktop && std::size_t(kind) < kValueNames.size()) {
         path = platform::shellFolderValue(kValueNames[std::size_t(kind)]).value_or(std::string());
     }
-    return AddSlash(QString::fromStdString(path));
+    return AddSlash(platform::pathText(path));
 }
 
 bool ShellFileOp(unsigned operation, const QString& source, const QString& destination) {
@@ -156,7 +158,7 @@ bool BrowseForFolder(QWidget* owner, QString& path, TBrowseRoot root, bool inclu
         owner, LanguageTexts.BrowseTitle, BrowseRootCsidl(root), includeFiles);
     if (!chosen || chosen->empty())
         return false;
-    path = AddSlash(QString::fromStdString(*chosen));
+    path = AddSlash(platform::pathText(*chosen));
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "dirtree/tree_node.h"
 
 #include "dirtree/mav_dir_tree.h"
+#include "platform/qt/path_text.h"
 
 TTreeNode::TTreeNode(const QString& caption, int imageIndex, int selectedIndex) {
     setText(0, caption);
@@ -32,4 +33,19 @@ bool HasChildrenFlag(const QTreeWidgetItem* node) {
 void SetHasChildren(QTreeWidgetItem* node, bool value) {
     node->setChildIndicatorPolicy(value ? QTreeWidgetItem::ShowIndicator
                                         : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+void SetNodeName(QTreeWidgetItem* node, const std::string& name) {
+    node->setText(0, platform::displayText(name));
+    if (platform::isUtf8(name))
+        node->setData(0, NameBytesRole, QVariant());
+    else
+        node->setData(0, NameBytesRole, QByteArray::fromStdString(name));
+}
+
+QString NodePathName(const QTreeWidgetItem* node) {
+    const QVariant bytes = node->data(0, NameBytesRole);
+    if (!bytes.isValid())
+        return node->text(0);
+    return platform::pathText(bytes.toByteArray().toStdString());
 }

@@ -3,6 +3,7 @@
 // and fills the plain attributes below, texts of coded values and rationals included.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -68,12 +69,46 @@ private:
         uint32_t Value = 0;
     };
 
+    // Values kept away from their directory entry (texts, longs, rationals). They are read once
+    // the walk is over: a directory may name one attribute tens of thousands of times and only
+    // the last entry counts, so reading every one of them would let a small crafted file cost
+    // minutes. Where the walk would have failed on a value's position, it still fails there.
+    enum class Deferred : uint8_t {
+        ImageDesc,
+        Make,
+        Model,
+        XResolution,
+        YResolution,
+        Software,
+        DateTime,
+        Artist,
+        Copyright,
+        Exposure,
+        FStops,
+        DateTimeOriginal,
+        DateTimeDigitized,
+        CompressedBPP,
+        ShutterSpeed,
+        Aperture,
+        MaxAperture,
+        UserComments,
+        Count
+    };
+    struct DeferredValue {
+        uint64_t Offset = 0;
+        uint32_t Count = 0; // the entry's count (texts only)
+        bool Pending = false;
+    };
+
     uint16_t Get16(const uint8_t* bytes) const;
     uint32_t Get32(const uint8_t* bytes) const;
     std::optional<uint64_t> FindApp1(); // the TIFF header's position
     void ReadTiffBlock(uint64_t TiffBase);
     void ReadIfd0Entry(const Entry& entry, uint64_t TiffBase);
     void ReadExifEntry(const Entry& entry, uint64_t TiffBase);
+    void WalkDirectories(uint64_t TiffBase);
+    void Defer(Deferred value, uint64_t offset, uint32_t count = 0);
+    void ReadDeferred();
 
     // The operations below that take an offset leave the read position where they found it.
     Entry ReadEntry();
@@ -87,4 +122,5 @@ private:
     ByteReader* Handle = nullptr; // set only while a source is read
     uint32_t ExifOffset = 0;      // Exif sub-directory from the TIFF header, 0 when none
     bool Motorola = false;        // big-endian ("MM") block
+    std::array<DeferredValue, static_cast<size_t>(Deferred::Count)> DeferredValues{};
 };

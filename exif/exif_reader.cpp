@@ -24,6 +24,12 @@ constexpr unsigned MaxSearchPairs = 1000;
 // expressed, and moving there is an I/O error.
 constexpr uint64_t PositionLimit = uint64_t{1} << 31;
 
+// A text count read as a signed 32-bit number is zero or negative: nothing to read, and the
+// value's position is never visited.
+bool TextCountReadsNothing(uint32_t count) {
+    return count == 0 || count >= 0x80000000u;
+}
+
 bool IsMarker(const uint8_t* bytes, uint8_t code) {
     return bytes[0] == 0xFF && bytes[1] == code;
 }
@@ -83,6 +89,7 @@ void TExif::Clear() {
     PixelXDimension = PixelYDimension = XResolution = YResolution = 0;
     Valid = false;
     ExifOffset = 0;
+    DeferredValues = {};
 }
 
 void TExif::Read(const std::string& FileName) {
@@ -160,6 +167,22 @@ uint32_t TExif::Get32(const uint8_t* bytes) const {
 }
 
 void TExif::ReadTiffBlock(uint64_t TiffBase) {
+    try {
+        WalkDirectories(TiffBase);
+    } catch (const EInOutError&) {
+        // Attributes whose entries came before the failure keep their values, as they would
+        // have had them read on the way.
+        try {
+            ReadDeferred();
+        } catch (const EInOutError&) {
+            // The walk's own failure is the one to report.
+        }
+        throw;
+    }
+    ReadDeferred();
+}
+
+void TExif::WalkDirectories(uint64_t TiffBase) {
     // One byte before the header (the identifier's last NUL), byte order, magic number (never
     // checked), IFD0 offset, and the 16-bit number at TiffBase + 8.
     uint8_t header[11];
@@ -222,35 +245,35 @@ void TExif::ReadIfd0Entry(const Entry& entry, uint64_t TiffBase) {
     const uint64_t at = TiffBase + entry.Value;
     switch (entry.Tag) {
     case tag::ImageDescription:
-        ImageDesc = ReadText(at, entry.Count);
+        Defer(Deferred::ImageDesc, at, entry.Count);
         break;
     case tag::Make:
-        Make = ReadText(at, entry.Count);
+        Defer(Deferred::Make, at, entry.Count);
         break;
     case tag::Model:
-        Model = ReadText(at, entry.Count);
+        Defer(Deferred::Model, at, entry.Count);
         break;
     case tag::Orientation:
         Orientation = static_cast<uint8_t>(entry.Value);
         OrientationDesc = exif::OrientationName(Orientation);
         break;
     case tag::XResolution:
-        XResolution = ReadLong(at);
+        Defer(Deferred::XResolution, at);
         break;
     case tag::YResolution:
-        YResolution = ReadLong(at);
+        Defer(Deferred::YResolution, at);
         break;
     case tag::Software:
-        Software = ReadText(at, entry.Count);
+        Defer(Deferred::Software, at, entry.Count);
         break;
     case tag::DateTime:
-        DateTime = ReadText(at, entry.Count);
+        Defer(Deferred::DateTime, at, entry.Count);
         break;
     case tag::Artist:
-        Artist = ReadText(at, entry.Count);
+        Defer(Deferred::Artist, at, entry.Count);
         break;
     case tag::Copyright:
-        Copyright = ReadText(at, entry.Count);
+        Defer(Deferred::Copyright, at, entry.Count);
         break;
     case tag::ExifPointer:
         ExifOffset = entry.Value;
@@ -264,10 +287,10 @@ void TExif::ReadExifEntry(const Entry& entry, uint64_t TiffBase) {
     const uint64_t at = TiffBase + entry.Value;
     switch (entry.Tag) {
     case tag::ExposureTime:
-        Exposure = RationalText(at, RationalForm::Fraction) + " seconds";
+        Defer(Deferred::Exposure, at);
         break;
     case tag::FNumber:
-        FStops = RationalText(at, RationalForm::Decimal);
+        Defer(Deferred::FStops, at);
         break;
     case tag::ExposureProgram:
         ExposureProgram = static_cast<uint8_t>(entry.Value);
@@ -277,23 +300,22 @@ void TExif::ReadExifEntry(const Entry& entry, uint64_t TiffBase) {
         ISOSpeed = static_cast<uint16_t>(entry.Value);
         break;
     case tag::DateTimeOriginal:
-        DateTimeOriginal = ReadText(at, entry.Count);
+        Defer(Deferred::DateTimeOriginal, at, entry.Count);
         break;
     case tag::DateTimeDigitized:
-        DateTimeDigitized = ReadText(at, entry.Count);
+        Defer(Deferred::DateTimeDigitized, at, entry.Count);
         break;
     case tag::CompressedBitsPerPixel:
-        CompressedBPP = RationalText(at, RationalForm::Decimal);
+        Defer(Deferred::CompressedBPP, at);
         break;
     case tag::ShutterSpeedValue:
-        // APEX value, taken in single precision like the value it came from.
-        ShutterSpeed = exif::ShutterSpeedText(static_cast<float>(RationalValue(at)));
+        Defer(Deferred::ShutterSpeed, at);
         break;
     case tag::ApertureValue:
-        Aperture = RationalText(at, RationalForm::Decimal);
+        Defer(Deferred::Aperture, at);
         break;
     case tag::MaxApertureValue:
-        MaxAperture = RationalText(at, RationalForm::Decimal);
+        Defer(Deferred::MaxAperture, at);
         break;
     case tag::MeteringMode:
         MeteringMode = static_cast<uint8_t>(entry.Value);
@@ -308,7 +330,7 @@ void TExif::ReadExifEntry(const Entry& entry, uint64_t TiffBase) {
         FlashDesc = exif::FlashName(entry.Value);
         break;
     case tag::UserComment:
-        UserComments = ReadText(at, entry.Count);
+        Defer(Deferred::UserComments, at, entry.Count);
         break;
     case tag::PixelXDimension:
         PixelXDimension = entry.Value;
@@ -321,9 +343,101 @@ void TExif::ReadExifEntry(const Entry& entry, uint64_t TiffBase) {
     }
 }
 
+void TExif::Defer(Deferred value, uint64_t offset, uint32_t count) {
+    bool text = true;
+    switch (value) {
+    case Deferred::XResolution:
+    case Deferred::YResolution:
+    case Deferred::Exposure:
+    case Deferred::FStops:
+    case Deferred::CompressedBPP:
+    case Deferred::ShutterSpeed:
+    case Deferred::Aperture:
+    case Deferred::MaxAperture:
+        text = false;
+        break;
+    default:
+        break;
+    }
+    if (!text || !TextCountReadsNothing(count)) {
+        // A position the reader cannot express fails now, where reading there would have.
+        PositionKeeper keeper(*Handle);
+        Handle->seek(offset);
+    }
+    DeferredValues[static_cast<size_t>(value)] = {offset, count, true};
+}
+
+void TExif::ReadDeferred() {
+    for (size_t index = 0; index < DeferredValues.size(); ++index) {
+        DeferredValue& value = DeferredValues[index];
+        if (!value.Pending)
+            continue;
+        value.Pending = false;
+        const uint64_t at = value.Offset;
+        switch (static_cast<Deferred>(index)) {
+        case Deferred::ImageDesc:
+            ImageDesc = ReadText(at, value.Count);
+            break;
+        case Deferred::Make:
+            Make = ReadText(at, value.Count);
+            break;
+        case Deferred::Model:
+            Model = ReadText(at, value.Count);
+            break;
+        case Deferred::XResolution:
+            XResolution = ReadLong(at);
+            break;
+        case Deferred::YResolution:
+            YResolution = ReadLong(at);
+            break;
+        case Deferred::Software:
+            Software = ReadText(at, value.Count);
+            break;
+        case Deferred::DateTime:
+            DateTime = ReadText(at, value.Count);
+            break;
+        case Deferred::Artist:
+            Artist = ReadText(at, value.Count);
+            break;
+        case Deferred::Copyright:
+            Copyright = ReadText(at, value.Count);
+            break;
+        case Deferred::Exposure:
+            Exposure = RationalText(at, RationalForm::Fraction) + " seconds";
+            break;
+        case Deferred::FStops:
+            FStops = RationalText(at, RationalForm::Decimal);
+            break;
+        case Deferred::DateTimeOriginal:
+            DateTimeOriginal = ReadText(at, value.Count);
+            break;
+        case Deferred::DateTimeDigitized:
+            DateTimeDigitized = ReadText(at, value.Count);
+            break;
+        case Deferred::CompressedBPP:
+            CompressedBPP = RationalText(at, RationalForm::Decimal);
+            break;
+        case Deferred::ShutterSpeed:
+            // APEX value, taken in single precision like the value it came from.
+            ShutterSpeed = exif::ShutterSpeedText(static_cast<float>(RationalValue(at)));
+            break;
+        case Deferred::Aperture:
+            Aperture = RationalText(at, RationalForm::Decimal);
+            break;
+        case Deferred::MaxAperture:
+            MaxAperture = RationalText(at, RationalForm::Decimal);
+            break;
+        case Deferred::UserComments:
+            UserComments = ReadText(at, value.Count);
+            break;
+        case Deferred::Count:
+            break;
+        }
+    }
+}
+
 std::string TExif::ReadText(uint64_t offset, uint32_t count) {
-    // A count taken as a signed 32-bit number would be negative: nothing to read.
-    if (count == 0 || count >= 0x80000000u)
+    if (TextCountReadsNothing(count))
         return {};
     PositionKeeper keeper(*Handle);
     Handle->seek(offset);

@@ -1,12 +1,13 @@
 // lumograph-table: prints the image table's row of each picture named on the command line, one
 // line per file with the 29 column texts separated by TAB, as the main window would show them.
 // A folder prints the header line and then the rows of the pictures the table lists for it;
-// "--report FILE" prints the properties report of one picture, a line per entry.
+// "--report FILE" prints the properties report of one picture, a line per entry. Arguments are
+// host paths taken exactly as given: the kernel resolves them (links, "..", a backslash is just a
+// byte of a name), and the current folder is never asked for.
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <string>
 
 #include "browser/core/picture_files.h"
@@ -21,8 +22,9 @@ namespace {
 enum class Kind { File, Folder };
 
 // Why a host path cannot be listed, or empty when it is a readable regular file (or, where
-// folders are welcome, a readable folder).
-std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& kind) {
+// folders are welcome, a readable folder, whose resolved path is given back).
+std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& kind,
+                       std::string& folder) {
     const platform::HostEntry entry = platform::probeHostEntry(hostPath);
     switch (entry.kind) {
     case platform::HostEntryKind::RegularFile:
@@ -32,6 +34,9 @@ std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& ki
         if (!folderAllowed)
             break;
         kind = Kind::Folder;
+        folder = entry.resolved;
+        if (folder.empty())
+            return "the folder's own path cannot be found";
         return {};
     case platform::HostEntryKind::Unreadable:
         return entry.problem;
@@ -65,17 +70,23 @@ void AppendHeaders(std::string& out) {
     out.push_back('\n');
 }
 
+// The last name of a host path, as the row and the report show it.
+std::string NameOf(const std::string& hostPath) {
+    return hostPath.substr(hostPath.rfind('/') + 1);
+}
+
 // The report lines of one picture, its pixel size taken from the picture itself. False (with a
 // message) when the picture cannot be read, as the properties command would fail.
-bool AppendReport(std::string& out, const std::string& argument, const std::string& programPath) {
+bool AppendReport(std::string& out, const std::string& argument) {
     platform::JpegSize size;
     try {
-        size = platform::jpegSize(programPath);
+        size = platform::hostJpegSize(argument);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lumograph-table: %s: %s\n", argument.c_str(), e.what());
         return false;
     }
-    for (const std::string& line : PictureReportLines(programPath, size.width, size.height)) {
+    for (const std::string& line :
+         HostPictureReportLines(NameOf(argument), argument, size.width, size.height)) {
         AppendCell(out, line);
         out.push_back('\n');
     }
@@ -92,14 +103,29 @@ bool Flush(std::string& out) {
     return written;
 }
 
+// The rows of a folder's pictures: the folder's program path decides which entries the table
+// lists, and each row is read from the entry itself.
+std::string AppendFolder(std::string& out, const std::string& folder) {
+    // A backslash separates the names of a program path: a folder whose path holds one has no
+    // program path, and listing another folder instead would be wrong.
+    const std::string programPath =
+        folder.find('\\') == std::string::npos ? platform::fromHostPath(folder) : std::string();
+    if (programPath.empty())
+        return "the folder has no path on any drive";
+    const std::string listed = programPath.back() == '\\' ? programPath : programPath + '\\';
+    const std::string prefix = folder == "/" ? folder : folder + '/';
+    AppendHeaders(out);
+    for (const platform::FindData& entry : PictureFiles(listed))
+        AppendRow(out, HostImageRowTexts(entry.name, prefix + entry.name));
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     constexpr size_t FlushThreshold = size_t{1} << 20;
     std::string out;
     int status = 0;
-    std::error_code error;
-    const std::filesystem::path current = std::filesystem::current_path(error);
     for (int i = 1; i < argc; ++i) {
         const bool report = std::strcmp(argv[i], "--report") == 0;
         if (report && ++i >= argc) {
@@ -108,30 +134,22 @@ int main(int argc, char** argv) {
             break;
         }
         const std::string argument = argv[i];
-        const std::filesystem::path absolute = (current / argument).lexically_normal();
         Kind kind = Kind::File;
-        std::string problem =
-            error ? error.message() : Unreadable(absolute.string(), !report, kind);
-        const std::string programPath =
-            problem.empty() ? platform::fromHostPath(absolute.string()) : std::string();
-        if (problem.empty() && programPath.empty())
-            problem = "not on any drive";
+        std::string folder;
+        std::string problem = Unreadable(argument, !report, kind, folder);
+        if (problem.empty()) {
+            if (report) {
+                if (!AppendReport(out, argument))
+                    status = 1;
+            } else if (kind == Kind::Folder) {
+                problem = AppendFolder(out, folder);
+            } else {
+                AppendRow(out, HostImageRowTexts(NameOf(argument), argument));
+            }
+        }
         if (!problem.empty()) {
             std::fprintf(stderr, "lumograph-table: %s: %s\n", argument.c_str(), problem.c_str());
             status = 1;
-            continue;
-        }
-        if (report) {
-            if (!AppendReport(out, argument, programPath))
-                status = 1;
-        } else if (kind == Kind::Folder) {
-            const std::string folder =
-                programPath.back() == '\\' ? programPath : programPath + '\\';
-            AppendHeaders(out);
-            for (const std::string& name : PictureFileNames(folder))
-                AppendRow(out, ImageRowTexts(name, folder + name));
-        } else {
-            AppendRow(out, ImageRowTexts(absolute.filename().string(), programPath));
         }
         if (out.size() >= FlushThreshold && !Flush(out))
             status = 1;

@@ -2,16 +2,29 @@
 #include "browser/core/picture_texts.h"
 
 #include <exception>
+#include <optional>
 
 #include "browser/core/file_size_text.h"
 #include "browser/core/report_lines.h"
 #include "exif/exif.h"
+#include "platform/core/file_source.h"
 
 namespace {
 
 std::string FileName(const std::string& path) {
     const size_t slash = path.rfind('\\');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Opens a file one way or another and reads its size and EXIF record. A file that is missing
+// leaves both untouched (the record not Valid); other failures are the reader's errors, raised
+// after the size is known.
+template <typename Open> void ReadOpened(TExif& exif, std::optional<uint64_t>& size, Open open) {
+    platform::FileSource file;
+    if (!open(file))
+        return;
+    size = file.size();
+    exif.ReadFrom(file);
 }
 
 } // namespace
@@ -27,6 +40,28 @@ RowTexts ImageRowTexts(const std::string& caption, const std::string& path) {
     return RowTextsFromRecord(caption, FileSizeText(path), exif);
 }
 
+RowTexts ListedImageRowTexts(const std::string& caption, const std::string& path, uint64_t size) {
+    TExif exif;
+    std::optional<uint64_t> opened;
+    try {
+        ReadOpened(exif, opened, [&](platform::FileSource& file) { return file.openExact(path); });
+    } catch (const std::exception&) {
+        exif.Clear(); // as above
+    }
+    return RowTextsFromRecord(caption, SizeText(opened.value_or(size)), exif);
+}
+
+RowTexts HostImageRowTexts(const std::string& caption, const std::string& hostPath) {
+    TExif exif;
+    std::optional<uint64_t> size;
+    try {
+        ReadOpened(exif, size, [&](platform::FileSource& file) { return file.openHost(hostPath); });
+    } catch (const std::exception&) {
+        exif.Clear(); // as above
+    }
+    return RowTextsFromRecord(caption, size ? SizeText(*size) : std::string(), exif);
+}
+
 std::vector<std::string> PictureReportLines(const std::string& path, int width, int height) {
     const ReportFile file{FileName(path), FileSizeText(path), width, height};
     TExif exif;
@@ -37,5 +72,20 @@ std::vector<std::string> PictureReportLines(const std::string& path, int width, 
         // A read error is part of the report, not a failure of the command.
         outcome = ExifOutcome::Failed;
     }
+    return ReportLinesFromRecord(file, exif, outcome);
+}
+
+std::vector<std::string> HostPictureReportLines(const std::string& fileName,
+                                                const std::string& hostPath, int width,
+                                                int height) {
+    TExif exif;
+    ExifOutcome outcome = ExifOutcome::Read;
+    std::optional<uint64_t> size;
+    try {
+        ReadOpened(exif, size, [&](platform::FileSource& file) { return file.openHost(hostPath); });
+    } catch (const std::exception&) {
+        outcome = ExifOutcome::Failed; // as above
+    }
+    const ReportFile file{fileName, size ? SizeText(*size) : std::string(), width, height};
     return ReportLinesFromRecord(file, exif, outcome);
 }

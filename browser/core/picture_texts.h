@@ -2,6 +2,7 @@
 // and hands the record to the text functions of row_texts.h and report_lines.h.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,5 +12,16 @@
 // gives the row of dashes (no message: the listing goes on).
 RowTexts ImageRowTexts(const std::string& caption, const std::string& path);
 
+// The row of an entry a listing found (path is its folder and its name as the listing gave it).
+// The EXIF block and the size are read from exactly that entry; a file gone since keeps the size
+// the listing saw and gives dashes, and no other spelling of its name is looked for.
+RowTexts ListedImageRowTexts(const std::string& caption, const std::string& path, uint64_t size);
+
+// The row of the picture at a host path taken exactly as given (the command-line tools).
+RowTexts HostImageRowTexts(const std::string& caption, const std::string& hostPath);
+
 // The report of the picture at a program path; width and height are its own size in pixels.
 std::vector<std::string> PictureReportLines(const std::string& path, int width, int height);
+// The same for a host path taken exactly as given; fileName is the name its first line shows.
+std::vector<std::string> HostPictureReportLines(const std::string& fileName,
+                                                const std::string& hostPath, int width, int height);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/core/drives.h"
+#include "platform/core/host_path.h"
 
 namespace platform {
 
@@ -21,14 +22,21 @@ FileSource::~FileSource() {
 
 bool FileSource::open(std::string_view programPath) {
     const std::optional<std::string> hostPath = toHostPath(programPath);
-    if (!hostPath)
-        return false;
+    return hostPath && openHost(*hostPath);
+}
+
+bool FileSource::openExact(std::string_view programPath) {
+    const auto host = detail::exactHostPath(programPath);
+    return host && host->drive.ready && openHost(host->path);
+}
+
+bool FileSource::openHost(const std::string& hostPath) {
     // O_NONBLOCK keeps a FIFO from hanging the open; it is turned away just below.
-    fd_ = ::open(hostPath->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd_ = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (fd_ < 0) {
         const int error = errno;
-        if (error == ENOENT || error == ENOTDIR || ::stat(hostPath->c_str(), &st) != 0 ||
+        if (error == ENOENT || error == ENOTDIR || ::stat(hostPath.c_str(), &st) != 0 ||
             S_ISDIR(st.st_mode))
             return false;
         throw EInOutError("cannot open the file (" + std::string(std::strerror(error)) + ")");

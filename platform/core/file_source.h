@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "bytes/byte_source.h"
@@ -21,6 +22,12 @@ public:
     // or a path on no drive). Throws EInOutError when there is one that cannot be opened or is
     // not a regular file (a FIFO or a device could block or never end).
     bool open(std::string_view programPath);
+    // As open, for the entry of exactly this name: a listing reads the entries it found, and a
+    // name gone since is not looked for under another case (which would read the whole folder
+    // again and could find another file).
+    bool openExact(std::string_view programPath);
+    // As open, for a host path exactly as given (the command-line tools take host paths).
+    bool openHost(const std::string& hostPath);
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t pos, uint8_t* dst, size_t n) override;
 

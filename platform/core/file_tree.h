@@ -20,16 +20,37 @@ int listEntryNames(const std::string& folder, std::vector<std::string>& names);
 // and returns its open descriptor, or -1 with errno set; path receives the name.
 int makeTemporaryFile(const std::string& folder, std::string_view tag, std::string_view hint,
                       std::string& path);
+// True for a name this program gives its temporaries (".lumo-tmp-…-XXXXXX", "replace", "jpeg").
+bool isOwnTemporaryName(std::string_view name);
+// Removes this program's temporaries in folder that are older than a day: what a copy killed
+// half-way left behind. Called whenever a copy makes a named temporary in a folder.
+void removeOldTemporaries(const std::string& folder);
 
 // Copies a file or a whole folder to destination, which must not exist (ERROR_FILE_EXISTS).
-// The copy is made under a temporary name beside destination and renamed into place without
-// replacing anything, so a failure leaves nothing under destination. durable flushes the data to
-// the disk first (a move deletes the source next). Returns 0 or a Windows code.
+// A file is written into an unnamed file of the destination folder and linked into place when
+// complete (where the file system cannot, under a temporary name renamed into place); a folder or
+// a link is built under a temporary name and renamed. Nothing ever replaces an entry; a copy that
+// fails leaves nothing, and a file copy killed half-way leaves no name behind (what a killed folder
+// copy leaves goes with removeOldTemporaries). A file written to while it is copied fails the
+// copy (ERROR_SHARING_VIOLATION). A copy of a link to a file copies the file's content; links
+// inside a folder stay links. A folder is never copied into itself (also not through a link or a
+// bind mount: ERROR_INVALID_PARAMETER), and another file system mounted inside it fails the copy
+// (ERROR_NOT_SAME_DEVICE). durable: the copy is the first half of a move (data flushed to the
+// disk, the item copied as it is, links included). Returns 0 or a Windows code.
 uint32_t copyTree(const std::string& source, const std::string& destination, bool durable);
-// Renames, or copies and then removes the source across file systems; never replaces
-// (ERROR_ALREADY_EXISTS) and removes the source only after a complete copy.
+// Renames, or across file systems copies and then removes the source; never replaces
+// (ERROR_ALREADY_EXISTS). The source is removed only where it is still exactly what was copied
+// (device, inode, type, size, modification and change times): a file replaced or written to in
+// the meantime stays (ERROR_SHARING_VIOLATION, the copy stays at destination too), and a folder
+// keeps every entry added or changed since its copy, with the folders holding them
+// (ERROR_DIR_NOT_EMPTY; the copy is complete at destination).
 uint32_t moveTree(const std::string& source, const std::string& destination);
-// Deletes a file or a folder with everything in it.
+// Moves a file or a link onto an existing file, which it replaces: a rename on one file system;
+// across file systems a copy is made beside target and put in its place, and the source is then
+// removed only when it is still exactly what was copied (ERROR_SHARING_VIOLATION otherwise).
+uint32_t moveOnto(const std::string& source, const std::string& target);
+// Deletes a file or a folder with everything in it. A folder that is a mount point or holds one
+// is refused whole (ERROR_ACCESS_DENIED): another file system is never emptied with a folder.
 uint32_t removeTree(const std::string& path);
 
 } // namespace platform::detail

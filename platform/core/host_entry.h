@@ -11,9 +11,13 @@ enum class HostEntryKind { RegularFile, Folder, Other, Unreadable };
 struct HostEntry {
     HostEntryKind kind = HostEntryKind::Unreadable;
     std::string problem; // why it cannot be opened, when Unreadable
+    // For a Folder: its absolute path as the kernel resolved it (links followed, ".." taken
+    // after them), also when the current folder has been deleted. Empty when unknown.
+    std::string resolved;
 };
 
-// Opens the path read-only without blocking (a FIFO cannot hang the caller) and says what it is.
+// Opens the path exactly as given, read-only and without blocking (a FIFO cannot hang the
+// caller), and says what it is. An empty path names nothing.
 HostEntry probeHostEntry(const std::string& hostPath);
 
 } // namespace platform

@@ -8,25 +8,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QImageReader>
 
 #include <jpeglib.h>
 
 #include "platform/core/drives.h"
 #include "platform/qt/jpeg_support.h"
+#include "platform/qt/picture_limits.h"
 
 namespace platform {
 
 namespace {
 
 struct DecodeJob {
-    const uint8_t* data = nullptr;
+    const uint8_t* data = nullptr; // the bytes in memory, or
+    std::FILE* file = nullptr;     // the open file read from its current position
     size_t size = 0;
     QSize fit;
     QImage* image = nullptr;
@@ -55,13 +57,28 @@ bool runDecode(DecodeJob& job) {
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
+    // The decoder's own buffers (a progressive picture keeps all its coefficients) stay within
+    // the same bound as the picture it makes; beyond it the decoder stops with an error.
+    cinfo.mem->max_memory_to_use = static_cast<long>(MaxDecodedBytes);
+    if (job.file != nullptr)
+        jpeg_stdio_src(&cinfo, job.file);
+    else
+        jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.scale_num = 1;
     cinfo.scale_denom =
         static_cast<unsigned>(scaleDenominator(cinfo.image_width, cinfo.image_height, job.fit));
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
+    jpeg_calc_output_dimensions(&cinfo);
+    if (uint64_t{cinfo.output_width} * cinfo.output_height * 4 > MaxDecodedBytes) {
+        std::snprintf(job.message, sizeof job.message,
+                      "Picture too large (%u x %u pixels would need more than %llu MB)",
+                      cinfo.output_width, cinfo.output_height,
+                      static_cast<unsigned long long>(MaxDecodedBytes >> 20));
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
     jpeg_start_decompress(&cinfo);
     *job.image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
                         QImage::Format_RGB32);
@@ -156,21 +173,48 @@ std::string hostPathOrThrow(std::string_view path) {
     return *host;
 }
 
-std::vector<uint8_t> readWholeFile(std::string_view path) {
-    const std::string host = hostPathOrThrow(path);
-    std::FILE* file = std::fopen(host.c_str(), "rb");
-    if (file == nullptr)
+// An open picture file, closed on every way out.
+class PictureFile {
+public:
+    explicit PictureFile(std::FILE* file) : file_(file) {}
+    ~PictureFile() { std::fclose(file_); }
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+    std::FILE* get() const { return file_; }
+
+private:
+    std::FILE* file_;
+};
+
+// Opens the picture at a host path for reading (path is the name errors give). Anything but a
+// regular file is refused before a byte is read: a FIFO would block the caller for ever, a
+// device such as /dev/zero never ends.
+int openHostPicture(const std::string& host, std::string_view path) {
+    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         throw EJpegError("Cannot open file " + std::string(path) + ": " + std::strerror(errno));
-    std::vector<uint8_t> data;
-    uint8_t chunk[1 << 16];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        data.insert(data.end(), chunk, chunk + n);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        throw EJpegError("Cannot read file " + std::string(path));
-    return data;
+    try {
+        checkPictureFile(fd, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+int openPictureDescriptor(std::string_view path) {
+    return openHostPicture(hostPathOrThrow(path), path);
+}
+
+std::FILE* openPictureFile(int fd, std::string_view path) {
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        const int err = errno;
+        ::close(fd);
+        throw EJpegError("Cannot open file " + std::string(path) + ": " + std::strerror(err));
+    }
+    return file;
 }
 
 } // namespace
@@ -190,24 +234,33 @@ QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto) {
 }
 
 QImage loadJpeg(std::string_view path, QSize fitInto) {
-    const std::vector<uint8_t> data = readWholeFile(path);
-    try {
-        return decodeJpeg(data.data(), data.size(), fitInto);
-    } catch (const EJpegError& error) {
-        throw EJpegError(std::string(path) + ": " + error.what());
-    }
+    // Decoded straight from the file: however large the file, only the picture is held.
+    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
+    QImage image;
+    DecodeJob job;
+    job.file = file.get();
+    job.fit = fitInto;
+    job.image = &image;
+    if (!runDecode(job))
+        throw EJpegError(std::string(path) + ": " + job.message);
+    return image;
 }
 
 JpegSize jpegSize(std::string_view path) {
-    const std::string host = hostPathOrThrow(path);
+    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
     HeaderJob job;
-    job.file = std::fopen(host.c_str(), "rb");
-    if (job.file == nullptr)
-        throw EJpegError("Cannot open file " + std::string(path) + ": " + std::strerror(errno));
-    const bool ok = runHeader(job);
-    std::fclose(job.file);
-    if (!ok)
+    job.file = file.get();
+    if (!runHeader(job))
         throw EJpegError(std::string(path) + ": " + job.message);
+    return job.size;
+}
+
+JpegSize hostJpegSize(const std::string& hostPath) {
+    const PictureFile file(openPictureFile(openHostPicture(hostPath, hostPath), hostPath));
+    HeaderJob job;
+    job.file = file.get();
+    if (!runHeader(job))
+        throw EJpegError(hostPath + ": " + job.message);
     return job.size;
 }
 
@@ -260,7 +313,19 @@ QImage loadPicture(std::string_view path, QSize fitInto) {
         return loadJpeg(path, fitInto);
     if (!ext.empty() &&
         QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(ext.substr(1)))) {
-        QImageReader reader(QString::fromStdString(hostPathOrThrow(path)));
+        const int fd = openPictureDescriptor(path);
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            throw EJpegError("Cannot open file " + std::string(path));
+        }
+        QImageReader reader(&file, QByteArray::fromStdString(ext.substr(1)));
+        const QSize declared = reader.size();
+        if (declared.isValid() &&
+            uint64_t(declared.width()) * uint64_t(declared.height()) * 4 > MaxDecodedBytes)
+            throw EJpegError("Cannot load picture " + std::string(path) + ": picture too large (" +
+                             std::to_string(declared.width()) + " x " +
+                             std::to_string(declared.height()) + " pixels)");
         QImage image = reader.read();
         if (image.isNull())
             throw EJpegError("Cannot load picture " + std::string(path) + ": " +

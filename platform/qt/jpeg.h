@@ -20,6 +20,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The most memory a decoded picture may take (4 bytes a pixel): a picture whose declared size
+// needs more is refused with EJpegError before anything is allocated for it.
+inline constexpr uint64_t MaxDecodedBytes = uint64_t{1} << 30;
+
 struct JpegSize {
     int width = 0;
     int height = 0;
@@ -30,10 +34,13 @@ struct JpegSize {
 // dimension of the fit, so a small preview of a big photo decodes quickly. Greyscale and CMYK
 // pictures come out as RGB. Raises EJpegError.
 QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto = {});
-// Same for a program path.
+// Same for a program path, decoded from the file as it is read (never loaded whole). Anything but
+// a regular file (a FIFO, a device, a folder) is refused before it is read. Raises EJpegError.
 QImage loadJpeg(std::string_view path, QSize fitInto = {});
-// The picture's own size from its header, without decoding the pixels.
+// The picture's own size from its header, without decoding the pixels; regular files only.
 JpegSize jpegSize(std::string_view path);
+// The same for a host path taken exactly as given (the command-line tools take host paths).
+JpegSize hostJpegSize(const std::string& hostPath);
 // Encodes a colour baseline JPEG (quality 1..100) to a program path: written under a temporary
 // name in the same folder and renamed, so a failure leaves no half-written file. Raises EJpegError.
 void saveJpeg(const QImage& image, std::string_view path, int quality = 90);
@@ -41,7 +48,8 @@ void saveJpeg(const QImage& image, std::string_view path, int quality = 90);
 std::string encodeJpeg(const QImage& image, int quality = 90);
 
 // TPicture.LoadFromFile for the picture boxes: JPEG by extension (.jpg, .jpeg, .jpe, .jfif, any
-// case) through the decoder above, other formats the toolkit reads (.bmp, .png, .gif, ...).
+// case) through the decoder above, other formats the toolkit reads (.bmp, .png, .gif, ...), with
+// the same refusals (not a regular file, larger than MaxDecodedBytes decoded).
 // An unknown extension raises EJpegError("Unknown picture file extension (.xyz)").
 QImage loadPicture(std::string_view path, QSize fitInto = {});
 

@@ -232,7 +232,7 @@ bool runPass(DecodeJob& job) {
     }
     jpeg_create_decompress(&cinfo);
     // The decoder's own buffers (a progressive picture's coefficients) stay within the limit too.
-    cinfo.mem->max_memory_to_use = static_cast<long>(kMaxDecodedBytes);
+    cinfo.mem->max_memory_to_use = static_cast<long>(MaxDecodedBytes);
     cinfo.src = &job.source->pub;
     jpeg_read_header(&cinfo, TRUE);
     const QSize own(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));

@@ -19,13 +19,15 @@ class QWidget;
 namespace platform {
 
 class ImageList;
+struct FindData;
 
 // The path the shell uses for the "My Computer" folder (CSIDL_DRIVES) in the calls below.
 inline constexpr std::string_view kMyComputerPath = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
 
 // ---- Display names and icons (SHGetFileInfo) ----------------------------------------------
-// Display name: a file's or folder's name; a drive root's driveDisplayName(); "My Computer" for
-// kMyComputerPath. Empty when the item does not exist.
+// Display name: a file's or folder's name (readable also when it is not UTF-8, see
+// displayText); a drive root's driveDisplayName(); "My Computer" for kMyComputerPath. Empty when
+// the item does not exist.
 QString shellDisplayName(std::string_view path);
 // Type name: "JPEG Image", "File Folder", "Local Disk", ...
 QString shellTypeName(std::string_view path);
@@ -38,6 +40,9 @@ ImageList& systemImageList(IconSize size);
 // Distinct icons for folders, open folders, each drive type, the computer and file types;
 // -1 when the item does not exist.
 int shellIconIndex(std::string_view path, IconSize size, bool open = false);
+// The icon of an entry an enumeration just returned, from its name and attributes alone: a
+// listing asks nothing more of the file system for it, also when the entry has gone since.
+int shellIconIndexOfEntry(const FindData& entry, IconSize size);
 
 // ---- File operations (SHFileOperation) ---------------------------------------------------
 enum : unsigned { FO_MOVE = 1, FO_COPY = 2, FO_DELETE = 3, FO_RENAME = 4 };

@@ -18,6 +18,7 @@
 #include "platform/core/file_tree.h"
 #include "platform/core/host_path.h"
 #include "platform/core/winerror.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell_internal.h"
 #include "platform/qt/ui.h"
 
@@ -67,7 +68,7 @@ bool inside(const std::string& path, const std::string& folder) {
            (folder == "/" || path[folder.size()] == '/');
 }
 QString qs(const std::string& text) {
-    return QString::fromStdString(text);
+    return displayText(text); // names need not be UTF-8
 }
 
 // "name - Copy.jpg", "name (2).jpg": a free name in folder made from name and a suffix.
@@ -88,11 +89,8 @@ std::string freeName(const std::string& folder, const std::string& name,
 }
 
 uint32_t replaceFile(const std::string& source, const std::string& target, bool move) {
-    struct stat from, to;
-    if (move && ::stat(source.c_str(), &from) == 0 && ::stat(parentOf(target).c_str(), &to) == 0 &&
-        from.st_dev == to.st_dev)
-        return ::rename(source.c_str(), target.c_str()) == 0 ? ERROR_SUCCESS
-                                                             : errorFromErrno(errno);
+    if (move)
+        return detail::moveOnto(source, target);
     // The new content is complete under a temporary name of its own before it takes the old
     // file's place; a file of the user's that happens to carry such a name is never touched.
     std::string temp;
@@ -101,22 +99,22 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
         return errorFromErrno(errno);
     ::close(fd);
     ::unlink(temp.c_str());
-    if (const uint32_t code = detail::copyTree(source, temp, move))
+    if (const uint32_t code = detail::copyTree(source, temp, false))
         return code;
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         detail::removeTree(temp);
         return errorFromErrno(err);
     }
-    return move ? detail::removeTree(source) : ERROR_SUCCESS;
+    return ERROR_SUCCESS;
 }
 
 // Puts source where target already is: a file replaces a file, a folder merges into a folder.
 uint32_t replaceInto(const std::string& source, const std::string& target, bool move) {
-    // A link to a folder is an item of its own: merging it would move the entries of the folder
-    // it points to, which may lie anywhere.
+    // A link to a folder is an item of its own, on either side: merging it would move the entries
+    // of the folder it points to, or put entries into it, and it may lie anywhere.
     const bool sourceFolder = isFolder(source) && !isSymlink(source);
-    if (sourceFolder != isFolder(target))
+    if (sourceFolder != (isFolder(target) && !isSymlink(target)))
         return ERROR_ALREADY_EXISTS;
     if (!sourceFolder)
         return replaceFile(source, target, move);
@@ -164,17 +162,22 @@ public:
 private:
     bool confirmations() const { return (op_.flags & FOF_NOCONFIRMATION) == 0; }
 
-    int fail(uint32_t code, const std::string& name) {
+    // copyAt: where a move that kept (part of) its source has left its complete copy.
+    int fail(uint32_t code, const std::string& name, const std::string& copyAt = {}) {
         setLastError(code);
         if ((op_.flags & FOF_NOERRORUI) == 0) {
             static const char* const kVerbs[] = {"", "move", "copy", "delete", "rename"};
             static const char* const kCaptions[] = {"", "Moving", "Copying", "Deleting",
                                                     "Renaming"};
             const unsigned func = op_.func <= FO_RENAME ? op_.func : 0;
+            QString text = QStringLiteral("Cannot %1 %2: %3")
+                               .arg(QLatin1String(kVerbs[func]), qs(name), qs(systemMessage(code)));
+            if (!copyAt.empty())
+                text += QStringLiteral("\n\nA complete copy is at %1; what changed while it was "
+                                       "made is still at %2.")
+                            .arg(qs(copyAt), qs(name));
             messageBox(
-                owner_,
-                QStringLiteral("Cannot %1 %2: %3")
-                    .arg(QLatin1String(kVerbs[func]), qs(name), qs(systemMessage(code))),
+                owner_, text,
                 QStringLiteral("Error %1 File or Folder").arg(QLatin1String(kCaptions[func])),
                 MB_OK | MB_ICONERROR);
         }
@@ -346,7 +349,8 @@ private:
             code = move ? detail::moveTree(source->path, target)
                         : detail::copyTree(source->path, target, false);
             if (code != ERROR_SUCCESS)
-                return fail(code == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : code, sources_[i]);
+                return fail(code == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : code, sources_[i],
+                            move && exists(target) ? fromHostPath(target) : std::string());
             announce(move, folder, sources_[i], target);
         }
         return ERROR_SUCCESS;

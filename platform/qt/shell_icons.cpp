@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include "platform/core/drives.h"
+#include "platform/core/files.h"
 #include "platform/core/host_path.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/shell_internal.h"
@@ -169,6 +170,13 @@ int shellIconIndex(std::string_view path, IconSize, bool open) {
         return open ? indexFor("folder:open", Kind::OpenFolder) : indexFor("folder", Kind::Folder);
     const std::string ext =
         detail::lowerExtension(std::string_view(*host).substr(host->rfind('/') + 1));
+    return indexFor("file:" + ext, Kind::File, 0, detail::isPictureExtension(ext));
+}
+
+int shellIconIndexOfEntry(const FindData& entry, IconSize) {
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return indexFor("folder", Kind::Folder);
+    const std::string ext = detail::lowerExtension(entry.name);
     return indexFor("file:" + ext, Kind::File, 0, detail::isPictureExtension(ext));
 }
 

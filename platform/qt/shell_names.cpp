@@ -5,6 +5,7 @@
 
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell_internal.h"
 
 namespace platform {
@@ -114,7 +115,7 @@ QString shellDisplayName(std::string_view path) {
     }
     if (getFileAttributes(path) == INVALID_FILE_ATTRIBUTES)
         return {};
-    return QString::fromStdString(detail::entryName(path));
+    return displayText(detail::entryName(path));
 }
 
 QString shellTypeName(std::string_view path) {

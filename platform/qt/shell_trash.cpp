@@ -2,6 +2,7 @@
 // file manager. Items of the home file system go to $XDG_DATA_HOME/Trash; items of another volume
 // go to that volume's own .Trash-UID folder so that deleting never copies a whole tree.
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -10,9 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QDir>
-#include <QUrl>
 
 #include "platform/core/drive_scan.h"
 #include "platform/core/file_tree.h"
@@ -67,13 +68,37 @@ TrashPlace trashFor(const std::string& hostPath) {
     return {home, {}};
 }
 
+// The record's Path= holds the path's bytes percent-encoded, whatever they are, so that a name
+// that is not UTF-8 is restored under exactly its own name.
 std::string encodedPath(const std::string& hostPath, const std::string& base) {
     std::string relative = hostPath;
     if (!base.empty() && base != "/")
         relative = hostPath.substr(base.size() + 1);
     else if (!base.empty())
         relative = hostPath.substr(1);
-    return QUrl::toPercentEncoding(QString::fromStdString(relative), "/").toStdString();
+    return QByteArray::fromStdString(relative).toPercentEncoding("/").toStdString();
+}
+
+// An entry of Trash/files has a record in Trash/info named after it plus ".trashinfo", which
+// must fit the file system's limit on one name.
+constexpr size_t kLongestTrashName = NAME_MAX - (sizeof ".trashinfo" - 1);
+
+// The name an item takes in the trash on the n-th try: its own name, then with ".2", ".3", ...
+// A name too long for its record is shortened in the trash only (the record keeps the whole
+// path): its start, cut where no character is split, keeps its extension.
+std::string trashName(const std::string& name, int n) {
+    const std::string suffix = n == 1 ? std::string() : "." + std::to_string(n);
+    if (name.size() + suffix.size() <= kLongestTrashName)
+        return name + suffix;
+    constexpr size_t kLongestKeptExtension = 16;
+    const size_t dot = name.rfind('.');
+    const bool keepExtension =
+        dot != std::string::npos && dot > 0 && name.size() - dot <= kLongestKeptExtension;
+    const std::string extension = keepExtension ? name.substr(dot) : std::string();
+    size_t cut = kLongestTrashName - suffix.size() - extension.size();
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut; // not inside a UTF-8 sequence
+    return name.substr(0, cut) + extension + suffix;
 }
 
 } // namespace
@@ -98,16 +123,24 @@ uint32_t moveToTrash(const std::string& hostPath) {
     if (!makeFolder(files, 0700) || !makeFolder(info, 0700))
         return errorFromErrno(errno);
 
-    // The info file is created first and exclusively: it reserves the name in the trash.
+    // The info file is created first and exclusively: it reserves the name in the trash. A name
+    // whose entry in files/ is left over without a record is passed over, never written into.
     const std::string name = hostPath.substr(hostPath.rfind('/') + 1);
-    std::string trashName;
+    std::string trashEntry;
+    std::string infoPath;
     int infoFd = -1;
     for (int n = 1; n < 10000 && infoFd < 0; ++n) {
-        trashName = n == 1 ? name : name + "." + std::to_string(n);
-        infoFd = ::open((info + "/" + trashName + ".trashinfo").c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        trashEntry = trashName(name, n);
+        infoPath = info + "/" + trashEntry + ".trashinfo";
+        infoFd = ::open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (infoFd < 0 && errno != EEXIST)
             return errorFromErrno(errno);
+        struct stat taken;
+        if (infoFd >= 0 && ::lstat((files + "/" + trashEntry).c_str(), &taken) == 0) {
+            ::close(infoFd);
+            ::unlink(infoPath.c_str());
+            infoFd = -1;
+        }
     }
     if (infoFd < 0)
         return ERROR_ALREADY_EXISTS;
@@ -116,12 +149,11 @@ uint32_t moveToTrash(const std::string& hostPath) {
         QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toStdString() + "\n";
     const bool written = ::write(infoFd, record.data(), record.size()) == ssize_t(record.size());
     ::close(infoFd);
-    const std::string infoPath = info + "/" + trashName + ".trashinfo";
     if (!written) {
         ::unlink(infoPath.c_str());
         return ERROR_DISK_FULL;
     }
-    const std::string target = files + "/" + trashName;
+    const std::string target = files + "/" + trashEntry;
     const uint32_t moved = moveTree(hostPath, target);
     // A record stays as long as anything of the item reached the trash, so it can be restored.
     if (moved != ERROR_SUCCESS && ::lstat(target.c_str(), &st) != 0)

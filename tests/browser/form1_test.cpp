@@ -1,6 +1,11 @@
 // The main window driven through its handlers over a drive map of temporary folders: the window
 // set, listing rules and row texts, Back / Up one level / Refresh, the properties report and the
 // file commands.
+#include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -21,9 +26,11 @@
 #include "browser/tform5.h"
 #include "browser/tform6.h"
 #include "dirtree/mav_dir_tree.h"
+#include "dirtree/tree_node.h"
 #include "platform/core/drives.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/ui.h"
+#include "tests/platform/interference.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
 #include "widgets/timage.h"
@@ -55,6 +62,14 @@ void writeBrokenExifJpeg(const QString& hostPath) {
     file.write(QByteArray::fromRawData(plain.data(), 2));
     file.write(app1);
     file.write(QByteArray::fromRawData(plain.data() + 2, static_cast<qsizetype>(plain.size() - 2)));
+}
+
+// The same at a host path given as bytes (a name need not be UTF-8).
+void writePlainJpegBytes(const std::string& hostPath) {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(QColor(200, 120, 40));
+    const std::string bytes = platform::encodeJpeg(image);
+    std::ofstream(hostPath, std::ios::binary) << bytes;
 }
 
 QStringList rowTexts(int row) {
@@ -360,6 +375,117 @@ private Q_SLOTS:
         Form1->BtnPasteClick();
         QVERIFY(!QFile::exists(host("Pics/k.jpg")));
         QCOMPARE(rowOf("k.jpg"), -1);
+    }
+
+    void commandsActOnTheRowsOwnNameWhateverItsBytes() {
+        // Two names that read alike once decoded lossily: a Latin-1 e acute and the UTF-8
+        // replacement character. Each row leads to its own file, whatever its bytes.
+        const std::string names = root_.path().toStdString() + "/Names/";
+        QVERIFY(QDir(root_.path()).mkpath("Names/caf\xC3\xA9"));
+        QVERIFY(::mkdir((names + "caf\xE9").c_str(), 0777) == 0);
+        for (const char* name : {"caf\xE9.jpg", "caf\xEF\xBF\xBD.jpg",
+                                 "\xFC"
+                                 "ber.jpg",
+                                 "caf\xE9/inside.jpg"})
+            writePlainJpegBytes(names + name);
+
+        Form1->explor->Reload(); // the tree learns of the new folders
+        openFolder(QStringLiteral("C:\\Names"));
+        QCOMPARE(Form1->ListView1->Count(), 3);
+        const int latin = rowOf(QStringLiteral("caf\u00e9.jpg"));
+        QVERIFY(latin >= 0);
+        QCOMPARE(Form1->ListView1->Items()->Row(latin).SubItems.at(0), QStringLiteral("1KB"));
+        Form1->ListView1->SetItemIndex(latin);
+        answerAll(platform::IDYES);
+        Form1->BtnPasteClick();
+        QVERIFY(::access((names + "caf\xEF\xBF\xBD.jpg").c_str(), F_OK) == 0);
+        QVERIFY(::access((names + "caf\xE9.jpg").c_str(), F_OK) != 0);
+        QCOMPARE(Form1->ListView1->Count(), 2);
+
+        // Copy and move of a name that is not UTF-8 reach the file under its own bytes.
+        Form1->ListView1->SetItemIndex(rowOf(QStringLiteral("\u00fcber.jpg")));
+        Form1->BtnCopyClick();
+        QVERIFY(copyform->Label1->text().contains(QStringLiteral("\u00fcber.jpg")));
+        copyform->explor->OpenPath(QStringLiteral("C:\\Dest"));
+        copyform->SpeedButton1Click();
+        const std::string dest = root_.path().toStdString() + "/Dest/";
+        QVERIFY(::access((dest + "\xFC"
+                                 "ber.jpg")
+                             .c_str(),
+                         F_OK) == 0);
+        Form1->ListView1->SetItemIndex(rowOf(QStringLiteral("\u00fcber.jpg")));
+        Form1->BtnCutClick();
+        moveform->explor->OpenPath(QStringLiteral("C:\\Empty"));
+        moveform->SpeedButton1Click();
+        QVERIFY(::access((names + "\xFC"
+                                  "ber.jpg")
+                             .c_str(),
+                         F_OK) != 0);
+        QVERIFY(::access((root_.path().toStdString() + "/Empty/\xFC"
+                                                       "ber.jpg")
+                             .c_str(),
+                         F_OK) == 0);
+
+        // The tree opens a folder whose name is not UTF-8 (its neighbour "café" is UTF-8).
+        QTreeWidgetItem* drive = Form1->explor->Root()->child(0);
+        drive->setExpanded(true);
+        QTreeWidgetItem* namesNode = findNode(drive, QStringLiteral("Names"));
+        QVERIFY(namesNode);
+        namesNode->setExpanded(true);
+        QCOMPARE(namesNode->childCount(), 2);
+        QTreeWidgetItem* latinFolder = nullptr;
+        for (int i = 0; i < namesNode->childCount(); ++i) {
+            if (namesNode->child(i)->data(0, NameBytesRole).isValid())
+                latinFolder = namesNode->child(i);
+        }
+        QVERIFY(latinFolder);
+        QCOMPARE(latinFolder->text(0), QStringLiteral("caf\u00e9"));
+        pressOnLabel(Form1->explor, latinFolder);
+        QCOMPARE(Form1->ListView1->Count(), 1);
+        QCOMPARE(Form1->ListView1->Caption(0), QStringLiteral("inside.jpg"));
+        Form1->explor->OpenPath(QStringLiteral("C:\\Names\\caf\u00e9"));
+        QCOMPARE(Form1->ListView1->Count(), 0);
+    }
+
+    void listingWhileFilesLeaveTheFolderReadsItOnce() {
+        QDir(root_.path()).mkpath("Churn");
+        for (int i = 0; i < 40; ++i)
+            writePlainJpeg(host(QStringLiteral("Churn/p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+        Form1->explor->Reload();
+        openFolder(QStringLiteral("C:\\Churn"));
+        QCOMPARE(Form1->ListView1->Count(), 40);
+        // While the first row is read, half of the pictures leave the folder.
+        lumo::test::DuringRead leave(host("Churn").toStdString(), 1, [this] {
+            for (int i = 20; i < 40; ++i)
+                QFile::remove(host(QStringLiteral("Churn/p%1.jpg").arg(i)));
+        });
+        if (!leave.available())
+            QSKIP("needs the right to watch reads (fanotify)");
+        Form1->explorDirChange(Form1->explor, Form1->explor->SelectedPath());
+        QVERIFY(leave.acted());
+        QCOMPARE(Form1->ListView1->Count(), 40);
+        QCOMPARE(Form1->ListView1->Caption(39), QStringLiteral("p39.jpg"));
+        QCOMPARE(Form1->ListView1->Items()->Row(39).SubItems.at(1), QStringLiteral("-"));
+        // One listing reads the entries twice (the second read finds the end); a search per
+        // vanished name would read them forty times more.
+        QVERIFY2(leave.folderReads() <= 4, QByteArray::number(leave.folderReads()));
+    }
+
+    void picturesThatCannotBeLoadedEndInTheErrorBox() {
+        // A pipe named like a picture is listed, but opening it never blocks the window.
+        QDir(root_.path()).mkpath("Special");
+        QVERIFY(::mkfifo(host("Special/pipe.jpg").toStdString().c_str(), 0600) == 0);
+        Form1->explor->Reload();
+        openFolder(QStringLiteral("C:\\Special"));
+        QCOMPARE(Form1->ListView1->Count(), 1);
+        Form1->ListView1->SetItemIndex(0);
+        answerAll(platform::IDOK);
+        Form1->Properties1->trigger();
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
+        QVERIFY(platform::recordedMessageBoxes().front().text.contains("not a regular file"));
+        Form1->ViewFullscreen1->trigger();
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(2));
+        Form4->hide();
     }
 
     void cancelOnlyHidesTheDialog() {

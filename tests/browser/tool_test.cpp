@@ -120,6 +120,52 @@ TEST(TableTool, AFolderPrintsTheHeadersAndTheRowsTheTableLists) {
     EXPECT_EQ(Split(lines[3], '\t').size(), 29u);
 }
 
+TEST(TableTool, ArgumentsAreHostPathsExactlyAsGiven) {
+    TempDir dir;
+    const auto picture = [](const std::string& path, const char* make) {
+        TiffBlock block;
+        block.ascii(Directory::Ifd0, tag::Make, make);
+        JpegWriter().jfif().exif(block).picture().writeFile(path);
+    };
+    // A backslash is a byte of a name, not a separator.
+    std::filesystem::create_directories(dir / "back");
+    picture(dir / "back\\slash.jpg", "one name");
+    picture(dir / "back/slash.jpg", "a folder and a name");
+    // ".." after a link goes up from where the link leads.
+    std::filesystem::create_directories(dir / "real/sub");
+    std::filesystem::create_directories(dir / "pics");
+    std::filesystem::create_directories(dir / "real/pics");
+    std::filesystem::create_directory_symlink("real/sub", dir / "link");
+    picture(dir / "pics/x.jpg", "beside the link");
+    picture(dir / "real/pics/x.jpg", "where the link leads");
+
+    ToolRun run = RunTable(dir, "'back\\slash.jpg' link/../pics/x.jpg link/../pics");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Split(run.out, '\n');
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    EXPECT_EQ(Split(lines[0], '\t')[0], "back\\slash.jpg");
+    EXPECT_EQ(Split(lines[0], '\t')[2], "one name");
+    EXPECT_EQ(Split(lines[1], '\t')[2], "where the link leads");
+    EXPECT_EQ(Split(lines[3], '\t')[2], "where the link leads");
+
+    // An absolute path works in a current folder that has been deleted; an empty argument names
+    // nothing (it does not list the current folder).
+    std::filesystem::create_directories(dir / "gone");
+    const std::string out = dir / "stdout.txt";
+    const std::string command = "cd '" + (dir / "gone") + "' && rmdir '" + (dir / "gone") +
+                                "' && '" LUMOGRAPH_TABLE "' '" + (dir / "pics/x.jpg") + "' '' >'" +
+                                out + "' 2>/dev/null";
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    lines = Split(Slurp(out), '\n');
+    ASSERT_EQ(lines.size(), 2u) << Slurp(out);
+    EXPECT_EQ(Split(lines[0], '\t')[2], "beside the link");
+    run = RunTable(dir, "''");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("empty path"), std::string::npos) << run.err;
+}
+
 TEST(TableTool, ReportPrintsThePropertiesLinesOfOnePicture) {
     TempDir dir;
     TiffBlock block(ByteOrder::Motorola);

@@ -1,10 +1,12 @@
-// The tree's node-path rules: drive captions, node paths, match keys, path parts and the folder
-// filter.
+// The tree's node-path rules: drive captions, node paths and the names nodes add to them, match
+// keys, path parts and the folder filter.
 #include "dirtree/tree_paths.h"
 
 #include <gtest/gtest.h>
 
+#include "dirtree/tree_node.h"
 #include "platform/core/files.h"
+#include "platform/qt/path_text.h"
 
 // Readable failure messages for QString comparisons.
 static void PrintTo(const QString& text, std::ostream* os) {
@@ -32,6 +34,17 @@ TEST(TreePaths, NodePathJoinsCaptionsBelowTheDrive) {
     EXPECT_EQ(NodePathOf({root, drive, "Windows", "System32"}), "C:\\Windows\\System32");
     // A drive whose display name had no bracket still gives its root.
     EXPECT_EQ(NodePathOf({root, DriveCaption(u'D', ""), "a b"}), "D:\\a b");
+}
+
+TEST(TreePaths, NodesKeepTheBytesOfTheirNames) {
+    QTreeWidgetItem node;
+    SetNodeName(&node, "caf\xE9");
+    EXPECT_EQ(node.text(0), QStringLiteral("caf\u00e9")) << "shown readably";
+    EXPECT_EQ(platform::pathBytes(NodePathName(&node)), "caf\xE9") << "named exactly";
+    // A UTF-8 name is its own caption; a node renamed so keeps no stale bytes.
+    SetNodeName(&node, "caf\xC3\xA9");
+    EXPECT_EQ(NodePathName(&node), QStringLiteral("caf\u00e9"));
+    EXPECT_FALSE(node.data(0, NameBytesRole).isValid());
 }
 
 TEST(TreePaths, MatchKeysAndPartsLineUp) {

@@ -1,5 +1,7 @@
 // Copy and move never replace an existing destination, never leave a half-written file, and never
-// lose the source, on one file system and across two.
+// lose the source, on one file system and across two; a move removes only what it copied
+// unchanged, and no walk crosses into another mounted file system.
+#include <ctime>
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -8,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/drives.h"
+#include "platform/core/file_tree.h"
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
+#include "tests/platform/interference.h"
 #include "tests/support/temp_dir.h"
 
 using namespace platform;
@@ -172,6 +176,156 @@ TEST_F(CopyMoveTest, FailedMoveAcrossFileSystemsKeepsEverySourceFile) {
     EXPECT_EQ(entries(c / "album"), (Names{"a.jpg", "pipe", "z.jpg"}));
     EXPECT_EQ(readFile(c / "album/z.jpg"), "z");
     EXPECT_TRUE(entries(other.path()).empty()); // no half copy, no temporary folder
+}
+
+// A picture large enough that copying it takes many reads.
+std::string bigPicture(char fill) {
+    return std::string(1 << 20, fill);
+}
+
+// Compares a file with what it should hold without printing a megabyte when it differs.
+::testing::AssertionResult holds(const std::string& path, const std::string& expected) {
+    const std::string content = readFile(path);
+    if (content == expected)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << path << " holds " << content.size() << " bytes (" << content.substr(0, 16)
+           << "...), not the " << expected.size() << " expected";
+}
+
+TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsAFileReplacedWhileItWasCopied) {
+    if (!crossesFileSystems())
+        GTEST_SKIP() << "needs two file systems (/tmp and /dev/shm)";
+    writeFile(c / "a.jpg", bigPicture('o'));
+    writeFile(c / "newer.jpg", "the new version");
+    DuringRead replace(c / "a.jpg", 1, [&] { fs::rename(c / "newer.jpg", c / "a.jpg"); });
+    if (!replace.available())
+        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+
+    EXPECT_FALSE(moveFile("C:\\a.jpg", "E:\\a.jpg"));
+    EXPECT_EQ(lastError(), ERROR_SHARING_VIOLATION);
+    ASSERT_TRUE(replace.acted());
+    EXPECT_EQ(readFile(c / "a.jpg"), "the new version");
+    EXPECT_TRUE(holds(other / "a.jpg", bigPicture('o'))) << "the complete copy of the old one";
+}
+
+TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsAFileWrittenWhileItWasCopied) {
+    if (!crossesFileSystems())
+        GTEST_SKIP() << "needs two file systems (/tmp and /dev/shm)";
+    writeFile(c / "a.jpg", bigPicture('o'));
+    // After the first block has been copied, the writer changes it.
+    DuringRead write(c / "a.jpg", 2, [&] {
+        std::fstream file(c / "a.jpg", std::ios::in | std::ios::out | std::ios::binary);
+        file.write("written", 7);
+    });
+    if (!write.available())
+        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+
+    EXPECT_FALSE(moveFile("C:\\a.jpg", "E:\\a.jpg"));
+    EXPECT_EQ(lastError(), ERROR_SHARING_VIOLATION);
+    ASSERT_TRUE(write.acted());
+    EXPECT_TRUE(holds(c / "a.jpg", "written" + bigPicture('o').substr(7)));
+    EXPECT_TRUE(entries(other.path()).empty()) << "no torn copy, no temporary";
+}
+
+TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsWhatAFolderGainedWhileItWasCopied) {
+    if (!crossesFileSystems())
+        GTEST_SKIP() << "needs two file systems (/tmp and /dev/shm)";
+    fs::create_directories(c / "album/sub");
+    writeFile(c / "album/a.jpg", bigPicture('a'));
+    writeFile(c / "album/sub/b.jpg", "b");
+    DuringRead arrive(c / "album", 1, [&] { writeFile(c / "album/new.jpg", "arrived"); });
+    if (!arrive.available())
+        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+
+    EXPECT_FALSE(moveFile("C:\\album", "E:\\album"));
+    EXPECT_EQ(lastError(), ERROR_DIR_NOT_EMPTY);
+    ASSERT_TRUE(arrive.acted());
+    EXPECT_EQ(entries(c / "album"), (Names{"new.jpg"})) << "only what was copied went";
+    EXPECT_EQ(readFile(c / "album/new.jpg"), "arrived");
+    EXPECT_TRUE(holds(other / "album/a.jpg", bigPicture('a')));
+    EXPECT_EQ(readFile(other / "album/sub/b.jpg"), "b");
+}
+
+TEST_F(CopyMoveTest, CopyOfALinkedPictureCopiesThePicture) {
+    fs::create_directories(c / "pictures");
+    writeFile(c / "pictures/p.jpg", "picture bytes");
+    fs::create_symlink("p.jpg", c / "pictures/link.jpg");
+    for (const char* destination : {"C:\\copy.jpg", "E:\\copy.jpg"}) {
+        ASSERT_TRUE(copyFile("C:\\pictures\\link.jpg", destination)) << lastError();
+    }
+    for (const std::string& copy : {c / "copy.jpg", other / "copy.jpg"}) {
+        EXPECT_FALSE(fs::is_symlink(copy)) << copy;
+        EXPECT_EQ(readFile(copy), "picture bytes") << copy;
+    }
+    // A move keeps a link a link.
+    ASSERT_TRUE(moveFile("C:\\pictures\\link.jpg", "C:\\moved.jpg"));
+    EXPECT_TRUE(fs::is_symlink(c / "moved.jpg"));
+}
+
+TEST_F(CopyMoveTest, ACopyKilledHalfWayLeavesNoName) {
+    writeFile(c / "a.jpg", bigPicture('k'));
+    for (const char* destination : {"C:\\dest\\a.jpg", "E:\\a.jpg"}) {
+        fs::create_directories(c / "dest");
+        ASSERT_TRUE(KilledWhenWritingPast(64 * 1024, [&] { copyFile("C:\\a.jpg", destination); }))
+            << destination;
+    }
+    EXPECT_TRUE(entries(c / "dest").empty());
+    EXPECT_TRUE(entries(other.path()).empty());
+}
+
+TEST_F(CopyMoveTest, ACopyIntoAFolderRemovesThisProgramsLeftoversOlderThanADay) {
+    fs::create_directories(c / "album/sub");
+    writeFile(c / "album/sub/x.jpg", "x");
+    fs::create_directories(c / "dest/.lumo-tmp-album-Ab12Cd/inner");
+    writeFile(c / "dest/.lumo-tmp-a.jpg-Xy34Zw", "old leftover");
+    writeFile(c / "dest/.lumo-tmp-b.jpg-Qr56St", "a copy still running");
+    writeFile(c / "dest/.lumo-notes", "the user's own");
+    writeFile(c / "dest/.lumo-tmp-mine", "the user's own too");
+    const time_t twoDaysAgo = std::time(nullptr) - 2 * 24 * 60 * 60;
+    const struct utimbuf old { twoDaysAgo, twoDaysAgo };
+    for (const char* name :
+         {".lumo-tmp-album-Ab12Cd", ".lumo-tmp-a.jpg-Xy34Zw", ".lumo-notes", ".lumo-tmp-mine"})
+        ::utime((c / "dest/" + name).c_str(), &old);
+
+    ASSERT_EQ(detail::copyTree(c / "album", c / "dest/album", false), ERROR_SUCCESS);
+    EXPECT_EQ(entries(c / "dest"),
+              (Names{".lumo-notes", ".lumo-tmp-b.jpg-Qr56St", ".lumo-tmp-mine", "album"}));
+    EXPECT_EQ(readFile(c / "dest/album/sub/x.jpg"), "x");
+}
+
+TEST_F(CopyMoveTest, RemovingATreeNeverEntersAnotherFileSystem) {
+    fs::create_directories(c / "tree/volume");
+    writeFile(c / "tree/a.jpg", "a");
+    const NamespaceRun run = InMountNamespace([&] {
+        if (::mount("none", (c / "tree/volume").c_str(), "tmpfs", 0, nullptr) != 0)
+            return std::string("no mount");
+        writeFile(c / "tree/volume/data.jpg", "on the volume");
+        const uint32_t code = detail::removeTree(c / "tree");
+        return std::to_string(code) + " " + readFile(c / "tree/volume/data.jpg") + " " +
+               readFile(c / "tree/a.jpg");
+    });
+    if (!run.available)
+        GTEST_SKIP() << "needs a mount namespace of its own";
+    EXPECT_EQ(run.result, std::to_string(ERROR_ACCESS_DENIED) + " on the volume a");
+}
+
+TEST_F(CopyMoveTest, AFolderIsNeverCopiedIntoABindMountOfItself) {
+    fs::create_directories(c / "album");
+    fs::create_directories(c / "alias");
+    writeFile(c / "album/x.jpg", "x");
+    const NamespaceRun run = InMountNamespace([&] {
+        if (::mount((c / "album").c_str(), (c / "alias").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            return std::string("no mount");
+        const uint32_t code = detail::copyTree(c / "album", c / "alias/copy", false);
+        std::string left;
+        for (const std::string& name : entries(c / "album"))
+            left += " " + name;
+        return std::to_string(code) + left;
+    });
+    if (!run.available)
+        GTEST_SKIP() << "needs a mount namespace of its own";
+    EXPECT_EQ(run.result, std::to_string(ERROR_INVALID_PARAMETER) + " x.jpg");
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QBuffer>
 
@@ -161,6 +166,59 @@ TEST_F(JpegFiles, SaveLoadSizeAndPictureTypes) {
     } catch (const EJpegError& error) {
         EXPECT_STREQ(error.what(), "Unknown picture file extension (.xyz)");
     }
+}
+
+// Bytes this process has read from files so far.
+uint64_t bytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:")
+            return value;
+    }
+    return 0;
+}
+
+// What loading gives: the picture's size, or the error's text.
+std::string loaded(const std::string& path, QSize fit = {}) {
+    try {
+        const QImage image = loadPicture(path, fit);
+        return std::to_string(image.width()) + "x" + std::to_string(image.height());
+    } catch (const EJpegError& error) {
+        return error.what();
+    }
+}
+
+TEST_F(JpegFiles, OnlyRegularFilesOfASaneSizeAreLoaded) {
+    // A pipe and a device under picture names are refused before anything is read from them.
+    ASSERT_EQ(::mkfifo((c / "pipe.jpg").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((c / "pipe.png").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", c / "zero.jpg");
+    for (const char* path : {"C:\\pipe.jpg", "C:\\pipe.png", "C:\\zero.jpg"})
+        EXPECT_NE(loaded(path).find("not a regular file"), std::string::npos) << path;
+    EXPECT_THROW(jpegSize("C:\\zero.jpg"), EJpegError);
+
+    // A picture whose header declares 17,000 x 17,000 pixels would need 1.1 GB decoded; the
+    // same picture fitted into a small box needs an eighth of that each way.
+    std::string huge = encodeJpeg(gradient(16, 16));
+    const size_t frame = huge.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    for (size_t at : {frame + 5, frame + 7}) { // height, then width, big-endian
+        huge[at] = static_cast<char>(17000 >> 8);
+        huge[at + 1] = static_cast<char>(17000 & 0xFF);
+    }
+    writeFile(c / "huge.jpg", huge);
+    EXPECT_NE(loaded("C:\\huge.jpg").find("too large"), std::string::npos);
+    EXPECT_EQ(jpegSize("C:\\huge.jpg").width, 17000);
+
+    // A file of 256 MB that holds a small picture at its start is decoded from the file, not
+    // read whole first.
+    saveJpeg(gradient(20, 10), "C:\\sparse.jpg");
+    ASSERT_EQ(::truncate((c / "sparse.jpg").c_str(), off_t{256} << 20), 0);
+    const uint64_t before = bytesReadSoFar();
+    EXPECT_EQ(loaded("C:\\sparse.jpg"), "20x10");
+    EXPECT_LT(bytesReadSoFar() - before, uint64_t{1} << 20);
 }
 
 TEST(JpegCamera, CameraPicturesDecodeAtTheirHeaderSize) {

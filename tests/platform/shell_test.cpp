@@ -18,6 +18,7 @@
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
 #include "platform/qt/image_list.h"
+#include "tests/platform/interference.h"
 #include "tests/platform/qt_helpers.h"
 #include "tests/support/temp_dir.h"
 
@@ -293,6 +294,94 @@ TEST_F(ShellTest, ReplacingTouchesNothingButTheDestination) {
     for (const auto& entry : fs::directory_iterator(c / "outside"))
         left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string>{"keep.jpg"});
+}
+
+TEST_F(ShellTest, MergingNeverFollowsALinkInTheDestination) {
+    fs::create_directories(c / "src/album");
+    fs::create_directories(c / "src/other");
+    fs::create_directories(c / "outside");
+    fs::create_directories(c / "dest");
+    writeFile(c / "src/album/x.jpg", "mine");
+    writeFile(c / "src/other/y.jpg", "mine too");
+    writeFile(c / "outside/x.jpg", "not to be touched");
+    writeFile(c / "outside/y.jpg", "not to be touched");
+    fs::create_directory_symlink("../outside", c / "dest/album");
+    fs::create_directory_symlink("../outside", c / "dest/other");
+
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\src\\album"}), list({"C:\\dest"}),
+                  FOF_NOCONFIRMATION | FOF_NOERRORUI),
+              int(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(run(FO_COPY, list({"C:\\src\\other"}), list({"C:\\dest"}),
+                  FOF_NOCONFIRMATION | FOF_NOERRORUI),
+              int(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(readFile(c / "outside/x.jpg"), "not to be touched");
+    EXPECT_EQ(readFile(c / "outside/y.jpg"), "not to be touched");
+    EXPECT_EQ(readFile(c / "src/album/x.jpg"), "mine");
+    EXPECT_TRUE(fs::is_symlink(c / "dest/album"));
+}
+
+TEST_F(ShellTest, AMoveThatKeepsPartOfItsSourceSaysWhereTheCopyIs) {
+    struct stat a, b;
+    if (::stat(c.path().c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "needs a second file system at /dev/shm";
+    TempDir card("/dev/shm");
+    setDriveMap(
+        {{'C', c.path(), DRIVE_FIXED, "", true}, {'E', card.path(), DRIVE_REMOVABLE, "", true}});
+    fs::create_directories(c / "album");
+    writeFile(c / "album/a.jpg", std::string(1 << 20, 'a'));
+    DuringRead arrive(c / "album", 1, [&] { writeFile(c / "album/new.jpg", "arrived"); });
+    if (!arrive.available())
+        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+    answer(IDOK);
+
+    EXPECT_EQ(run(FO_MOVE, list({"C:\\album"}), list({"E:\\"}), FOF_NOCONFIRMATION),
+              int(ERROR_DIR_NOT_EMPTY));
+    EXPECT_EQ(readFile(c / "album/new.jpg"), "arrived");
+    EXPECT_FALSE(fs::exists(c / "album/a.jpg"));
+    EXPECT_EQ(readFile(card / "album/a.jpg").size(), size_t(1) << 20);
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_NE(recordedMessageBoxes()[0].text.indexOf("A complete copy is at E:\\album"), -1)
+        << recordedMessageBoxes()[0].text.toStdString();
+}
+
+TEST_F(ShellTest, TrashTakesAnyNameAndRecordsItsBytes) {
+    const std::string trash = data / "Trash";
+    // A name as long as the file system allows: its record would not fit, so its entry in the
+    // trash is shortened; the record keeps the whole path.
+    const std::string longName = std::string(251, 'n') + ".jpg";
+    writeFile(c / longName, "long");
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\" + longName}), "",
+                  FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI),
+              0);
+    EXPECT_FALSE(fs::exists(c / longName));
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(trash + "/files"))
+        files.push_back(entry.path().filename().string());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(readFile(trash + "/files/" + files[0]), "long");
+    EXPECT_EQ(files[0].substr(files[0].size() - 4), ".jpg");
+    const std::string record = readFile(trash + "/info/" + files[0] + ".trashinfo");
+    EXPECT_NE(record.find("/" + longName + "\n"), std::string::npos);
+
+    // An entry left in files/ without its record is passed over, and no record is left behind.
+    writeFile(trash + "/files/a.jpg", "left over");
+    writeFile(c / "a.jpg", "a");
+    EXPECT_EQ(
+        run(FO_DELETE, list({"C:\\a.jpg"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI),
+        0);
+    EXPECT_EQ(readFile(trash + "/files/a.jpg"), "left over");
+    EXPECT_FALSE(fs::exists(trash + "/info/a.jpg.trashinfo"));
+    EXPECT_EQ(readFile(trash + "/files/a.jpg.2"), "a");
+    EXPECT_TRUE(fs::exists(trash + "/info/a.jpg.2.trashinfo"));
+
+    // A name that is not UTF-8 is recorded byte for byte.
+    writeFile(c / "caf\xE9.jpg", "latin");
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\caf\xE9.jpg"}), "",
+                  FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI),
+              0);
+    EXPECT_EQ(readFile(trash + "/files/caf\xE9.jpg"), "latin");
+    EXPECT_NE(readFile(trash + "/info/caf\xE9.jpg.trashinfo").find("/caf%E9.jpg\n"),
+              std::string::npos);
 }
 
 TEST_F(ShellTest, RenameInPlaceAndErrorsInBoxes) {
