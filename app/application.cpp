@@ -5,8 +5,9 @@
 #include "widgets/handler_guard.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The title is the application name. No display name is set: the desktop would append one to
+    // every window title ("Confirm — Lumograph"), and the windows' titles are their own.
     setApplicationName(QStringLiteral("Lumograph"));
-    setApplicationDisplayName(QStringLiteral("Lumograph"));
     // The program ends only through its main or thumbnail window, never because the last
     // visible window was hidden.
     setQuitOnLastWindowClosed(false);

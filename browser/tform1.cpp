@@ -201,6 +201,10 @@ void TForm1::FormCreate() {
     BtnBack->setEnabled(false);
 }
 
+QMenu* TForm1::createPopupMenu() {
+    return nullptr;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
     QCoreApplication::quit();
@@ -297,6 +301,17 @@ void TForm1::ToolButton3Click() {
     ShowAndRaise(MainForm);
     hide();
     MainForm->explor->GoToFolder(explor->SelectedPath());
+    HandOverSelection();
+}
+
+void TForm1::HandOverSelection() {
+    // The index goes over as it is, without matching names: the viewer's Next and Previous then
+    // start from the same picture.
+    const int index = ListView1->ItemIndex();
+    if (index < 0)
+        return;
+    MainForm->SelectItem(index);
+    MainForm->ListViewClick();
 }
 
 void TForm1::Exit1Click() {
@@ -327,6 +342,7 @@ void TForm1::ListView1DblClick() {
     if (ListView1->ItemIndex() < 0)
         return;
     MainForm->explor->GoToFolder(explor->SelectedPath());
+    HandOverSelection();
     Form4->show();
     Form4->Edit1->setText(EdSelFolder->text());
     Form4->Edit2->setText(ListView1->Caption(ListView1->ItemIndex()));

@@ -1,8 +1,13 @@
 #include "browser/tform5.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "browser/core/picture_texts.h"
@@ -60,7 +65,23 @@ void TForm5::showEvent(QShowEvent* event) {
 void TForm5::SetLines(const QStringList& lines) {
     Memo1->setUpdatesEnabled(false);
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    FitMemoToLines(lines);
     Memo1->setUpdatesEnabled(true);
+}
+
+void TForm5::FitMemoToLines(const QStringList& lines) {
+    // The box is 267 x 417 for the report's 30 lines in a small font; with the desktop's own font
+    // it grows until every line fits, so the report never needs a scroll bar.
+    const QFontMetrics metrics(Memo1->font());
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margin = 2 * static_cast<int>(std::ceil(Memo1->document()->documentMargin())) +
+                       2 * Memo1->frameWidth();
+    // A little room for the cursor at the end of the widest line.
+    const int width = widest + margin + metrics.averageCharWidth();
+    const int height = metrics.lineSpacing() * static_cast<int>(lines.size()) + margin;
+    Memo1->setFixedSize(std::max(267, width), std::max(417, height));
 }
 
 QStringList TForm5::Lines() const {
