@@ -42,6 +42,10 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setFixedSize(267, 417);
+    // The box grows to its report (FitMemoToLines), so it never scrolls; bars that are only
+    // "as needed" could keep each other shown once it has grown.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setBackgroundRole(QPalette::Window);
     Memo1->viewport()->setAutoFillBackground(false);
     inner->addWidget(Memo1);
@@ -78,9 +82,10 @@ void TForm5::FitMemoToLines(const QStringList& lines) {
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const int margin = 2 * static_cast<int>(std::ceil(Memo1->document()->documentMargin())) +
                        2 * Memo1->frameWidth();
-    // A little room for the cursor at the end of the widest line.
-    const int width = widest + margin + metrics.averageCharWidth();
-    const int height = metrics.lineSpacing() * static_cast<int>(lines.size()) + margin;
+    // The text's own layout runs a little wider and taller than the font's measures of its lines
+    // (cursor, rounding): a few characters and a line of room keep the scroll bars away.
+    const int width = widest + margin + 3 * metrics.averageCharWidth();
+    const int height = metrics.lineSpacing() * (static_cast<int>(lines.size()) + 1) + margin;
     Memo1->setFixedSize(std::max(267, width), std::max(417, height));
 }
 

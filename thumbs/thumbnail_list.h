@@ -17,7 +17,7 @@ class ImageList;
 }
 
 struct TThumbnailItem {
-    std::string Name;   // the caption as bytes (the file name, or the raw file's for a sidecar)
+    std::string Name;    // the caption as bytes (the file name, or the raw file's for a sidecar)
     int ImageIndex = -1; // -1: no image
 };
 

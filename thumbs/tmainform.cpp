@@ -124,8 +124,7 @@ void TMainForm::BuildToolBar() {
     BtnCopy = button("BtnCopy", ToolGlyph::CopyTo, "Copy to", &TMainForm::BtnCopyClick);
     BtnPaste = button("BtnPaste", ToolGlyph::Delete, "Delete", &TMainForm::BtnPasteClick);
     ToolBar1->addSeparator();
-    ToolButton3 =
-        button("ToolButton3", ToolGlyph::Detail, "Deteils", &TMainForm::ToolButton3Click);
+    ToolButton3 = button("ToolButton3", ToolGlyph::Detail, "Deteils", &TMainForm::ToolButton3Click);
     BtnBack->setEnabled(false);
 }
 
@@ -223,9 +222,8 @@ void TMainForm::BuildClientArea() {
     ListView->setObjectName(QStringLiteral("ListView"));
     ListView->SetLargeImages(ImageList1);
     ListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenu1->popup(ListView->viewport()->mapToGlobal(at));
-    });
+    connect(ListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(ListView->viewport()->mapToGlobal(at)); });
     connect(ListView, &QAbstractItemView::clicked, this,
             Guarded([this](const QModelIndex&) { ListViewClick(); }));
     connect(ListView, &QAbstractItemView::doubleClicked, this,
@@ -537,8 +535,7 @@ bool TMainForm::event(QEvent* event) {
     return true;
 }
 
-void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam,
-                                    const QImage* bitmap) {
+void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, const QImage* bitmap) {
     TThumbnailListModel* items = ListView->Items();
     const bool listed = item >= 0 && item < items->Count();
     if (msg == FNotify.CurrentItem) {

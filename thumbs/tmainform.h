@@ -58,9 +58,9 @@ public:
     TMavDirTree21* explor;
     QWidget* Panel3;
     QWidget* Panel5;
-    TImage* Image1;                  // the preview of the selected picture
-    TImage* Image2;                  // hidden: the picture with its own width and height
-    QListWidget* DirectoryListBox1;  // hidden: the folder levels of Up one level
+    TImage* Image1;                 // the preview of the selected picture
+    TImage* Image2;                 // hidden: the picture with its own width and height
+    QListWidget* DirectoryListBox1; // hidden: the folder levels of Up one level
     QWidget* Panel4;
     TThumbnailList* ListView;
     QWidget* Panel8;
