@@ -16,10 +16,20 @@ QVariant TThumbnailListModel::data(const QModelIndex& index, int role) const {
     const TThumbnailItem& item = Item(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return TextFromBytes(item.Name);
-    if (role == Qt::DecorationRole && images_ && item.ImageIndex >= 0) {
-        auto it = pixmaps_.find(item.ImageIndex);
-        if (it == pixmaps_.end())
-            it = pixmaps_.emplace(item.ImageIndex, images_->pixmap(item.ImageIndex)).first;
+    if (role == Qt::DecorationRole && images_) {
+        // An item without an image still takes an image's room, so that every item has the size
+        // its thumbnail will need.
+        const int key =
+            item.ImageIndex >= 0 && item.ImageIndex < images_->count() ? item.ImageIndex : -1;
+        auto it = pixmaps_.find(key);
+        if (it == pixmaps_.end()) {
+            QPixmap picture = key >= 0 ? images_->pixmap(key) : QPixmap();
+            if (picture.isNull()) {
+                picture = QPixmap(images_->width(), images_->height());
+                picture.fill(Qt::transparent);
+            }
+            it = pixmaps_.emplace(key, picture).first;
+        }
         return it->second;
     }
     return {};

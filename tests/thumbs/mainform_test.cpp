@@ -219,6 +219,9 @@ private Q_SLOTS:
             indices.insert(MainForm->ListView->Items()->Item(i).ImageIndex);
         QCOMPARE(indices.size(), 10);
         QVERIFY(!indices.contains(-1));
+        // Every item has a thumbnail's room in the strip, also those listed before any image.
+        const QRect item = MainForm->ListView->visualRect(MainForm->ListView->Items()->index(0));
+        QVERIFY2(item.width() >= 120 && item.height() >= 120, "items too small for thumbnails");
         // The last thumbnail took over the default image's slot.
         QVERIFY(Near(MainForm->ImageList1->image(0).pixelColor(60, 60)));
     }
