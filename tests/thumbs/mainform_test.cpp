@@ -108,7 +108,7 @@ private Q_SLOTS:
         QFile(host("run")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
         answerAll(platform::IDOK);
-        for (const char* folder : {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Mixed"})
+        for (const char* folder : {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed"})
             QDir(root_.path()).mkpath(folder);
         QFile(host("Text/notes.txt")).open(QIODevice::WriteOnly);
         WriteJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
@@ -259,6 +259,22 @@ private Q_SLOTS:
         QCOMPARE(platform::recordedMessageBoxes().front().caption, QStringLiteral("Lumograph"));
         QCOMPARE(captions(), QStringList({"good.CR2", "photo.jpg"}));
         QCOMPARE(Status(), QStringLiteral(" Ready"));
+    }
+
+    void aFolderChosenWhileSidecarsAreWrittenIsListedAfterwards() {
+        if (!haveRaw())
+            QSKIP("raw files not available");
+        copyRaw("Canon_EOS_Rebel_T5i_truncated.CR2", "Raw2/IMG_2.CR2");
+        // The raw step handles pending messages after each sidecar: another folder chosen there
+        // must not list while this listing runs, and is listed once it is over.
+        QMetaObject::invokeMethod(
+            this, [] { MainForm->explor->OpenPath("C:\\Pics"); }, Qt::QueuedConnection);
+        MainForm->explor->OpenPath("C:\\Raw2");
+        QVERIFY(QFile::exists(host("Raw2/IMG_2.CR2.JPG")));
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QTRY_COMPARE_WITH_TIMEOUT(captions(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}),
+                                  Timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && Status() == QStringLiteral(" Ready"), Timeout);
     }
 
     void aFolderChangeStopsTheWorkerAndListsTheNewFolderWhenItEnded() {
