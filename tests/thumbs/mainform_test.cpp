@@ -26,11 +26,13 @@
 #include "browser/image_table.h"
 #include "browser/tform1.h"
 #include "browser/tform5.h"
+#include "browser/tform6.h"
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/jpeg.h"
+#include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
@@ -377,6 +379,30 @@ private Q_SLOTS:
         QCOMPARE(Form4->Edit2->text(), QStringLiteral("a.jpg"));
         QCOMPARE(Form4->Image1->PictureWidth(), 64);
         Form4->hide();
+    }
+
+    void searchHelpAndAbout() {
+        list("C:\\Pics");
+        std::vector<platform::ShellExecuteCall> launched;
+        platform::setShellExecuteAnswerer([&](const platform::ShellExecuteCall& call) {
+            launched.push_back(call);
+            return intptr_t{42};
+        });
+        MainForm->BtnFindClick();
+        MainForm->HelpContain1Click();
+        platform::setShellExecuteAnswerer(nullptr);
+        QCOMPARE(launched.size(), size_t(2));
+        QCOMPARE(launched[0].verb, QStringLiteral("find"));
+        QCOMPARE(launched[0].file, std::string("C:\\Pics\\"));
+        QCOMPARE(launched[0].directory, std::string("C:\\Pics\\"));
+        QCOMPARE(launched[0].showCmd, int(platform::SW_SHOWNORMAL));
+        // The help file beside the program (which lies outside this test's drive C:).
+        QVERIFY(launched[1].verb.isEmpty());
+        QVERIFY(QString::fromStdString(launched[1].file).endsWith("\\lumograph help.chm"));
+        QCOMPARE(launched[1].showCmd, int(platform::SW_SHOW));
+        MainForm->About1Click();
+        QVERIFY(Form6->isVisible());
+        Form6->hide();
     }
 
     void deleteLeavesAReadOnlyPictureAndRemovesAnother() {
