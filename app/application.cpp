@@ -7,8 +7,9 @@
 #include "widgets/handler_guard.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The title is the application name. No display name is set: the desktop would append one to
+    // every window title ("Confirm — Lumograph"), and the windows' titles are their own.
     setApplicationName(QStringLiteral("Lumograph"));
-    setApplicationDisplayName(QStringLiteral("Lumograph"));
     // Every window shows the program's icon; the desktop matches the windows to its entry.
     setWindowIcon(QIcon(QStringLiteral(":/lumograph.svg")));
     setDesktopFileName(QStringLiteral("lumograph"));

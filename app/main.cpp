@@ -1,7 +1,5 @@
 // Lumograph: names the application, creates the window set, shows the main window and runs the
 // event loop until the program is told to end. Takes no arguments.
-#include <QStyleFactory>
-
 #include "app/application.h"
 #include "app/window_set.h"
 #include "browser/tform1.h"
@@ -10,7 +8,6 @@
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
-    application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     platform::restorePersistentConnections();
     CreateWindowSet();
     CentreOnDesktop(Form1);

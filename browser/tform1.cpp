@@ -201,6 +201,10 @@ void TForm1::FormCreate() {
     BtnBack->setEnabled(false);
 }
 
+QMenu* TForm1::createPopupMenu() {
+    return nullptr;
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
     QCoreApplication::quit();
@@ -300,6 +304,17 @@ void TForm1::ToolButton3Click() {
     ShowAndRaise(MainForm);
     hide();
     MainForm->explor->GoToFolder(explor->SelectedPath());
+    HandOverSelection();
+}
+
+void TForm1::HandOverSelection() {
+    // The index goes over as it is, without matching names: the viewer's Next and Previous then
+    // start from the same picture.
+    const int index = ListView1->ItemIndex();
+    if (index < 0)
+        return;
+    MainForm->SelectItem(index);
+    MainForm->ListViewClick();
 }
 
 void TForm1::Exit1Click() {
@@ -329,6 +344,7 @@ void TForm1::ListView1DblClick() {
     if (ListView1->ItemIndex() < 0)
         return;
     MainForm->explor->GoToFolder(explor->SelectedPath());
+    HandOverSelection();
     Form4->OpenPicture(EdSelFolder->text(),
                        platform::pathText(ListView1->FileName(ListView1->ItemIndex())));
 }

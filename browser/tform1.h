@@ -93,8 +93,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The toolbar and the menu bar offer no menu of their own.
+    QMenu* createPopupMenu() override;
 
 private:
+    // The selected row's index to the thumbnail window's list, and its preview step.
+    void HandOverSelection();
     void BuildToolBar();
     void BuildMenus();
     void BuildClientArea();

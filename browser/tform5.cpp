@@ -1,8 +1,13 @@
 #include "browser/tform5.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "browser/core/picture_texts.h"
@@ -37,6 +42,10 @@ TForm5::TForm5(QWidget* parent) : QWidget(parent) {
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setFixedSize(267, 417);
+    // The box grows to its report (FitMemoToLines), so it never scrolls; bars that are only
+    // "as needed" could keep each other shown once it has grown.
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setBackgroundRole(QPalette::Window);
     Memo1->viewport()->setAutoFillBackground(false);
     inner->addWidget(Memo1);
@@ -60,7 +69,24 @@ void TForm5::showEvent(QShowEvent* event) {
 void TForm5::SetLines(const QStringList& lines) {
     Memo1->setUpdatesEnabled(false);
     Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    FitMemoToLines(lines);
     Memo1->setUpdatesEnabled(true);
+}
+
+void TForm5::FitMemoToLines(const QStringList& lines) {
+    // The box is 267 x 417 for the report's 30 lines in a small font; with the desktop's own font
+    // it grows until every line fits, so the report never needs a scroll bar.
+    const QFontMetrics metrics(Memo1->font());
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margin = 2 * static_cast<int>(std::ceil(Memo1->document()->documentMargin())) +
+                       2 * Memo1->frameWidth();
+    // The text's own layout runs a little wider and taller than the font's measures of its lines
+    // (cursor, rounding): a few characters and a line of room keep the scroll bars away.
+    const int width = widest + margin + 3 * metrics.averageCharWidth();
+    const int height = metrics.lineSpacing() * (static_cast<int>(lines.size()) + 1) + margin;
+    Memo1->setFixedSize(std::max(267, width), std::max(417, height));
 }
 
 QStringList TForm5::Lines() const {

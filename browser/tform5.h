@@ -33,6 +33,7 @@ protected:
 
 private:
     void SetLines(const QStringList& lines);
+    void FitMemoToLines(const QStringList& lines);
     void Present();
     bool placed_ = false;
 };

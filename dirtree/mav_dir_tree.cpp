@@ -338,9 +338,10 @@ void TMavDirTree21::OpenPath(const QString& path) {
 }
 
 void TMavDirTree21::GoToFolder(const QString& path) {
-    if (path.isEmpty() || SameText(path, LastFolder))
-        return;
+    // Remembered with its trailing backslash, so a path given with or without one is the same.
     const QString folder = AddSlash(path);
+    if (path.isEmpty() || SameText(folder, LastFolder))
+        return;
     if (!platform::directoryExists(ToPlatform(folder)))
         return;
     LastFolder = folder;

@@ -378,7 +378,8 @@ bool deleteFile(std::string_view path) {
     struct stat st;
     if (::lstat(host->path.c_str(), &st) != 0)
         return fail(host->path, errno);
-    if (S_ISDIR(st.st_mode)) {
+    // A folder is no file, and a read-only file stays, as DeleteFile leaves it.
+    if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !writable(st))) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }

@@ -81,7 +81,7 @@ bool copyFile(std::string_view source, std::string_view destination);
 // folders; across file systems it copies, then removes the source only when the copy is complete,
 // so a failure never loses the source.
 bool moveFile(std::string_view source, std::string_view destination);
-bool deleteFile(std::string_view path);      // permanent, files only
+bool deleteFile(std::string_view path);      // permanent, files only; a read-only one stays
 bool createDirectory(std::string_view path); // fails with ERROR_ALREADY_EXISTS when present
 bool removeDirectory(std::string_view path); // an empty folder only
 

@@ -483,9 +483,16 @@ private Q_SLOTS:
         Form1->Properties1->trigger();
         QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
         QVERIFY(platform::recordedMessageBoxes().front().text.contains("not a regular file"));
-        Form1->ViewFullscreen1->trigger();
-        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(2));
+        // The thumbnail window follows the folder and previews the pipe (its own box); the
+        // command's step that selects it there fails too and ends the command before the viewer
+        // opens. Every box names the refusal; none comes from a blocked read.
         Form4->hide();
+        Form1->ViewFullscreen1->trigger();
+        const auto& boxes = platform::recordedMessageBoxes();
+        QVERIFY(boxes.size() >= size_t(2));
+        for (const platform::MessageBoxCall& box : boxes)
+            QVERIFY(box.text.contains("not a regular file"));
+        QVERIFY(!Form4->isVisible());
     }
 
     void cancelOnlyHidesTheDialog() {

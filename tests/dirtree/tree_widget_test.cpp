@@ -284,11 +284,10 @@ private Q_SLOTS:
         tree->GoToFolder("c:\\photos\\");
         QCOMPARE(dirChanges, QStringList({"C:\\Photos\\"}));
         dirChanges.clear();
-        // Without the backslash the text never equals the remembered one.
+        // With or without its trailing backslash it is the folder the tree was last sent to.
         tree->GoToFolder("C:\\Photos");
         tree->GoToFolder("C:\\Photos");
-        QCOMPARE(dirChanges.size(), 2);
-        dirChanges.clear();
+        QVERIFY(dirChanges.isEmpty());
         tree->GoToFolder("C:\\Nowhere");
         tree->GoToFolder("");
         QVERIFY(dirChanges.isEmpty());

@@ -286,6 +286,12 @@ TEST_F(FilesTest, ExistenceSizeAndFolders) {
     EXPECT_TRUE(deleteFile("C:\\a.jpg"));
     EXPECT_FALSE(deleteFile("C:\\a.jpg"));
     EXPECT_EQ(lastError(), ERROR_FILE_NOT_FOUND);
+    // A read-only file stays, as DeleteFile leaves it.
+    writeFile(c / "kept.jpg", "12345");
+    ASSERT_TRUE(setFileAttributes("C:\\kept.jpg", FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(deleteFile("C:\\kept.jpg"));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(std::filesystem::exists(c / "kept.jpg"));
 }
 
 } // namespace

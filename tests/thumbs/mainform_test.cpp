@@ -1,0 +1,478 @@
+// The thumbnail window driven through its handlers over a drive map of temporary folders: its
+// layout and start state, listing with raw files, the worker's messages, Stop and Restart, the
+// flag boxes reaching the next worker, switching views with the main window both ways, the
+// main window's mends, and closing while a worker runs.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/application.h"
+#include "app/window_set.h"
+#include "browser/destination_dialogs.h"
+#include "browser/image_table.h"
+#include "browser/tform1.h"
+#include "browser/tform5.h"
+#include "browser/tform6.h"
+#include "dirtree/mav_dir_tree.h"
+#include "platform/core/drives.h"
+#include "platform/core/files.h"
+#include "platform/qt/image_list.h"
+#include "platform/qt/jpeg.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/ui.h"
+#include "thumbs/extraction/thumbnail_thread.h"
+#include "thumbs/thumbnail_list.h"
+#include "thumbs/tmainform.h"
+#include "viewer/tform4.h"
+#include "widgets/timage.h"
+
+namespace {
+
+constexpr int Timeout = 20000;
+
+void WriteJpeg(const QString& hostPath, int width = 64, int height = 48, QColor color = Qt::blue) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    platform::saveJpeg(image, platform::fromHostPath(hostPath.toStdString()));
+}
+
+QString Status() {
+    return MainForm->PnlStatus->text();
+}
+
+bool Idle() {
+    return MainForm->FThread == nullptr;
+}
+
+// The title the desktop shows for a window. The toolkit appends the application's display name to
+// every title once one has been set; whether one has is seen by renaming the application: a
+// display name that was never set follows the application's name.
+QString ShownTitle(const QWidget* window) {
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("lumograph-probe"));
+    const QString display = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(name);
+    const bool appended = display != QLatin1String("lumograph-probe");
+    const QString title = window->windowTitle();
+    return appended && !title.endsWith(display) ? title + QString::fromUtf8(" \u2014 ") + display
+                                                : title;
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir root_;
+    QString host(const QString& relative) const { return root_.filePath(relative); }
+    void answerAll(int answer) {
+        platform::recordedMessageBoxes().clear();
+        platform::setMessageBoxAnswerer(
+            [answer](const platform::MessageBoxCall&) { return answer; });
+    }
+    // Lists a folder in the thumbnail window and waits until its worker has ended.
+    void list(const QString& programPath) {
+        MainForm->explor->OpenPath(programPath);
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+    }
+    QStringList captions() const {
+        QStringList all;
+        for (int i = 0; i < MainForm->ItemCount(); ++i)
+            all << MainForm->ItemCaption(i);
+        return all;
+    }
+    bool haveRaw() const { return QFile::exists(QStringLiteral(LUMO_TESTDATA "/raw")); }
+    void copyRaw(const char* name, const QString& to) {
+        QVERIFY(QFile::copy(QStringLiteral(LUMO_TESTDATA "/raw/") + QLatin1String(name), host(to)));
+        QFile(host(to)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(root_.isValid());
+        platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
+        // The raw step's temporary preview goes to the user's runtime folder, here on C:.
+        QDir(root_.path()).mkpath("run");
+        QFile(host("run")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
+        answerAll(platform::IDOK);
+        for (const char* folder : {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed"})
+            QDir(root_.path()).mkpath(folder);
+        QFile(host("Text/notes.txt")).open(QIODevice::WriteOnly);
+        WriteJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
+        WriteJpeg(host("Pics/b.jpg"), 48, 64, Qt::green);
+        WriteJpeg(host("Pics/c.jpg"), 80, 60, Qt::blue);
+        WriteJpeg(host("Pics/d.jpg"), 80, 60, Qt::yellow);
+        for (int i = 0; i < 40; ++i)
+            WriteJpeg(host(QStringLiteral("Many/m%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+        for (int i = 0; i < 10; ++i)
+            WriteJpeg(host(QStringLiteral("Ten/t%1.jpg").arg(i)));
+        CreateWindowSet();
+    }
+
+    void cleanupTestCase() {
+        DestroyWindowSet();
+        platform::setMessageBoxAnswerer(nullptr);
+        platform::setDriveMap({});
+    }
+
+    void startsAsItsLayoutSays() {
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph"));
+        QCOMPARE(MainForm->size(), QSize(925, 604));
+        QStringList hints;
+        for (QToolButton* button :
+             MainForm->ToolBar1->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly))
+            if (!button->toolTip().isEmpty())
+                hints << button->toolTip();
+        QCOMPARE(hints, QStringList({"Back", "Up one level", "Refresh", "Search files", "Move to",
+                                     "Copy to", "Delete", "Deteils"}));
+        QCOMPARE(MainForm->BtnBack->size(), QSize(51, 39));
+        QVERIFY(!MainForm->BtnBack->isEnabled());
+        QVERIFY(!MainForm->Thumbnail1->isEnabled());
+        QStringList menus;
+        for (QAction* menu : MainForm->menuBar()->actions())
+            menus << menu->text();
+        QCOMPARE(menus, QStringList({"File", "Edit", "View", "Help"}));
+        QCOMPARE(MainForm->ImageList1->width(), 120);
+        QCOMPARE(MainForm->ImageList1->height(), 120);
+        QCOMPARE(MainForm->Panel4->height(), 185);
+        QVERIFY(MainForm->PnlTop->isHidden() && MainForm->PnlBtm->isHidden());
+        QVERIFY(MainForm->Image2->isHidden());
+        QCOMPARE(MainForm->ComboBox1->currentText(), QStringLiteral("pf32Bit"));
+        QCOMPARE(MainForm->GetColorDepth(), 32u);
+        QCOMPARE(MainForm->GetExtractFlags(), 32u);
+        QCOMPARE(MainForm->CheckBox1->toolTip(),
+                 QStringLiteral("Render to the aspect ratio of the supplied rect"));
+        QCOMPARE(MainForm->FNotify.Handle,
+                 reinterpret_cast<uintptr_t>(static_cast<QObject*>(MainForm)));
+        QCOMPARE(MainForm->FNotify.IconsDone, 1128u);
+        QCOMPARE(MainForm->FNotify.ShareImage, 1129u);
+        QCOMPARE(MainForm->FNotify.AddImage, 1126u);
+        QCOMPARE(MainForm->FNotify.ReplaceImage, 1130u);
+        QCOMPARE(MainForm->FNotify.CurrentItem, 1131u);
+    }
+
+    void windowTitlesAreShownAsTheirOwn() {
+        for (QWidget* window : std::initializer_list<QWidget*>{Form1, MainForm, moveform, Form4})
+            QCOMPARE(ShownTitle(window), window->windowTitle());
+        QCOMPARE(ShownTitle(moveform), QStringLiteral("Move Items"));
+        // A box's caption is shown as it is too, and an empty one is the application's title.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Lumograph"));
+    }
+
+    void toolbarsAndMenuBarsOfferNoMenu() {
+        for (QMainWindow* window : std::initializer_list<QMainWindow*>{Form1, MainForm}) {
+            for (QWidget* bar : {static_cast<QWidget*>(window->findChild<QToolBar*>()),
+                                 static_cast<QWidget*>(window->menuBar())}) {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                        bar->mapToGlobal(QPoint(5, 5)));
+                QCoreApplication::sendEvent(bar, &event);
+                QVERIFY(QApplication::activePopupWidget() == nullptr);
+            }
+        }
+    }
+
+    void anEmptyFolderIsReadyAtOnce() {
+        MainForm->explor->OpenPath("C:\\Empty");
+        QVERIFY(Idle()); // no worker was started
+        QCOMPARE(Status(), QStringLiteral(" Ready"));
+        QCOMPARE(MainForm->ItemCount(), 0);
+        QVERIFY(MainForm->Panel3->isHidden() && MainForm->Panel8->isHidden());
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\Empty\\"));
+    }
+
+    void aFolderWithoutPicturesRunsAWorkerForNothing() {
+        MainForm->explor->OpenPath("C:\\Text");
+        QVERIFY(!Idle());
+        QCOMPARE(Status(), QStringLiteral(" Extracting default icons"));
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        QCOMPARE(Status(), QStringLiteral(" Ready"));
+        QVERIFY(!MainForm->BtnStop->isEnabled());
+        QCOMPARE(MainForm->ItemCount(), 0);
+    }
+
+    void tenItemsShareOneDefaultImageUntilTheirThumbnailsArrive() {
+        int imagesAtIconsDone = -1;
+        const auto connection =
+            connect(MainForm, &TMainForm::MessageApplied, this, [&](unsigned msg, int) {
+                if (msg == WM_THUMB_ICONSDONE)
+                    imagesAtIconsDone = MainForm->ImageList1->count();
+            });
+        list("C:\\Ten");
+        disconnect(connection);
+        QCOMPARE(imagesAtIconsDone, 1);
+        QCOMPARE(MainForm->ImageList1->count(), 10);
+        QSet<int> indices;
+        for (int i = 0; i < 10; ++i)
+            indices.insert(MainForm->ListView->Items()->Item(i).ImageIndex);
+        QCOMPARE(indices.size(), 10);
+        QVERIFY(!indices.contains(-1));
+        // Every item has a thumbnail's room in the strip, also those listed before any image.
+        const QRect item = MainForm->ListView->visualRect(MainForm->ListView->Items()->index(0));
+        QVERIFY2(item.width() >= 120 && item.height() >= 120, "items too small for thumbnails");
+        // The last thumbnail took over the default image's slot.
+        QVERIFY(Near(MainForm->ImageList1->image(0).pixelColor(60, 60)));
+    }
+
+    void aRawOnlyFolderIsShownThroughItsSidecar() {
+        if (!haveRaw())
+            QSKIP("raw files not available");
+        copyRaw("Canon_EOS_Rebel_T5i_truncated.CR2", "Raw/IMG_1.CR2");
+        MainForm->explor->OpenPath("C:\\Raw");
+        // The hidden sidecar was written and listed under its own name while the worker runs.
+        QCOMPARE(captions(), QStringList({"IMG_1.CR2.JPG"}));
+        QVERIFY(platform::getFileAttributes("C:\\Raw\\IMG_1.CR2.JPG") &
+                platform::FILE_ATTRIBUTE_HIDDEN);
+        MainForm->SelectItem(0);
+        QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph - IMG_1.CR2"));
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        QCOMPARE(captions(), QStringList({"IMG_1.CR2"}));
+        QCOMPARE(MainForm->ImageList1->count(), 1);
+        QVERIFY(MainForm->ListView->Items()->Item(0).ImageIndex == 0);
+    }
+
+    void aDamagedRawFileIsReportedOnceAndThePicturesListed() {
+        if (!haveRaw())
+            QSKIP("raw files not available");
+        QFile bad(host("Mixed/bad.CR2"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a raw file");
+        bad.close();
+        copyRaw("Canon_EOS_Rebel_T5i_truncated.CR2", "Mixed/good.CR2");
+        WriteJpeg(host("Mixed/photo.jpg"));
+        answerAll(platform::IDOK);
+        list("C:\\Mixed");
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
+        QVERIFY(platform::recordedMessageBoxes().front().text.contains("bad.CR2"));
+        QCOMPARE(platform::recordedMessageBoxes().front().caption, QStringLiteral("Lumograph"));
+        QCOMPARE(captions(), QStringList({"good.CR2", "photo.jpg"}));
+        QCOMPARE(Status(), QStringLiteral(" Ready"));
+    }
+
+    void aFolderChosenWhileSidecarsAreWrittenIsListedAfterwards() {
+        if (!haveRaw())
+            QSKIP("raw files not available");
+        copyRaw("Canon_EOS_Rebel_T5i_truncated.CR2", "Raw2/IMG_2.CR2");
+        // The raw step handles pending messages after each sidecar: another folder chosen there
+        // must not list while this listing runs, and is listed once it is over.
+        QMetaObject::invokeMethod(
+            this, [] { MainForm->explor->OpenPath("C:\\Pics"); }, Qt::QueuedConnection);
+        MainForm->explor->OpenPath("C:\\Raw2");
+        QVERIFY(QFile::exists(host("Raw2/IMG_2.CR2.JPG")));
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QTRY_COMPARE_WITH_TIMEOUT(captions(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}),
+                                  Timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && Status() == QStringLiteral(" Ready"), Timeout);
+    }
+
+    void aFolderChangeStopsTheWorkerAndListsTheNewFolderWhenItEnded() {
+        MainForm->explor->OpenPath("C:\\Many");
+        QVERIFY(!Idle());
+        MainForm->explor->OpenPath("C:\\Pics");
+        QCOMPARE(Status(), QStringLiteral(" Aborting. Please wait..."));
+        QVERIFY(MainForm->FRestartPending);
+        QCOMPARE(MainForm->ItemCount(), 40); // the previous folder until the worker has ended
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->ItemCount(), 4, Timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && Status() == QStringLiteral(" Ready"), Timeout);
+        QCOMPARE(captions(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}));
+        // The preview the folder change asked for came once the new items were there.
+        QCOMPARE(MainForm->ItemIndex(), 0);
+        QVERIFY(MainForm->Memo1->toPlainText().contains("Filename : a.jpg"));
+    }
+
+    void theFlagBoxesAndThePixelFormatReachTheNextWorker() {
+        list("C:\\Pics");
+        MainForm->CheckBox1->setChecked(true);
+        QVERIFY(!MainForm->CheckBox3->isChecked());
+        MainForm->CheckBox3->setChecked(true);
+        QVERIFY(!MainForm->CheckBox1->isChecked());
+        MainForm->CheckBox1->setChecked(true);
+        MainForm->CheckBox4->setChecked(true);
+        MainForm->ComboBox1->setCurrentText("pf16Bit");
+        MainForm->BtnRefreshClick();
+        QVERIFY(!Idle());
+        QCOMPARE(MainForm->FThread->Job().Flags, 4u | 512u);
+        QCOMPARE(MainForm->FThread->Job().ColorDepth, 16u);
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        MainForm->CheckBox4->setChecked(false);
+        MainForm->CheckBox3->setChecked(true);
+        MainForm->ComboBox1->setCurrentText("pf32Bit");
+        QCOMPARE(MainForm->GetExtractFlags(), 32u);
+    }
+
+    void theStopButtonEndsAWorker() {
+        MainForm->explor->OpenPath("C:\\Many");
+        QVERIFY(MainForm->BtnStop->isEnabled());
+        MainForm->BtnStopClick();
+        QVERIFY(!MainForm->BtnStop->isEnabled());
+        QCOMPARE(Status(), QStringLiteral(" Aborting. Please wait..."));
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        QCOMPARE(Status(), QStringLiteral(" Ready"));
+        QCOMPARE(MainForm->ItemCount(), 40);
+    }
+
+    void previewReportAndProperties() {
+        list("C:\\Pics");
+        MainForm->SelectItem(1);
+        MainForm->ListViewClick();
+        QVERIFY(MainForm->Panel3->isVisible() || !MainForm->isVisible());
+        QCOMPARE(MainForm->Image2->PictureWidth(), 48);
+        const QStringList lines = MainForm->Memo1->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.at(1), QStringLiteral("Filename : b.jpg"));
+        QCOMPARE(lines.at(3), QStringLiteral("Dimension: 48 x 64"));
+        MainForm->Properties1Click();
+        QVERIFY(Form5->isVisible());
+        QCOMPARE(Form5->Lines(), lines);
+        Form5->hide();
+    }
+
+    void switchingViewsCarriesTheFolderAndTheIndexBothWays() {
+        Form1->show();
+        MainForm->hide();
+        Form1->explor->OpenPath("C:\\Pics");
+        Form1->ListView1->SetItemIndex(2);
+        Form1->ToolButton3Click();
+        QVERIFY(MainForm->isVisible() && !Form1->isVisible());
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QTRY_COMPARE_WITH_TIMEOUT(MainForm->ItemIndex(), 2, Timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->Memo1->toPlainText().contains("Filename : c.jpg"),
+                                 Timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+
+        MainForm->SelectItem(3);
+        MainForm->ToolButton3Click();
+        QVERIFY(Form1->isVisible() && !MainForm->isVisible());
+        QCOMPARE(Form1->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QCOMPARE(Form1->ListView1->ItemIndex(), 3);
+
+        // The thumbnail window was last sent to this folder: a double-click does not list it
+        // again (with or without the trailing backslash), it only selects the row's picture.
+        Form1->ListView1->SetItemIndex(1);
+        Form1->ListView1DblClick();
+        QVERIFY(Idle());
+        QCOMPARE(MainForm->ItemIndex(), 1);
+        QVERIFY(Form4->isVisible());
+        QCOMPARE(Form4->Edit2->text(), QStringLiteral("b.jpg"));
+        Form4->hide();
+
+        // Fullscreen from the thumbnail window: the main table follows, the viewer opens.
+        MainForm->SelectItem(0);
+        MainForm->ListViewDblClick();
+        QCOMPARE(Form1->ListView1->ItemIndex(), 0);
+        QVERIFY(Form4->isVisible());
+        QCOMPARE(Form4->Edit1->text(), QStringLiteral("C:\\Pics\\"));
+        QCOMPARE(Form4->Edit2->text(), QStringLiteral("a.jpg"));
+        // The viewer decodes off the window's thread.
+        QTRY_COMPARE_WITH_TIMEOUT(Form4->Image1->PictureWidth(), 64, Timeout);
+        Form4->hide();
+    }
+
+    void searchHelpAndAbout() {
+        list("C:\\Pics");
+        std::vector<platform::ShellExecuteCall> launched;
+        platform::setShellExecuteAnswerer([&](const platform::ShellExecuteCall& call) {
+            launched.push_back(call);
+            return intptr_t{42};
+        });
+        MainForm->BtnFindClick();
+        MainForm->HelpContain1Click();
+        platform::setShellExecuteAnswerer(nullptr);
+        QCOMPARE(launched.size(), size_t(2));
+        QCOMPARE(launched[0].verb, QStringLiteral("find"));
+        QCOMPARE(launched[0].file, std::string("C:\\Pics\\"));
+        QCOMPARE(launched[0].directory, std::string("C:\\Pics\\"));
+        QCOMPARE(launched[0].showCmd, int(platform::SW_SHOWNORMAL));
+        // The help file beside the program (which lies outside this test's drive C:).
+        QVERIFY(launched[1].verb.isEmpty());
+        QVERIFY(QString::fromStdString(launched[1].file).endsWith("\\lumograph help.chm"));
+        QCOMPARE(launched[1].showCmd, int(platform::SW_SHOW));
+        MainForm->About1Click();
+        QVERIFY(Form6->isVisible());
+        Form6->hide();
+    }
+
+    void deleteLeavesAReadOnlyPictureAndRemovesAnother() {
+        WriteJpeg(host("Pics/gone.jpg"));
+        WriteJpeg(host("Pics/kept.jpg"));
+        QFile(host("Pics/kept.jpg")).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
+        MainForm->ToolButton2Click(); // refresh: the new files are listed
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        answerAll(platform::IDYES);
+        for (const QString& name : {QStringLiteral("gone.jpg"), QStringLiteral("kept.jpg")}) {
+            MainForm->SelectItem(static_cast<int>(captions().indexOf(name)));
+            MainForm->BtnPasteClick();
+            QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        }
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(2));
+        QCOMPARE(platform::recordedMessageBoxes().front().text,
+                 QStringLiteral("Are you sure want to permanently delete : C:\\Pics\\gone.jpg?"));
+        QVERIFY(!QFile::exists(host("Pics/gone.jpg")));
+        QVERIFY(QFile::exists(host("Pics/kept.jpg")));
+        QVERIFY(!captions().contains("gone.jpg"));
+        // The main window's delete leaves it too.
+        Form1->explor->OpenPath("C:\\Pics");
+        for (int i = 0; i < Form1->ListView1->Count(); ++i)
+            if (Form1->ListView1->Caption(i) == QLatin1String("kept.jpg"))
+                Form1->ListView1->SetItemIndex(i);
+        Form1->BtnPasteClick();
+        QVERIFY(QFile::exists(host("Pics/kept.jpg")));
+        QFile(host("Pics/kept.jpg")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(QFile::remove(host("Pics/kept.jpg")));
+        answerAll(platform::IDOK);
+    }
+
+    void theReportOfThirtyLinesFitsItsBox() {
+        QStringList lines;
+        for (int i = 0; i < 30; ++i)
+            lines << QStringLiteral("Flash: 16 (Flash did not fire, compulsory flash mode) %1")
+                         .arg(i);
+        TImage preview;
+        Form5->ShowLines(lines, preview);
+        QTRY_VERIFY(Form5->isVisible());
+        // Every line is in view, and no scroll bar takes room from them.
+        QCOMPARE(Form5->Memo1->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(Form5->Memo1->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(!Form5->Memo1->verticalScrollBar()->isVisible());
+        QVERIFY(!Form5->Memo1->horizontalScrollBar()->isVisible());
+        QVERIFY(Form5->Memo1->width() >= 267 && Form5->Memo1->height() >= 417);
+        Form5->hide();
+    }
+
+    // Last: closing the thumbnail window while its worker runs ends the program; the worker is
+    // stopped and joined when the window set goes.
+    void closingWhileAWorkerRunsEndsTheProgram() {
+        MainForm->show();
+        MainForm->explor->OpenPath("C:\\Many");
+        QVERIFY(!Idle());
+        QTimer::singleShot(0, [] { MainForm->close(); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(MainForm->FThread == nullptr || MainForm->FThread->Terminated());
+    }
+
+private:
+    static bool Near(QColor seen) {
+        return seen.blue() > 180 && seen.red() < 80 && seen.green() < 80;
+    }
+};
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    MainFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "mainform_test.moc"
