@@ -2,7 +2,7 @@
 #include "thumbs/thumbnail_list.h"
 
 #include "platform/qt/image_list.h"
-#include "widgets/text_bytes.h"
+#include "platform/qt/path_text.h"
 
 TThumbnailListModel::TThumbnailListModel(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -15,7 +15,7 @@ QVariant TThumbnailListModel::data(const QModelIndex& index, int role) const {
         return {};
     const TThumbnailItem& item = Item(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return TextFromBytes(item.Name);
+        return platform::displayText(item.Name);
     if (role == Qt::DecorationRole && images_) {
         // An item without an image still takes an image's room, so that every item has the size
         // its thumbnail will need.

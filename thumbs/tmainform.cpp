@@ -34,6 +34,7 @@
 #include "platform/core/shell_codes.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/image_message.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/sys_colors.h"
 #include "platform/qt/ui.h"
@@ -364,11 +365,12 @@ void TMainForm::SelectItem(int index) {
 QString TMainForm::ItemCaption(int index) const {
     if (index < 0 || index >= ListView->Count())
         return {};
-    return TextFromBytes(ListView->Items()->Item(index).Name);
+    // Exact: the viewer and the file commands build the item's path from it.
+    return platform::pathText(ListView->Items()->Item(index).Name);
 }
 
 std::string TMainForm::FolderBytes() const {
-    return EdSelFolder->text().toStdString();
+    return platform::pathBytes(EdSelFolder->text());
 }
 
 std::string TMainForm::SelectedName() const {
@@ -539,7 +541,7 @@ void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, cons
     TThumbnailListModel* items = ListView->Items();
     const bool listed = item >= 0 && item < items->Count();
     if (msg == FNotify.CurrentItem) {
-        ShowCurrentFile(listed ? ItemCaption(item) : QString());
+        ShowCurrentFile(listed ? platform::displayText(items->Item(item).Name) : QString());
     } else if (msg == FNotify.AddImage) {
         StepProgress(item);
         if (bitmap && listed) {
@@ -656,7 +658,7 @@ void TMainForm::ListViewSelectItem(int item) {
     if (item < 0 || item >= ListView->Count())
         return;
     setWindowTitle(
-        TextFromBytes(SelectionTitle(FolderBytes(), ListView->Items()->Item(item).Name)));
+        platform::displayText(SelectionTitle(FolderBytes(), ListView->Items()->Item(item).Name)));
 }
 
 void TMainForm::ListViewClick() {
@@ -719,7 +721,7 @@ void TMainForm::BtnPasteClick() {
     const std::string path = FolderBytes() + SelectedName();
     const int answer = platform::messageBox(
         this,
-        QStringLiteral("Are you sure want to permanently delete : ") + TextFromBytes(path) +
+        QStringLiteral("Are you sure want to permanently delete : ") + platform::displayText(path) +
             QLatin1Char('?'),
         QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES)

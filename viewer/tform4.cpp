@@ -14,6 +14,7 @@
 
 #include "geometry/placement.h"
 #include "platform/qt/jpeg.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/picture_loader.h"
 #include "viewer/core/list_steps.h"
 #include "widgets/handler_guard.h"
@@ -234,7 +235,7 @@ void TForm4::Timer1Timer() {
 }
 
 void TForm4::LoadPicture(const QString& path, const std::vector<TImage*>& boxes, bool coarseFirst) {
-    const platform::PictureInfo info = platform::probePicture(path.toStdString());
+    const platform::PictureInfo info = platform::probePicture(platform::pathBytes(path));
     Load load;
     load.path = path;
     QSize needed;
@@ -258,7 +259,7 @@ void TForm4::LoadPicture(const QString& path, const std::vector<TImage*>& boxes,
     }
     prefetcher_->cancel();
     prefetch_.reset();
-    load.ticket = loader_->load({path.toStdString(), needed, coarseFirst});
+    load.ticket = loader_->load({platform::pathBytes(path), needed, coarseFirst});
     load_ = std::move(load);
 }
 
@@ -277,13 +278,14 @@ void TForm4::PrefetchNext() {
     prefetcher_->cancel();
     prefetch_.reset();
     try {
-        const platform::PictureInfo info = platform::probePicture(path.toStdString());
+        const platform::PictureInfo info = platform::probePicture(platform::pathBytes(path));
         QSize needed;
         for (TImage* box : StepBoxes())
             needed = needed.expandedTo(DrawnPixels(box, info.size));
         // A progressive picture keeps its coarse stages, in case the step comes while it is
         // still being decoded and takes the decode over.
-        const quint64 ticket = prefetcher_->load({path.toStdString(), needed, info.progressive});
+        const quint64 ticket =
+            prefetcher_->load({platform::pathBytes(path), needed, info.progressive});
         prefetch_ = Prefetch{ticket, path, info.stamp, needed, std::nullopt};
     } catch (const std::exception&) {
         // Nothing is decoded ahead; the step itself will report what is wrong with the file.

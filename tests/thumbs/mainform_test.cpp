@@ -2,6 +2,8 @@
 // layout and start state, listing with raw files, the worker's messages, Stop and Restart, the
 // flag boxes reaching the next worker, switching views with the main window both ways, the
 // main window's mends, and closing while a worker runs.
+#include <filesystem>
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,6 +34,7 @@
 #include "platform/core/files.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/jpeg.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 #include "thumbs/extraction/thumbnail_thread.h"
@@ -110,7 +113,8 @@ private Q_SLOTS:
         QFile(host("run")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
         answerAll(platform::IDOK);
-        for (const char* folder : {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed"})
+        for (const char* folder :
+             {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed", "Bytes"})
             QDir(root_.path()).mkpath(folder);
         QFile(host("Text/notes.txt")).open(QIODevice::WriteOnly);
         WriteJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
@@ -433,6 +437,34 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(host("Pics/kept.jpg")));
         QFile(host("Pics/kept.jpg")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         QVERIFY(QFile::remove(host("Pics/kept.jpg")));
+        answerAll(platform::IDOK);
+    }
+
+    void namesThatAreNotUtf8LeadToTheirOwnFiles() {
+        // "caf\xE9.jpg" is not UTF-8; its neighbour is the UTF-8 name a lossy decoding gives it.
+        const std::string folder = root_.path().toStdString() + "/Bytes/";
+        const std::string latin = "caf\xE9.jpg", replaced = "caf\xEF\xBF\xBD.jpg";
+        WriteJpeg(host("Bytes/latin.jpg"), 30, 20, Qt::red);
+        WriteJpeg(host("Bytes/replaced.jpg"), 40, 20, Qt::green);
+        std::filesystem::rename(folder + "latin.jpg", folder + latin);
+        std::filesystem::rename(folder + "replaced.jpg", folder + replaced);
+        list("C:\\Bytes");
+        int item = -1;
+        for (int i = 0; i < MainForm->ItemCount(); ++i)
+            if (platform::pathBytes(MainForm->ItemCaption(i)) == latin)
+                item = i;
+        QVERIFY(item >= 0);
+        MainForm->SelectItem(item);
+        MainForm->ListViewClick();
+        QCOMPARE(MainForm->Image2->PictureWidth(), 30);
+        MainForm->ListViewDblClick();
+        QTRY_COMPARE_WITH_TIMEOUT(Form4->Image1->PictureWidth(), 30, Timeout);
+        Form4->hide();
+        answerAll(platform::IDYES);
+        MainForm->BtnPasteClick();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        QVERIFY(!std::filesystem::exists(folder + latin));
+        QVERIFY(std::filesystem::exists(folder + replaced));
         answerAll(platform::IDOK);
     }
 
