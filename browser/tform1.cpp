@@ -32,6 +32,7 @@
 #include "platform/qt/ui.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
+#include "widgets/command_controls.h"
 #include "widgets/handler_guard.h"
 #include "widgets/text_bytes.h"
 #include "widgets/toolbar_icons.h"
@@ -83,15 +84,9 @@ void TForm1::BuildToolBar() {
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
     ToolBar1->setIconSize(QSize(24, 24));
-    const auto button = [this](const char* name, ToolGlyph glyph, const char* hint, auto handler) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(ToolIcon(glyph));
-        b->setToolTip(QString::fromLatin1(hint));
-        b->setAutoRaise(true);
-        b->setMinimumSize(39, 36);
-        connect(b, &QToolButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
-        ToolBar1->addWidget(b);
+    const auto button = [this](const char* name, ToolGlyph glyph, const char* hint,
+                               THandler<TForm1> handler) {
+        QToolButton* b = AddToolButton(this, ToolBar1, name, glyph, hint, handler, QSize(39, 36));
         return b;
     };
     ToolBar1->addSeparator();
@@ -113,15 +108,10 @@ void TForm1::BuildToolBar() {
 }
 
 void TForm1::BuildMenus() {
-    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-        QAction* action = menu->addAction(QString::fromLatin1(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        if (handler)
-            connect(action, &QAction::triggered, this,
-                    Guarded([this, handler] { (this->*handler)(); }));
-        return action;
+    const auto item = [this](QMenu* menu, const char* name, const char* caption,
+                             THandler<TForm1> handler) {
+        return AddMenuItem(this, menu, name, caption, handler);
     };
-    using Handler = void (TForm1::*)();
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     Exit1 = item(file, "Exit1", "Exit", &TForm1::Exit1Click);
 
@@ -133,7 +123,7 @@ void TForm1::BuildMenus() {
     Search1 = item(edit, "Search1", "Search", &TForm1::BtnFindClick);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
-    Detail1 = item(view, "Detail1", "Detail", Handler{});
+    Detail1 = item(view, "Detail1", "Detail", THandler<TForm1>{});
     Detail1->setEnabled(false);
     humbnail1 = item(view, "humbnail1", "Thumbnail", &TForm1::ToolButton3Click);
     view->addSeparator();

@@ -43,6 +43,7 @@
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
 #include "thumbs/viewer_opening.h"
+#include "widgets/command_controls.h"
 #include "widgets/handler_guard.h"
 #include "widgets/text_bytes.h"
 #include "widgets/timage.h"
@@ -102,15 +103,10 @@ void TMainForm::BuildToolBar() {
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
     ToolBar1->setIconSize(QSize(24, 24));
-    const auto button = [this](const char* name, ToolGlyph glyph, const char* hint, auto handler) {
-        auto* b = new QToolButton(ToolBar1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(ToolIcon(glyph));
-        b->setToolTip(QString::fromLatin1(hint));
-        b->setAutoRaise(true);
+    const auto button = [this](const char* name, ToolGlyph glyph, const char* hint,
+                               THandler<TMainForm> handler) {
+        QToolButton* b = AddToolButton(this, ToolBar1, name, glyph, hint, handler, QSize(51, 39));
         b->setFixedSize(51, 39);
-        connect(b, &QToolButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
-        ToolBar1->addWidget(b);
         return b;
     };
     ToolBar1->addSeparator();
@@ -130,15 +126,10 @@ void TMainForm::BuildToolBar() {
 }
 
 void TMainForm::BuildMenus() {
-    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-        QAction* action = menu->addAction(QString::fromLatin1(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        if (handler)
-            connect(action, &QAction::triggered, this,
-                    Guarded([this, handler] { (this->*handler)(); }));
-        return action;
+    const auto item = [this](QMenu* menu, const char* name, const char* caption,
+                             THandler<TMainForm> handler) {
+        return AddMenuItem(this, menu, name, caption, handler);
     };
-    using Handler = void (TMainForm::*)();
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     Exit1 = item(file, "Exit1", "Exit", &TMainForm::Exit1Click);
 
@@ -151,7 +142,7 @@ void TMainForm::BuildMenus() {
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     Detail1 = item(view, "Detail1", "Detail", &TMainForm::ToolButton3Click);
-    Thumbnail1 = item(view, "Thumbnail1", "Thumbnail", Handler{});
+    Thumbnail1 = item(view, "Thumbnail1", "Thumbnail", THandler<TMainForm>{});
     Thumbnail1->setEnabled(false);
     view->addSeparator();
     Fullscreen1 = item(view, "Fullscreen1", "Fullscreen", &TMainForm::ListViewDblClick);
