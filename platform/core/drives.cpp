@@ -2,33 +2,41 @@
 #include "platform/core/drives.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include "platform/core/drive_scan.h"
 #include "platform/core/host_path.h"
+#include "platform/core/mount_table.h"
+#include "platform/core/network_wait.h"
+#include "platform/core/volume_letters.h"
 #include "platform/core/winerror.h"
 
 namespace platform {
 
 namespace {
 
-// The machine's mount table is read again at most this often; mounts come and go rarely and
-// path conversion runs for every listed file.
-constexpr auto kHostMapLifetime = std::chrono::seconds(1);
-
 struct DriveState {
     std::mutex mutex;
     std::optional<std::vector<DriveInfo>> injected;
     std::map<char, std::optional<DriveInfo>> overrides; // on top of the host map
     std::vector<DriveInfo> hostMap;
-    std::chrono::steady_clock::time_point hostMapTime{};
-    bool hostMapValid = false;
+    // The mount table the host map was made from; a new table means a new map.
+    std::shared_ptr<const std::vector<detail::MountEntry>> hostMapTable;
+    std::vector<detail::HeldLetter> held; // volume letters given out and still mounted
+    uint32_t reserved = 0;                // letters of network drives that come back at start
+    detail::LetterMemory memory;
+    std::string memoryFile; // the file memory was read from
     std::function<void()> observer;
 };
 
@@ -64,6 +72,74 @@ std::string joinHost(const std::string& folder, std::string_view name) {
     return path;
 }
 
+uint32_t bitOf(char letter) {
+    return 1u << (letter - 'A');
+}
+
+std::string mountIdentity(const detail::MountEntry& mount) {
+    return std::to_string(mount.mountId) + ' ' + mount.mountPoint + ' ' + mount.device;
+}
+
+void loadLetterMemory(DriveState& s) {
+    const std::string file = detail::configFolder() + "/volume-letters";
+    if (file == s.memoryFile)
+        return;
+    s.memoryFile = file;
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    s.memory = detail::parseLetterMemory(text.str());
+}
+
+void saveLetterMemory(const DriveState& s) {
+    const std::string folder = s.memoryFile.substr(0, s.memoryFile.rfind('/'));
+    ::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+    const std::string temp = s.memoryFile + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << detail::formatLetterMemory(s.memory);
+        if (!out)
+            return;
+    }
+    std::rename(temp.c_str(), s.memoryFile.c_str());
+}
+
+// Letters for the volumes of the mount table: held letters stay, new volumes get theirs from the
+// memory or the first free one. Called with the state locked.
+void rebuildHostMap(DriveState& s, std::shared_ptr<const std::vector<detail::MountEntry>> table) {
+    loadLetterMemory(s);
+    const std::vector<detail::MountEntry> volumes = detail::userVolumes(*table);
+    std::vector<detail::VolumeFacts> facts;
+    std::vector<detail::LetterRequest> requests;
+    for (const detail::MountEntry& mount : volumes) {
+        facts.push_back(detail::volumeFacts(mount));
+        requests.push_back(
+            {mountIdentity(mount), detail::volumeKey(mount.device, mount.fsType, facts.back())});
+    }
+    uint32_t taken = s.reserved;
+    for (const auto& [letter, drive] : s.overrides)
+        taken |= bitOf(letter);
+    const std::vector<char> letters =
+        detail::assignLetters(requests, s.held, s.memory.byKey(), taken);
+
+    s.hostMap.assign(1, DriveInfo{'C', "/", DRIVE_FIXED, {}, true});
+    s.held.clear();
+    bool remembered = false;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (letters[i] == 0)
+            continue; // more volumes than letters
+        s.hostMap.push_back(DriveInfo{letters[i], volumes[i].mountPoint,
+                                      detail::driveTypeOf(volumes[i], facts[i]), facts[i].label,
+                                      true});
+        s.held.push_back({letters[i], requests[i].identity});
+        remembered |= s.memory.remember(requests[i].key, letters[i]);
+    }
+    if (remembered)
+        saveLetterMemory(s);
+    s.hostMapTable = std::move(table);
+}
+
 std::vector<DriveInfo> currentDrives() {
     DriveState& s = state();
     std::lock_guard lock(s.mutex);
@@ -71,12 +147,9 @@ std::vector<DriveInfo> currentDrives() {
     if (s.injected) {
         result = *s.injected;
     } else {
-        const auto now = std::chrono::steady_clock::now();
-        if (!s.hostMapValid || now - s.hostMapTime > kHostMapLifetime) {
-            s.hostMap = detail::scanHostDrives();
-            s.hostMapTime = now;
-            s.hostMapValid = true;
-        }
+        auto table = detail::mountTable();
+        if (table != s.hostMapTable)
+            rebuildHostMap(s, std::move(table));
         for (const DriveInfo& drive : s.hostMap) {
             if (!s.overrides.count(drive.letter))
                 result.push_back(drive);
@@ -89,6 +162,13 @@ std::vector<DriveInfo> currentDrives() {
     std::sort(result.begin(), result.end(),
               [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
     return result;
+}
+
+bool startsWithFolder(std::string_view path, std::string_view folder) {
+    if (folder == "/")
+        return !path.empty() && path.front() == '/';
+    return path.size() >= folder.size() && path.substr(0, folder.size()) == folder &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 void notifyObserver() {
@@ -166,10 +246,9 @@ std::string exactPathOf(const ParsedPath& parsed) {
     return exact;
 }
 
-std::string hostPathOf(const ParsedPath& parsed) {
-    const std::string exact = exactPathOf(parsed);
+std::string caseMatchedPath(const ParsedPath& parsed, const std::string& exact) {
     struct stat st;
-    if (parsed.components.empty() || ::lstat(exact.c_str(), &st) == 0)
+    if (::lstat(exact.c_str(), &st) == 0)
         return exact;
     // Walk the components and fall back to a case-insensitive match where the exact name is
     // missing; once a folder is missing the rest cannot exist either.
@@ -190,6 +269,17 @@ std::string hostPathOf(const ParsedPath& parsed) {
     return host;
 }
 
+// The host path, with names matched without regard to case where needed. On a share that does
+// not answer the exact spelling stands.
+std::string hostPathOf(const ParsedPath& parsed) {
+    std::string exact = exactPathOf(parsed);
+    if (parsed.components.empty())
+        return exact;
+    auto matched = detail::boundedCall<std::string>(
+        exact, [parsed = parsed, exact] { return caseMatchedPath(parsed, exact); });
+    return matched ? std::move(*matched) : exact;
+}
+
 } // namespace
 
 void setDriveMap(std::vector<DriveInfo> drives) {
@@ -197,7 +287,7 @@ void setDriveMap(std::vector<DriveInfo> drives) {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
         s.overrides.clear();
-        s.hostMapValid = false;
+        s.hostMapTable.reset();
         if (drives.empty()) {
             s.injected.reset();
         } else {
@@ -282,10 +372,18 @@ int64_t driveTotalSize(int driveNumber) {
     const auto drive = driveInfo(static_cast<char>('A' + driveNumber - 1));
     if (!drive || !drive->ready)
         return -1;
-    struct statvfs fs;
-    if (::statvfs(drive->hostRoot.c_str(), &fs) != 0)
-        return -1;
-    return static_cast<int64_t>(fs.f_blocks) * static_cast<int64_t>(fs.f_frsize);
+    const auto size = detail::boundedCall<int64_t>(drive->hostRoot, [root = drive->hostRoot] {
+        struct statvfs fs;
+        if (::statvfs(root.c_str(), &fs) != 0)
+            return int64_t(-1);
+        return static_cast<int64_t>(fs.f_blocks) * static_cast<int64_t>(fs.f_frsize);
+    });
+    return size.value_or(-1);
+}
+
+bool isNetworkPath(std::string_view programPath) {
+    const auto parsed = parse(programPath);
+    return parsed && detail::networkRootOf(exactPathOf(*parsed)).has_value();
 }
 
 std::string driveDisplayName(char letter) {
@@ -428,8 +526,41 @@ bool lessNoCase(std::string_view a, std::string_view b) {
 }
 
 void invalidateHostDriveMap() {
+    invalidateMountTable();
+}
+
+std::optional<std::string> networkRootOf(std::string_view hostPath) {
+    std::optional<std::string> root;
+    for (const DriveInfo& drive : currentDrives()) {
+        if (drive.type == DRIVE_REMOTE && startsWithFolder(hostPath, drive.hostRoot) &&
+            (!root || drive.hostRoot.size() > root->size()))
+            root = drive.hostRoot;
+    }
+    if (const auto mount = mountOf(hostPath); mount && isNetworkFileSystem(mount->fsType) &&
+                                              (!root || mount->mountPoint.size() > root->size()))
+        root = mount->mountPoint;
+    return root;
+}
+
+void setReservedLetters(uint32_t letters) {
     std::lock_guard lock(state().mutex);
-    state().hostMapValid = false;
+    if (state().reserved != letters) {
+        state().reserved = letters;
+        state().hostMapTable.reset(); // volumes keep their letters; new ones avoid these
+    }
+}
+
+std::string configFolder() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome != nullptr && *configHome == '/')
+        return std::string(configHome) + "/lumograph";
+    const char* home = std::getenv("HOME");
+    std::string base = home != nullptr && *home == '/' ? home : "";
+    if (base.empty()) {
+        if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
+            base = user->pw_dir;
+    }
+    return base + "/.config/lumograph";
 }
 
 void setDriveMapObserver(std::function<void()> observer) {

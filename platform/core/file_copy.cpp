@@ -43,12 +43,16 @@ struct Fd {
     Fd& operator=(const Fd&) = delete;
 };
 
-// Returns 0 or errno.
-int copyBytes(int in, int out) {
+// Returns 0 or errno (ECANCELED when the observer stops it).
+int copyBytes(int in, int out, CopyObserver* observer) {
+    // Pieces small enough for the progress to move and Cancel to answer.
+    const size_t piece = observer != nullptr ? size_t(1) << 23 : size_t(1) << 30;
     bool tryRange = true;
     for (;;) {
         if (tryRange) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, piece, 0);
+            if (n > 0 && observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
+                return ECANCELED;
             if (n > 0)
                 continue;
             if (n == 0)
@@ -79,6 +83,8 @@ int copyBytes(int in, int out) {
             }
             done += w;
         }
+        if (observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
+            return ECANCELED;
     }
 }
 
@@ -88,11 +94,12 @@ void keepTimes(int fd, const struct stat& st) {
 }
 
 // Copies the content of a regular file into an open, empty file; 0 or errno.
-int copyFileInto(const std::string& source, int out, const struct stat& st, bool durable) {
+int copyFileInto(const std::string& source, int out, const struct stat& st, bool durable,
+                 CopyObserver* observer) {
     Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.fd < 0)
         return errno;
-    if (const int err = copyBytes(in.fd, out))
+    if (const int err = copyBytes(in.fd, out, observer))
         return err;
     if (durable && ::fsync(out) != 0)
         return errno;
@@ -101,8 +108,19 @@ int copyFileInto(const std::string& source, int out, const struct stat& st, bool
     return 0;
 }
 
+int copyEntryOnly(const std::string& source, const std::string& destination, bool durable,
+                  CopyObserver* observer);
+
 // Copies entry source to destination, which does not exist yet; 0 or errno.
-int copyEntry(const std::string& source, const std::string& destination, bool durable) {
+int copyEntry(const std::string& source, const std::string& destination, bool durable,
+              CopyObserver* observer) {
+    if (const int err = copyEntryOnly(source, destination, durable, observer))
+        return err;
+    return observer != nullptr && !observer->entryCopied() ? ECANCELED : 0;
+}
+
+int copyEntryOnly(const std::string& source, const std::string& destination, bool durable,
+                  CopyObserver* observer) {
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0)
         return errno;
@@ -120,7 +138,7 @@ int copyEntry(const std::string& source, const std::string& destination, bool du
         Fd out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (out.fd < 0)
             return errno;
-        return copyFileInto(source, out.fd, st, durable);
+        return copyFileInto(source, out.fd, st, durable, observer);
     }
     if (!S_ISDIR(st.st_mode))
         return ENOTSUP; // devices, pipes and sockets are not the user's data to copy
@@ -130,7 +148,8 @@ int copyEntry(const std::string& source, const std::string& destination, bool du
     if (const int err = listEntryNames(source, names))
         return err;
     for (const std::string& name : names) {
-        if (const int err = copyEntry(source + "/" + name, destination + "/" + name, durable))
+        if (const int err =
+                copyEntry(source + "/" + name, destination + "/" + name, durable, observer))
             return err;
     }
     // Mode and times last: a read-only folder must still take its entries.
@@ -205,7 +224,8 @@ int makeTemporaryFile(const std::string& folder, std::string_view tag, std::stri
     return ::mkostemp(path.data(), O_CLOEXEC);
 }
 
-uint32_t copyTree(const std::string& source, const std::string& destination, bool durable) {
+uint32_t copyTree(const std::string& source, const std::string& destination, bool durable,
+                  CopyObserver* observer) {
     struct stat st;
     struct stat other;
     if (::lstat(source.c_str(), &st) != 0)
@@ -227,12 +247,14 @@ uint32_t copyTree(const std::string& source, const std::string& destination, boo
         return errorFromErrno(errno);
     int err = 0;
     if (S_ISREG(st.st_mode)) {
-        err = copyFileInto(source, fd, st, durable);
+        err = copyFileInto(source, fd, st, durable, observer);
         ::close(fd);
+        if (err == 0 && observer != nullptr && !observer->entryCopied())
+            err = ECANCELED;
     } else {
         ::close(fd);
         ::unlink(temp.c_str());
-        err = copyEntry(source, temp, durable);
+        err = copyEntry(source, temp, durable, observer);
     }
     if (err == 0)
         err = renameNoReplace(temp, destination, S_ISDIR(st.st_mode));
@@ -243,7 +265,8 @@ uint32_t copyTree(const std::string& source, const std::string& destination, boo
     return ERROR_SUCCESS;
 }
 
-uint32_t moveTree(const std::string& source, const std::string& destination) {
+uint32_t moveTree(const std::string& source, const std::string& destination,
+                  CopyObserver* observer) {
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0)
         return errorForPath(source, errno);
@@ -256,7 +279,7 @@ uint32_t moveTree(const std::string& source, const std::string& destination) {
         return ERROR_ALREADY_EXISTS;
     if (err != EXDEV)
         return errorForPath(destination, err);
-    const uint32_t copied = copyTree(source, destination, true);
+    const uint32_t copied = copyTree(source, destination, true, observer);
     if (copied != ERROR_SUCCESS)
         return copied == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : copied;
     // The copy is complete; a source that cannot be removed fully leaves both copies.
