@@ -287,6 +287,22 @@ void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
     node->addChildren(children);
 }
 
+namespace {
+
+// The control's child sort, skipped when the children already come in its order (the folder
+// listing gives names in that order): sorting a folder of many thousand names costs more than
+// the listing itself.
+void SortChildren(QTreeWidgetItem* node) {
+    for (int i = 1; i < node->childCount(); ++i) {
+        if (*node->child(i) < *node->child(i - 1)) {
+            node->sortChildren(0, Qt::AscendingOrder);
+            return;
+        }
+    }
+}
+
+} // namespace
+
 void TMavDirTree21::TreeExpanding(QTreeWidgetItem* node) {
     if (node->childCount() > 0 || !HasChildrenFlag(node))
         return;
@@ -295,7 +311,7 @@ void TMavDirTree21::TreeExpanding(QTreeWidgetItem* node) {
     SetHasChildren(node, false);
     node->setData(0, BuiltRole, true);
     AddFolders(GetNodePath(node), node);
-    node->sortChildren(0, Qt::AscendingOrder);
+    SortChildren(node);
     UpdateWatchedFolders();
 }
 
@@ -344,7 +360,10 @@ void TMavDirTree21::UpdateWatchedFolders() {
         for (const Shown& shown : level) {
             const bool isBuilt = shown.node->data(0, BuiltRole).toBool();
             (isBuilt ? built : shown.visible ? openLeaves : hidden).push_back(shown);
-            const bool open = shown.visible && shown.node->isExpanded();
+            // A node without children is never asked whether it is open: after a sort the
+            // control finds each node's row by a search through its siblings.
+            const bool open =
+                shown.visible && shown.node->childCount() > 0 && shown.node->isExpanded();
             for (int i = 0; i < shown.node->childCount(); ++i) {
                 QTreeWidgetItem* child = shown.node->child(i);
                 next.push_back({child, AddSlash(shown.path) + child->text(0), open});
@@ -367,7 +386,7 @@ void TMavDirTree21::ReadChildrenAgain(QTreeWidgetItem* node) {
     ExpandAll->Stop();
     qDeleteAll(node->takeChildren());
     AddFolders(GetNodePath(node), node);
-    node->sortChildren(0, Qt::AscendingOrder);
+    SortChildren(node);
     UpdateWatchedFolders();
 }
 

@@ -38,6 +38,11 @@ struct DriveState {
     detail::LetterMemory memory;
     std::string memoryFile; // the file memory was read from
     std::function<void()> observer;
+    // The map as it stands, in letter order, and the host folders of its network drives; made
+    // again after any change. Path conversion asks for them with every listed file.
+    std::vector<DriveInfo> current;
+    std::vector<std::string> remoteRoots;
+    bool currentValid = false;
 };
 
 DriveState& state() {
@@ -140,28 +145,45 @@ void rebuildHostMap(DriveState& s, std::shared_ptr<const std::vector<detail::Mou
     s.hostMapTable = std::move(table);
 }
 
-std::vector<DriveInfo> currentDrives() {
-    DriveState& s = state();
-    std::lock_guard lock(s.mutex);
-    std::vector<DriveInfo> result;
-    if (s.injected) {
-        result = *s.injected;
-    } else {
+// Brings the map up to date; called with the state locked.
+const std::vector<DriveInfo>& refreshedDrives(DriveState& s) {
+    if (!s.injected) {
         auto table = detail::mountTable();
-        if (table != s.hostMapTable)
+        if (table != s.hostMapTable) {
             rebuildHostMap(s, std::move(table));
+            s.currentValid = false;
+        }
+    }
+    if (s.currentValid)
+        return s.current;
+    s.current.clear();
+    if (s.injected) {
+        s.current = *s.injected;
+    } else {
         for (const DriveInfo& drive : s.hostMap) {
             if (!s.overrides.count(drive.letter))
-                result.push_back(drive);
+                s.current.push_back(drive);
         }
         for (const auto& [letter, drive] : s.overrides) {
             if (drive)
-                result.push_back(*drive);
+                s.current.push_back(*drive);
         }
     }
-    std::sort(result.begin(), result.end(),
+    std::sort(s.current.begin(), s.current.end(),
               [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
-    return result;
+    s.remoteRoots.clear();
+    for (const DriveInfo& drive : s.current) {
+        if (drive.type == DRIVE_REMOTE)
+            s.remoteRoots.push_back(drive.hostRoot);
+    }
+    s.currentValid = true;
+    return s.current;
+}
+
+std::vector<DriveInfo> currentDrives() {
+    DriveState& s = state();
+    std::lock_guard lock(s.mutex);
+    return refreshedDrives(s);
 }
 
 bool startsWithFolder(std::string_view path, std::string_view folder) {
@@ -288,6 +310,7 @@ void setDriveMap(std::vector<DriveInfo> drives) {
         std::lock_guard lock(s.mutex);
         s.overrides.clear();
         s.hostMapTable.reset();
+        s.currentValid = false;
         if (drives.empty()) {
             s.injected.reset();
         } else {
@@ -305,6 +328,7 @@ void addDrive(const DriveInfo& drive) {
     {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
+        s.currentValid = false;
         if (s.injected) {
             std::erase_if(*s.injected,
                           [&](const DriveInfo& d) { return d.letter == added.letter; });
@@ -321,6 +345,7 @@ void removeDrive(char letter) {
     {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
+        s.currentValid = false;
         if (s.injected) {
             std::erase_if(*s.injected, [&](const DriveInfo& d) { return d.letter == letter; });
         } else if (auto it = s.overrides.find(letter); it != s.overrides.end() && it->second) {
@@ -339,7 +364,9 @@ std::vector<DriveInfo> drives() {
 
 std::optional<DriveInfo> driveInfo(char letter) {
     letter = upper(letter);
-    for (const DriveInfo& drive : currentDrives()) {
+    DriveState& s = state();
+    std::lock_guard lock(s.mutex);
+    for (const DriveInfo& drive : refreshedDrives(s)) {
         if (drive.letter == letter)
             return drive;
     }
@@ -531,14 +558,18 @@ void invalidateHostDriveMap() {
 
 std::optional<std::string> networkRootOf(std::string_view hostPath) {
     std::optional<std::string> root;
-    for (const DriveInfo& drive : currentDrives()) {
-        if (drive.type == DRIVE_REMOTE && startsWithFolder(hostPath, drive.hostRoot) &&
-            (!root || drive.hostRoot.size() > root->size()))
-            root = drive.hostRoot;
+    {
+        DriveState& s = state();
+        std::lock_guard lock(s.mutex);
+        refreshedDrives(s);
+        for (const std::string& remote : s.remoteRoots) {
+            if (startsWithFolder(hostPath, remote) && (!root || remote.size() > root->size()))
+                root = remote;
+        }
     }
-    if (const auto mount = mountOf(hostPath); mount && isNetworkFileSystem(mount->fsType) &&
-                                              (!root || mount->mountPoint.size() > root->size()))
-        root = mount->mountPoint;
+    if (const auto mount = networkMountOf(hostPath);
+        mount && (!root || mount->size() > root->size()))
+        root = mount;
     return root;
 }
 
@@ -547,6 +578,7 @@ void setReservedLetters(uint32_t letters) {
     if (state().reserved != letters) {
         state().reserved = letters;
         state().hostMapTable.reset(); // volumes keep their letters; new ones avoid these
+        state().currentValid = false;
     }
 }
 

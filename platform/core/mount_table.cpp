@@ -28,7 +28,9 @@ struct TableState {
     MountSource source;
     std::shared_ptr<const std::vector<MountEntry>> table;
     std::chrono::steady_clock::time_point readAt{};
-    std::map<std::string, VolumeFacts> facts; // by mount identity
+    bool anyNetwork = false;                      // the table holds a network file system
+    std::map<uint64_t, std::string> typeByDevice; // the last mount of each device
+    std::map<std::string, VolumeFacts> facts;     // by mount identity
 };
 
 TableState& state() {
@@ -136,6 +138,14 @@ std::shared_ptr<const std::vector<MountEntry>> mountTable() {
     lock.lock();
     s.table = table;
     s.readAt = now;
+    s.anyNetwork = std::any_of(table->begin(), table->end(), [](const MountEntry& mount) {
+        return isNetworkFileSystem(mount.fsType);
+    });
+    s.typeByDevice.clear();
+    for (const MountEntry& mount : *table) {
+        if (mount.mountId >= 0)
+            s.typeByDevice[makedev(mount.devMajor, mount.devMinor)] = mount.fsType;
+    }
     // Facts of mounts that are gone are not needed any more.
     for (auto it = s.facts.begin(); it != s.facts.end();) {
         const bool mounted = std::any_of(table->begin(), table->end(), [&](const MountEntry& m) {
@@ -179,14 +189,25 @@ std::optional<MountEntry> mountOf(std::string_view hostPath) {
     return *best;
 }
 
-std::string fileSystemOfDevice(uint64_t dev) {
-    const auto table = mountTable();
-    std::string type;
-    for (const MountEntry& mount : *table) {
-        if (mount.mountId >= 0 && makedev(mount.devMajor, mount.devMinor) == dev)
-            type = mount.fsType; // the last mount of a device is the one in use
+std::optional<std::string> networkMountOf(std::string_view hostPath) {
+    {
+        // Most machines have no network file system mounted: then no path lies on one.
+        mountTable();
+        std::lock_guard lock(state().mutex);
+        if (!state().anyNetwork)
+            return std::nullopt;
     }
-    return type;
+    const auto mount = mountOf(hostPath);
+    if (!mount || !isNetworkFileSystem(mount->fsType))
+        return std::nullopt;
+    return mount->mountPoint;
+}
+
+std::string fileSystemOfDevice(uint64_t dev) {
+    mountTable();
+    std::lock_guard lock(state().mutex);
+    const auto it = state().typeByDevice.find(dev);
+    return it == state().typeByDevice.end() ? std::string() : it->second;
 }
 
 std::vector<MountEntry> readMachineMounts() {

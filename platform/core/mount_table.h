@@ -31,6 +31,9 @@ VolumeFacts volumeFacts(const MountEntry& mount);
 // The mount that holds a host path, decided on the path's text alone (without touching the
 // disk, which may not answer): the one whose mount point is its longest leading part.
 std::optional<MountEntry> mountOf(std::string_view hostPath);
+// The mount point of the network file system that holds a host path, decided as mountOf does;
+// nullopt when a local file system holds it.
+std::optional<std::string> networkMountOf(std::string_view hostPath);
 // The file-system type of the mount whose files report device number dev; empty if none does.
 std::string fileSystemOfDevice(uint64_t dev);
 
