@@ -280,8 +280,9 @@ void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
         const QString folder = directory + name;
         auto* child = new TTreeNode(name, GetIconIndex(folder), GetOpenIconIndex(folder));
         // On a network drive a look inside every folder would mean a second network enumeration
-        // per folder, so each one gets an expand button instead.
-        SetHasChildren(child, network || HasSubFolders(folder));
+        // per folder, so each one gets an expand button instead; so does a share mounted here.
+        SetHasChildren(child, network || platform::isNetworkPath(ToPlatform(folder)) ||
+                                  HasSubFolders(folder));
         children.append(child);
     }
     node->addChildren(children);

@@ -129,6 +129,7 @@ void rebuildHostMap(DriveState& s, std::shared_ptr<const std::vector<detail::Mou
         detail::assignLetters(requests, s.held, s.memory.byKey(), taken);
 
     s.hostMap.assign(1, DriveInfo{'C', "/", DRIVE_FIXED, {}, true});
+    const std::vector<detail::HeldLetter> before = std::move(s.held);
     s.held.clear();
     bool remembered = false;
     for (size_t i = 0; i < volumes.size(); ++i) {
@@ -138,7 +139,12 @@ void rebuildHostMap(DriveState& s, std::shared_ptr<const std::vector<detail::Mou
                                       detail::driveTypeOf(volumes[i], facts[i]), facts[i].label,
                                       true});
         s.held.push_back({letters[i], requests[i].identity});
-        remembered |= s.memory.remember(requests[i].key, letters[i]);
+        // A letter is remembered when it is given, not every time the table is read again.
+        const bool given = std::none_of(before.begin(), before.end(), [&](const auto& held) {
+            return held.identity == requests[i].identity;
+        });
+        if (given)
+            remembered |= s.memory.remember(requests[i].key, letters[i]);
     }
     if (remembered)
         saveLetterMemory(s);

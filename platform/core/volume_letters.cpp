@@ -46,7 +46,9 @@ std::vector<char> assignLetters(const std::vector<LetterRequest>& volumes,
         const auto it = std::find_if(held.begin(), held.end(), [&](const HeldLetter& h) {
             return h.identity == volumes[i].identity;
         });
-        if (it != held.end() && free(it->letter)) {
+        // Kept even when the letter is kept for a network drive since: it is this volume's.
+        if (it != held.end() && it->letter >= 'D' && it->letter <= 'Z' &&
+            (used & bitOf(it->letter) & ~taken) == 0) {
             letters[i] = it->letter;
             used |= bitOf(it->letter);
         }
