@@ -435,8 +435,9 @@ void TMavDirTree21::OpenPath(const QString& path) {
                 return static_cast<QTreeWidgetItem*>(nullptr);
             };
             QTreeWidgetItem* match = find();
-            // The folder exists, so a node listed before it was made is read again once.
-            if (!match && level > 1 && current->data(0, BuiltRole).toBool()) {
+            // The folder exists, so a node whose children were listed (or looked for) before it
+            // was made is read again once.
+            if (!match && level > 1) {
                 ReadChildrenAgain(current);
                 match = find();
             }
