@@ -82,8 +82,20 @@ TMavDirTree21::TMavDirTree21(QWidget* parent)
     resize(180, 120);
 
     connect(this, &QTreeWidget::itemExpanded, this, &TMavDirTree21::TreeExpanding);
-    // The selected folder is always followed.
-    connect(this, &QTreeWidget::currentItemChanged, this, [this] { UpdateWatchedFolders(); });
+    // The selected folder is always followed; keys held down move the selection many times
+    // before the folders to follow are worked out once.
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
+        if (WatchUpdateQueued)
+            return;
+        WatchUpdateQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                WatchUpdateQueued = false;
+                UpdateWatchedFolders();
+            },
+            Qt::QueuedConnection);
+    });
     connect(Images, &platform::ImageList::changed, this, [this] {
         IconCache.clear();
         viewport()->update();

@@ -150,6 +150,7 @@ private:
     int BatchDepth = 0;
     bool WatchesOutdated = false;    // the folders to follow changed inside a batch update
     bool ShellNotifyPending = false; // a rebuild is queued for the messages arriving now
+    bool WatchUpdateQueued = false;  // the folders to follow are worked out once events ran
     platform::ImageList* Images;
     mutable QHash<int, QIcon> IconCache;
     TExpandAllBelow* ExpandAll; // a child object of the tree

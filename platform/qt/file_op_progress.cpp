@@ -207,7 +207,10 @@ bool FileOpProgress::tick() {
         impl_->text->setText(progressText(impl_->counts));
         impl_->bar->setValue(progressPermille(impl_->counts));
     }
-    QCoreApplication::processEvents();
+    // Until the window is up, which keeps the user's input from the other windows, the input
+    // waits: a click must not start something new inside the handler that runs the operation.
+    QCoreApplication::processEvents(impl_->dialog ? QEventLoop::AllEvents
+                                                  : QEventLoop::ExcludeUserInputEvents);
     return !impl_->cancelled;
 }
 

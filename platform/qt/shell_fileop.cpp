@@ -150,9 +150,6 @@ public:
         sources_ = splitList(op_.from);
         if (sources_.empty())
             return fail(ERROR_INVALID_PARAMETER, {});
-        if ((op_.flags & FOF_SILENT) == 0 && op_.func != FO_RENAME &&
-            qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
-            progress_ = std::make_unique<detail::FileOpProgress>(owner_, op_.func);
         switch (op_.func) {
         case FO_DELETE:
             return deleteAll();
@@ -195,7 +192,14 @@ private:
         return host;
     }
 
-    // The progress window appears only when the operation runs longer than a second.
+    // The progress window appears only when the operation runs longer than a second, counted
+    // from when the work starts (after the questions before it).
+    void startProgress() {
+        if ((op_.flags & FOF_SILENT) == 0 &&
+            qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+            progress_ = std::make_unique<detail::FileOpProgress>(owner_, op_.func);
+    }
+
     bool step(int done) {
         if (progress_ && !progress_->startItem(static_cast<size_t>(done))) {
             stopped();
@@ -259,6 +263,7 @@ private:
                 return ERROR_CANCELLED;
             }
         }
+        startProgress();
         for (size_t i = 0; progress_ && i < items.size(); ++i)
             progress_->addItem(items[i].path, false);
         for (size_t i = 0; i < items.size(); ++i) {
@@ -326,6 +331,7 @@ private:
                 return fail(detail::errorForPath(destination->path, errno), targets[0]);
             intoFolder = true;
         }
+        startProgress();
         if (progress_)
             measure(move, *destination);
         for (size_t i = 0; i < sources_.size(); ++i) {

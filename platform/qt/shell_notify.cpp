@@ -282,6 +282,26 @@ private:
             queue(event, folder, &folder);
     }
 
+    // A folder renamed or moved between followed folders: one rename, told to those who follow
+    // either folder, unless the program announced it itself.
+    void renamed(int fromWd, const std::string& fromName, const std::set<std::string>& toFolders,
+                 const std::string& toName) {
+        std::set<std::string> fromFolders;
+        if (const auto paths = pathsByWd_.find(fromWd); paths != pathsByWd_.end())
+            fromFolders = paths->second;
+        bool own = false;
+        for (const std::string& folder : fromFolders)
+            own = swallowAnnounced(folder, fromName) || own;
+        for (const std::string& folder : toFolders)
+            own = swallowAnnounced(folder, toName) || own;
+        if (own)
+            return;
+        std::set<std::string> told = toFolders;
+        told.insert(fromFolders.begin(), fromFolders.end());
+        for (const std::string& folder : told)
+            queue(SHCNE_RENAMEFOLDER, folder, &folder);
+    }
+
     void readEvents() {
         alignas(inotify_event) char buffer[64 * 1024];
         struct Move {
@@ -337,21 +357,8 @@ private:
                 if (event->mask & IN_MOVED_TO) {
                     const auto from = movedFrom.find(event->cookie);
                     if (from != movedFrom.end()) {
-                        folder = folder || from->second.folder;
-                        if (folder) {
-                            for (const std::string& path : folders) {
-                                const bool own = swallowAnnounced(path, name);
-                                const auto fromPaths = pathsByWd_.find(from->second.wd);
-                                bool ownFrom = false;
-                                if (fromPaths != pathsByWd_.end()) {
-                                    for (const std::string& fromPath : fromPaths->second)
-                                        ownFrom = swallowAnnounced(fromPath, from->second.name) ||
-                                                  ownFrom;
-                                }
-                                if (!own && !ownFrom)
-                                    queue(SHCNE_RENAMEFOLDER, path, &path);
-                            }
-                        }
+                        if (folder || from->second.folder)
+                            renamed(from->second.wd, from->second.name, folders, name);
                         movedFrom.erase(from);
                         continue;
                     }
