@@ -3,6 +3,7 @@
 
 #include "dirtree/shell_helpers.h"
 #include "platform/core/folder_nesting.h"
+#include "platform/qt/path_text.h"
 
 int ClipOp = coNone;
 int DragOp = doMove;
@@ -97,7 +98,8 @@ QString InvalidNameText(const QString& name, const TLanguageTexts& texts) {
 }
 
 bool PutsFolderInsideItself(const QString& source, const QString& target) {
-    return platform::folderLiesWithin(target.toStdString(), DelSlash(source).toStdString());
+    return platform::folderLiesWithin(platform::pathBytes(target),
+                                      platform::pathBytes(DelSlash(source)));
 }
 
 bool NodeCanBeEdited(int level, bool readOnly) {

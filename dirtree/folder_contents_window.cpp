@@ -11,6 +11,7 @@
 #include "dirtree/shell_helpers.h"
 #include "platform/core/files.h"
 #include "platform/qt/image_list.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 
@@ -95,16 +96,15 @@ void TFolderContentsWindow::Fill(const QString& folder) {
     ListView->setUpdatesEnabled(false);
     const platform::ImageList& images = platform::systemImageList(platform::IconSize::Small);
     const QString directory = AddSlash(folder);
-    platform::FindFile find((directory + QStringLiteral("*.*")).toStdString());
+    platform::FindFile find(platform::pathBytes(directory + QStringLiteral("*.*")));
     platform::FindData entry;
     while (find.next(entry)) {
         if (entry.attributes & platform::FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        const QString name = QString::fromStdString(entry.name);
-        const QString path = directory + name;
-        auto* item = new QListWidgetItem(name);
+        const QString path = directory + platform::pathText(entry.name);
+        auto* item = new QListWidgetItem(platform::displayText(entry.name));
         const int index =
-            platform::shellIconIndex(path.toStdString(), platform::IconSize::Small, false);
+            platform::shellIconIndex(platform::pathBytes(path), platform::IconSize::Small, false);
         if (index >= 0)
             item->setIcon(images.icon(index));
         item->setData(kPathRole, path);

@@ -5,13 +5,18 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
 
+#include <QMetaObject>
+
+#include "dirtree/expand_all.h"
 #include "dirtree/shell_helpers.h"
 #include "dirtree/tree_batch_update.h"
 #include "dirtree/tree_node.h"
 #include "dirtree/tree_paths.h"
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
+#include "platform/core/folder_walk.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
@@ -28,11 +33,24 @@ bool SameText(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+const QString MyComputerPath = QStringLiteral("My Computer");
+
+// The folder above a path: "C:\a\b\" and "C:\a\b" give "C:\a\", "C:\a" gives "C:\"; a drive
+// root gives nothing.
+QString ParentFolder(const QString& path) {
+    const QString folder = DelSlash(path);
+    const qsizetype cut = folder.lastIndexOf(QLatin1Char('\\'));
+    if (cut < 0 || folder.size() <= 2)
+        return {};
+    return folder.left(cut + 1);
+}
+
 } // namespace
 
 TMavDirTree21::TMavDirTree21(QWidget* parent)
     : QTreeWidget(parent), FFolderType(FileTypeOf({ftReadOnly, ftHidden, ftSystem, ftArchive})),
-      Images(&platform::systemImageList(platform::IconSize::Small)) {
+      Images(&platform::systemImageList(platform::IconSize::Small)),
+      ExpandAll(new TExpandAllBelow(this)) {
     setColumnCount(1);
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -44,6 +62,20 @@ TMavDirTree21::TMavDirTree21(QWidget* parent)
     resize(180, 120);
 
     connect(this, &QTreeWidget::itemExpanded, this, &TMavDirTree21::TreeExpanding);
+    // The selected folder is always followed; keys held down move the selection many times
+    // before the folders to follow are worked out once.
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
+        if (WatchUpdateQueued)
+            return;
+        WatchUpdateQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                WatchUpdateQueued = false;
+                UpdateWatchedFolders();
+            },
+            Qt::QueuedConnection);
+    });
     connect(Images, &platform::ImageList::changed, this, [this] {
         IconCache.clear();
         viewport()->update();
@@ -174,8 +206,13 @@ void TMavDirTree21::Reload() {
     AddDrives();
 }
 
+bool TMavDirTree21::ExpandingAll() const {
+    return ExpandAll->Running();
+}
+
 void TMavDirTree21::AddRootNode() {
     BatchUpdate batch(this);
+    ExpandAll->Stop();
     clear();
     const QString caption = platform::shellDisplayName(platform::kMyComputerPath);
     const int icon = platform::shellIconIndex(platform::kMyComputerPath, platform::IconSize::Small);
@@ -206,15 +243,11 @@ void TMavDirTree21::AddDrives() {
 
 bool TMavDirTree21::HasSubFolders(const QString& folder) const {
     const uint32_t mask = FolderFilterMask(FFolderType);
-    // Only folders can pass the filter, so the search need not look at the files.
-    platform::FindFile find(ToPlatform(AddSlash(folder) + QStringLiteral("*.*")),
-                            platform::FindScope::SubFolders);
-    platform::FindData entry;
-    while (find.next(entry)) {
-        if (FolderPassesFilter(entry.attributes, platform::pathText(entry.name), mask))
-            return true;
-    }
-    return false;
+    // Only folders can pass the filter, and the first one that does is the answer: the folder is
+    // read no further, however many sub-folders it holds.
+    return platform::hasSubFolder(ToPlatform(folder), [mask](const platform::FindData& entry) {
+        return FolderPassesFilter(entry.attributes, platform::pathText(entry.name), mask);
+    });
 }
 
 void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
@@ -224,7 +257,10 @@ void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
     const QString directory = AddSlash(path);
     const QChar letter = path.isEmpty() ? QChar() : path.at(0).toUpper();
     const int drive = letter.unicode() - u'A';
-    const bool network = drive >= 0 && drive < 26 && NetDriveFlags[drive];
+    // A share mounted inside a local drive (a home folder on NFS, an sshfs mount) is as much a
+    // network location as a network drive.
+    const bool network = (drive >= 0 && drive < 26 && NetDriveFlags[drive]) ||
+                         platform::isNetworkPath(ToPlatform(path));
 
     QList<QTreeWidgetItem*> children;
     platform::FindFile find(ToPlatform(directory + QStringLiteral("*.*")),
@@ -238,12 +274,29 @@ void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
         auto* child = new TTreeNode(name, GetIconIndex(folder), GetOpenIconIndex(folder));
         SetNodeName(child, entry.name);
         // On a network drive a look inside every folder would mean a second network enumeration
-        // per folder, so each one gets an expand button instead.
-        SetHasChildren(child, network || HasSubFolders(folder));
+        // per folder, so each one gets an expand button instead; so does a share mounted here.
+        SetHasChildren(child, network || platform::isNetworkPath(ToPlatform(folder)) ||
+                                  HasSubFolders(folder));
         children.append(child);
     }
     node->addChildren(children);
 }
+
+namespace {
+
+// The control's child sort, skipped when the children already come in its order (the folder
+// listing gives names in that order): sorting a folder of many thousand names costs more than
+// the listing itself.
+void SortChildren(QTreeWidgetItem* node) {
+    for (int i = 1; i < node->childCount(); ++i) {
+        if (*node->child(i) < *node->child(i - 1)) {
+            node->sortChildren(0, Qt::AscendingOrder);
+            return;
+        }
+    }
+}
+
+} // namespace
 
 void TMavDirTree21::TreeExpanding(QTreeWidgetItem* node) {
     if (node->childCount() > 0 || !HasChildrenFlag(node))
@@ -253,30 +306,83 @@ void TMavDirTree21::TreeExpanding(QTreeWidgetItem* node) {
     SetHasChildren(node, false);
     node->setData(0, BuiltRole, true);
     AddFolders(GetNodePath(node), node);
-    node->sortChildren(0, Qt::AscendingOrder);
+    SortChildren(node);
     UpdateWatchedFolders();
 }
 
-// The shell is asked to report changes in exactly the folders whose children the tree shows.
+// The shell is asked to report changes in every folder the tree shows, leaves and empty folders
+// included, so that a sub-folder made inside any of them is seen. When there are more than the
+// shell follows, the most important come first: the selected folder and the folders above it,
+// then the folders whose children are listed, then the folders shown in open branches, then the
+// rest. A folder not followed is still read afresh when it is opened.
 void TMavDirTree21::UpdateWatchedFolders() {
     if (NotifyRegistration == 0)
         return; // still being constructed
-    std::vector<std::string> folders;
-    std::vector<QTreeWidgetItem*> pending;
-    if (QTreeWidgetItem* root = Root())
-        pending.push_back(root);
-    while (!pending.empty()) {
-        QTreeWidgetItem* node = pending.back();
-        pending.pop_back();
-        if (node->data(0, BuiltRole).toBool())
-            folders.push_back(ToPlatform(AddSlash(GetNodePath(node))));
-        for (int i = 0; i < node->childCount(); ++i) {
-            QTreeWidgetItem* child = node->child(i);
-            if (child->childCount() > 0 || child->data(0, BuiltRole).toBool())
-                pending.push_back(child);
-        }
+    if (BatchDepth > 0) {
+        WatchesOutdated = true;
+        return;
     }
+    WatchesOutdated = false;
+    const size_t capacity = platform::changeNotifyWatchCapacity();
+    std::vector<std::string> folders;
+    std::unordered_set<std::string> listed;
+    const auto add = [&](const QString& path) {
+        if (folders.size() < capacity && !path.isEmpty()) {
+            std::string folder = ToPlatform(AddSlash(path));
+            if (listed.insert(folder).second)
+                folders.push_back(std::move(folder));
+        }
+    };
+    if (FSelectedPath.size() > 1 && FSelectedPath != MyComputerPath)
+        add(FSelectedPath);
+    for (QTreeWidgetItem* node = currentItem(); node && node->parent(); node = node->parent())
+        add(GetNodePath(node));
+
+    // Breadth first with each node's path, so that no path is made twice from its captions.
+    struct Shown {
+        QTreeWidgetItem* node;
+        QString path;
+        bool visible;
+    };
+    std::vector<Shown> built, openLeaves, hidden;
+    std::vector<Shown> level;
+    if (QTreeWidgetItem* root = Root()) {
+        for (int i = 0; i < root->childCount(); ++i)
+            level.push_back({root->child(i), GetNodePath(root->child(i)), root->isExpanded()});
+    }
+    while (!level.empty() && folders.size() < capacity) {
+        std::vector<Shown> next;
+        for (const Shown& shown : level) {
+            const bool isBuilt = shown.node->data(0, BuiltRole).toBool();
+            (isBuilt ? built : shown.visible ? openLeaves : hidden).push_back(shown);
+            // A node without children is never asked whether it is open: after a sort the
+            // control finds each node's row by a search through its siblings.
+            const bool open =
+                shown.visible && shown.node->childCount() > 0 && shown.node->isExpanded();
+            for (int i = 0; i < shown.node->childCount(); ++i) {
+                QTreeWidgetItem* child = shown.node->child(i);
+                next.push_back({child, AddSlash(shown.path) + child->text(0), open});
+            }
+        }
+        level = std::move(next);
+        for (const Shown& shown : built)
+            add(shown.path);
+        built.clear();
+    }
+    for (const Shown& shown : openLeaves)
+        add(shown.path);
+    for (const Shown& shown : hidden)
+        add(shown.path);
     platform::changeNotifyWatch(NotifyRegistration, folders);
+}
+
+void TMavDirTree21::ReadChildrenAgain(QTreeWidgetItem* node) {
+    BatchUpdate batch(this);
+    ExpandAll->Stop();
+    qDeleteAll(node->takeChildren());
+    AddFolders(GetNodePath(node), node);
+    SortChildren(node);
+    UpdateWatchedFolders();
 }
 
 // ---- Paths ------------------------------------------------------------------------------------
@@ -314,11 +420,20 @@ void TMavDirTree21::OpenPath(const QString& path) {
         const QStringList parts = PathParts(target);
         int level = 1;
         for (const QString& part : parts) {
-            QTreeWidgetItem* match = nullptr;
-            for (int i = 0; i < current->childCount() && !match; ++i) {
-                QTreeWidgetItem* child = current->child(i);
-                if (SameText(part, NodeMatchKey(level, NodePathName(child))))
-                    match = child;
+            const auto find = [&] {
+                for (int i = 0; i < current->childCount(); ++i) {
+                    QTreeWidgetItem* child = current->child(i);
+                    if (SameText(part, NodeMatchKey(level, NodePathName(child))))
+                        return child;
+                }
+                return static_cast<QTreeWidgetItem*>(nullptr);
+            };
+            QTreeWidgetItem* match = find();
+            // The folder exists, so a node whose children were listed (or looked for) before it
+            // was made is read again once.
+            if (!match && level > 1) {
+                ReadChildrenAgain(current);
+                match = find();
             }
             ++level;
             if (!match)
@@ -364,14 +479,49 @@ void TMavDirTree21::ShellNotify(unsigned event) {
     if (QTreeWidgetItem* root = Root(); root && !root->isExpanded())
         root->setExpanded(true);
     if (!remembered.isEmpty())
+        ReopenSelection(remembered);
+}
+
+void TMavDirTree21::ReopenSelection(const QString& remembered) {
+    if (remembered == MyComputerPath || platform::directoryExists(ToPlatform(remembered))) {
         OpenPath(remembered);
+        return;
+    }
+    // The folder is gone (its medium pulled, its drive removed, or the folder removed): the
+    // windows must not go on showing what is no longer there.
+    for (QString folder = ParentFolder(remembered); !folder.isEmpty();
+         folder = ParentFolder(folder)) {
+        if (platform::directoryExists(ToPlatform(folder))) {
+            OpenPath(folder);
+            return;
+        }
+    }
+    QTreeWidgetItem* root = Root();
+    if (!root)
+        return;
+    setCurrentItem(root);
+    FSelectedPath = MyComputerPath;
+    if (OnDirChange)
+        OnDirChange(this, FSelectedPath);
 }
 
 bool TMavDirTree21::event(QEvent* event) {
     if (event->type() == platform::MessageEvent::eventType()) {
         const auto* message = static_cast<platform::MessageEvent*>(event);
         if (message->msg == WM_SHELLNOTIFY) {
-            ShellNotify(static_cast<unsigned>(message->lParam));
+            // Messages that arrive together (one for each folder of a burst) make one rebuild,
+            // after the last of them.
+            const auto code = static_cast<unsigned>(message->lParam);
+            if (!ShellNotifyPending) {
+                ShellNotifyPending = true;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, code] {
+                        ShellNotifyPending = false;
+                        ShellNotify(code);
+                    },
+                    Qt::QueuedConnection);
+            }
             return true;
         }
     }

@@ -16,6 +16,7 @@
 
 #include "dirtree/languages.h"
 
+class TExpandAllBelow;
 class TMavFilelistView28;
 class TMavDirTree21PopUp;
 namespace platform {
@@ -88,6 +89,9 @@ public:
     void AddFolders(const QString& path, QTreeWidgetItem* node);
     THitTest HitTest(const QPoint& point) const; // point in viewport coordinates
     QTreeWidgetItem* Root() const;               // the "My Computer" node, or nullptr
+    // Keypad "*" expands everything below the selected node, a slice at a time; true until it is
+    // done or stopped by a key or a click.
+    bool ExpandingAll() const;
     // 0 for the root, 1 for a drive, 2 and deeper for folders.
     static int NodeLevel(const QTreeWidgetItem* node);
 
@@ -170,8 +174,13 @@ private:
     QString TakeNodeAsSelected(QTreeWidgetItem* node);
     bool IsDriveNotReady(QTreeWidgetItem* node, const QString& path) const;
     void ShellNotify(unsigned event);
+    // After a rebuild: the selected folder again, or the nearest folder above it that still
+    // exists, or "My Computer" when its drive is gone.
+    void ReopenSelection(const QString& remembered);
     void CollapseAll(QTreeWidgetItem* node);
     void UpdateWatchedFolders();
+    // Lists a built node's children from the disk again (a folder made since it was built).
+    void ReadChildrenAgain(QTreeWidgetItem* node);
     QIcon NodeIcon(int imageIndex) const;
 
     TFileType FFolderType;
@@ -187,6 +196,9 @@ private:
     std::array<bool, 26> NetDriveFlags{};
     unsigned long NotifyRegistration = 0;
     int BatchDepth = 0;
+    bool WatchesOutdated = false;    // the folders to follow changed inside a batch update
+    bool ShellNotifyPending = false; // a rebuild is queued for the messages arriving now
+    bool WatchUpdateQueued = false;  // the folders to follow are worked out once events ran
     platform::ImageList* Images;
     mutable QHash<int, QIcon> IconCache;
 
@@ -204,4 +216,5 @@ private:
     QPoint DragStartPoint;
     bool DeferredShellNotify = false; // a change arrived while a caption was being edited
     unsigned DeferredShellEvent = 0;
+    TExpandAllBelow* ExpandAll; // a child object of the tree
 };

@@ -12,6 +12,7 @@
 #include "dirtree/tree_size_count.h"
 #include "platform/core/files.h"
 #include "platform/qt/network.h"
+#include "platform/qt/path_text.h"
 #include "platform/qt/ui.h"
 
 namespace {
@@ -69,7 +70,7 @@ bool TMavDirTree21::CreateFolder(QTreeWidgetItem* node, const QString& name) {
     bool created = false;
     {
         BatchUpdate batch(this);
-        created = platform::createDirectory(newPath.toStdString());
+        created = platform::createDirectory(platform::pathBytes(newPath));
         if (created) {
             Reload();
             OpenPath(newPath);
@@ -90,7 +91,7 @@ bool TMavDirTree21::DeleteFolder(QTreeWidgetItem* node) {
     const QString path = GetNodePath(node);
     if (path.isEmpty())
         return false;
-    if (!platform::directoryExists(path.toStdString())) {
+    if (!platform::directoryExists(platform::pathBytes(path))) {
         platform::messageBeep(platform::MB_ICONHAND);
         ErrorBox(this, path + LanguageTexts.NotFound);
         return false;

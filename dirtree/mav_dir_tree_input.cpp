@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 
+#include "dirtree/expand_all.h"
 #include "dirtree/shell_helpers.h"
 #include "dirtree/tree_node.h"
 #include "platform/core/drives.h"
@@ -80,6 +81,7 @@ THitTest TMavDirTree21::HandlePress(QMouseEvent* event) {
 }
 
 void TMavDirTree21::mousePressEvent(QMouseEvent* event) {
+    ExpandAll->Stop(); // a click ends an expansion of everything below a node
     // Only the expand button keeps the control's own handling (expand or collapse); a press
     // anywhere else must not move the selection behind the tree's back.
     if (HandlePress(event) == htOnButton)
@@ -102,6 +104,17 @@ void TMavDirTree21::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TMavDirTree21::keyPressEvent(QKeyEvent* event) {
+    // Any key ends an expansion of everything below a node; Escape does nothing more.
+    if (ExpandAll->Running()) {
+        ExpandAll->Stop();
+        if (event->key() == Qt::Key_Escape)
+            return;
+    }
+    if (event->key() == Qt::Key_Asterisk) {
+        if (QTreeWidgetItem* node = currentItem())
+            ExpandAll->Start(node);
+        return;
+    }
     if (event->key() == Qt::Key_Backspace) {
         QTreeWidgetItem* node = currentItem();
         if (node && node->parent())

@@ -12,8 +12,13 @@ public:
             tree_->setUpdatesEnabled(false);
     }
     ~BatchUpdate() {
-        if (--tree_->BatchDepth == 0)
-            tree_->setUpdatesEnabled(true);
+        if (--tree_->BatchDepth > 0)
+            return;
+        tree_->setUpdatesEnabled(true);
+        // The folders to follow are told once, when the outermost batch has built the tree:
+        // a rebuild would otherwise let go of every watch and take it again.
+        if (tree_->WatchesOutdated)
+            tree_->UpdateWatchedFolders();
     }
     BatchUpdate(const BatchUpdate&) = delete;
     BatchUpdate& operator=(const BatchUpdate&) = delete;

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "dirtree/folder_commands.h"
+#include "platform/qt/path_text.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::optional<double> CountFolderTreeSize(const QString& path, QWidget* owner,
     if (path.isEmpty())
         return 0.0;
     auto state = std::make_shared<TCountState>();
-    std::jthread worker([state, walk, hostPath = path.toStdString()] {
+    std::jthread worker([state, walk, hostPath = platform::pathBytes(path)] {
         platform::TreeSize result = walk(hostPath, &state->progress);
         {
             std::lock_guard lock(state->mutex);

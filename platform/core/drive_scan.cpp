@@ -1,17 +1,14 @@
-// The default drive map: C: is the host root and every volume mounted for the user gets a letter.
+// The machine's mount table as the drive map sees it: which mounts are volumes with letters,
+// which file systems are network ones, and the first letters a start with no memory gives.
 #include "platform/core/drive_scan.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <climits>
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 
-#include <dirent.h>
-#include <unistd.h>
+#include "platform/core/mount_table.h"
+#include "platform/core/volume_letters.h"
 
 namespace platform::detail {
 
@@ -34,29 +31,6 @@ std::string unescapeOctal(std::string_view field) {
     return out;
 }
 
-// /dev/disk/by-label names escape blanks and other bytes as "\x20".
-std::string unescapeHex(std::string_view name) {
-    std::string out;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
-            std::isxdigit(static_cast<unsigned char>(name[i + 2])) &&
-            std::isxdigit(static_cast<unsigned char>(name[i + 3]))) {
-            out += static_cast<char>(std::stoi(std::string(name.substr(i + 2, 2)), nullptr, 16));
-            i += 3;
-        } else {
-            out += name[i];
-        }
-    }
-    return out;
-}
-
-std::string realPath(const std::string& path) {
-    char buffer[PATH_MAX];
-    if (::realpath(path.c_str(), buffer) == nullptr)
-        return {};
-    return buffer;
-}
-
 bool underUserMountFolder(const std::string& mountPoint) {
     for (std::string_view base : {"/media/", "/run/media/", "/mnt/"}) {
         if (mountPoint.size() > base.size() && mountPoint.compare(0, base.size(), base) == 0)
@@ -65,39 +39,13 @@ bool underUserMountFolder(const std::string& mountPoint) {
     return false;
 }
 
-// The removable flag sits on the whole disk; a partition's sysfs folder is inside the disk's.
-bool blockDeviceRemovable(const std::string& device) {
-    const std::string dev = realPath(device);
-    if (dev.rfind("/dev/", 0) != 0)
-        return false;
-    const std::string sys = realPath("/sys/class/block/" + dev.substr(5));
-    if (sys.empty())
-        return false;
-    for (const std::string& candidate : {sys + "/removable", sys + "/../removable"}) {
-        std::ifstream in(candidate);
-        int flag = 0;
-        if (in >> flag)
-            return flag == 1;
-    }
-    return false;
-}
-
-std::map<std::string, std::string> labelsByDevice() {
-    std::map<std::string, std::string> labels;
-    const std::string folder = "/dev/disk/by-label";
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return labels;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        const std::string target = realPath(folder + "/" + name);
-        if (!target.empty())
-            labels[target] = unescapeHex(name);
-    }
-    ::closedir(dir);
-    return labels;
+std::vector<std::string> splitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    std::string field;
+    while (in >> field)
+        fields.push_back(field);
+    return fields;
 }
 
 } // namespace
@@ -115,46 +63,97 @@ std::vector<MountEntry> parseMountTable(std::string_view text) {
     return mounts;
 }
 
-unsigned driveTypeOfMount(const MountEntry& mount) {
-    static constexpr std::array<std::string_view, 10> kRemote = {
-        "nfs",   "nfs4",       "cifs",  "smb3",        "smbfs",
-        "sshfs", "fuse.sshfs", "davfs", "fuse.davfs2", "9p"};
-    if (std::find(kRemote.begin(), kRemote.end(), mount.fsType) != kRemote.end())
+std::vector<MountEntry> parseMountInfo(std::string_view text) {
+    // "36 35 98:0 /mnt1 /mnt/parent rw,noatime master:1 - ext3 /dev/root rw": id, parent id,
+    // major:minor, root inside the file system, mount point, options, optional fields ended by
+    // "-", then type, source and the file system's options.
+    std::vector<MountEntry> mounts;
+    std::istringstream in{std::string(text)};
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::vector<std::string> fields = splitFields(line);
+        const auto dash = std::find(fields.begin(), fields.end(), "-");
+        if (fields.size() < 6 || dash == fields.end() || fields.end() - dash < 3 ||
+            dash - fields.begin() < 6)
+            continue;
+        MountEntry entry;
+        entry.mountPoint = unescapeOctal(fields[4]);
+        entry.fsType = *(dash + 1);
+        entry.device = unescapeOctal(*(dash + 2));
+        try {
+            entry.mountId = std::stoi(fields[0]);
+            const size_t colon = fields[2].find(':');
+            if (colon != std::string::npos) {
+                entry.devMajor = static_cast<unsigned>(std::stoul(fields[2].substr(0, colon)));
+                entry.devMinor = static_cast<unsigned>(std::stoul(fields[2].substr(colon + 1)));
+            }
+        } catch (const std::exception&) {
+            continue; // not a line of this format
+        }
+        mounts.push_back(std::move(entry));
+    }
+    return mounts;
+}
+
+bool isNetworkFileSystem(std::string_view fsType) {
+    static constexpr std::array<std::string_view, 17> kNetwork = {
+        "nfs",       "nfs4",  "cifs",   "smb3",  "smbfs",  "ncpfs", "9p",       "afs",   "ceph",
+        "glusterfs", "davfs", "autofs", "sshfs", "lustre", "coda",  "virtiofs", "beegfs"};
+    // Network file systems that run through FUSE carry it as a subtype.
+    static constexpr std::array<std::string_view, 11> kFuseNetwork = {
+        "sshfs",     "davfs2",    "rclone",   "s3fs",    "gvfsd-fuse", "glusterfs",
+        "ceph-fuse", "curlftpfs", "smbnetfs", "gcsfuse", "goofys"};
+    if (std::find(kNetwork.begin(), kNetwork.end(), fsType) != kNetwork.end())
+        return true;
+    constexpr std::string_view fuse = "fuse.";
+    return fsType.substr(0, fuse.size()) == fuse &&
+           std::find(kFuseNetwork.begin(), kFuseNetwork.end(), fsType.substr(fuse.size())) !=
+               kFuseNetwork.end();
+}
+
+unsigned driveTypeOf(const MountEntry& mount, const VolumeFacts& facts) {
+    if (isNetworkFileSystem(mount.fsType))
         return DRIVE_REMOTE;
     if (mount.fsType == "iso9660" || mount.fsType == "udf")
         return DRIVE_CDROM;
-    if (mount.device.rfind("/dev/", 0) == 0 && blockDeviceRemovable(mount.device))
-        return DRIVE_REMOVABLE;
-    return DRIVE_FIXED;
+    return facts.removable ? DRIVE_REMOVABLE : DRIVE_FIXED;
 }
 
-std::vector<DriveInfo> drivesFromMounts(const std::vector<MountEntry>& mounts) {
+unsigned driveTypeOfMount(const MountEntry& mount) {
+    if (isNetworkFileSystem(mount.fsType) || mount.fsType == "iso9660" || mount.fsType == "udf")
+        return driveTypeOf(mount, {});
+    return driveTypeOf(mount, readMachineVolumeFacts(mount));
+}
+
+std::vector<MountEntry> userVolumes(const std::vector<MountEntry>& mounts) {
     // A mount point mounted over again shows its last entry.
     std::map<std::string, MountEntry> volumes;
     for (const MountEntry& mount : mounts) {
         if (underUserMountFolder(mount.mountPoint))
             volumes[mount.mountPoint] = mount;
     }
-    std::vector<DriveInfo> result;
-    result.push_back(DriveInfo{'C', "/", DRIVE_FIXED, {}, true});
-    const auto labels = volumes.empty() ? std::map<std::string, std::string>{} : labelsByDevice();
-    char letter = 'D';
-    for (const auto& [mountPoint, mount] : volumes) {
-        if (letter > 'Z')
-            break;
-        DriveInfo drive{letter++, mountPoint, driveTypeOfMount(mount), {}, true};
-        if (auto it = labels.find(realPath(mount.device)); it != labels.end())
-            drive.label = it->second;
-        result.push_back(std::move(drive));
-    }
+    std::vector<MountEntry> result;
+    for (auto& [mountPoint, mount] : volumes)
+        result.push_back(std::move(mount));
     return result;
 }
 
-std::vector<DriveInfo> scanHostDrives() {
-    std::ifstream in("/proc/self/mounts");
-    std::stringstream text;
-    text << in.rdbuf();
-    return drivesFromMounts(parseMountTable(text.str()));
+std::vector<DriveInfo> drivesFromMounts(const std::vector<MountEntry>& mounts) {
+    const std::vector<MountEntry> volumes = userVolumes(mounts);
+    std::vector<LetterRequest> requests(volumes.size());
+    const std::vector<char> letters = assignLetters(requests, {}, {}, 0);
+    std::vector<DriveInfo> result;
+    result.push_back(DriveInfo{'C', "/", DRIVE_FIXED, {}, true});
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (letters[i] == 0)
+            break;
+        const VolumeFacts facts = isNetworkFileSystem(volumes[i].fsType)
+                                      ? VolumeFacts{}
+                                      : readMachineVolumeFacts(volumes[i]);
+        result.push_back(DriveInfo{letters[i], volumes[i].mountPoint,
+                                   driveTypeOf(volumes[i], facts), facts.label, true});
+    }
+    return result;
 }
 
 } // namespace platform::detail

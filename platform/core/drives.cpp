@@ -2,34 +2,47 @@
 #include "platform/core/drives.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include "platform/core/drive_scan.h"
 #include "platform/core/host_path.h"
+#include "platform/core/mount_table.h"
+#include "platform/core/network_wait.h"
+#include "platform/core/volume_letters.h"
 #include "platform/core/winerror.h"
 
 namespace platform {
 
 namespace {
 
-// The machine's mount table is read again at most this often; mounts come and go rarely and
-// path conversion runs for every listed file.
-constexpr auto kHostMapLifetime = std::chrono::seconds(1);
-
 struct DriveState {
     std::mutex mutex;
     std::optional<std::vector<DriveInfo>> injected;
     std::map<char, std::optional<DriveInfo>> overrides; // on top of the host map
     std::vector<DriveInfo> hostMap;
-    std::chrono::steady_clock::time_point hostMapTime{};
-    bool hostMapValid = false;
+    // The mount table the host map was made from; a new table means a new map.
+    std::shared_ptr<const std::vector<detail::MountEntry>> hostMapTable;
+    std::vector<detail::HeldLetter> held; // volume letters given out and still mounted
+    uint32_t reserved = 0;                // letters of network drives that come back at start
+    detail::LetterMemory memory;
+    std::string memoryFile; // the file memory was read from
     std::function<void()> observer;
+    // The map as it stands, in letter order, and the host folders of its network drives; made
+    // again after any change. Path conversion asks for them with every listed file.
+    std::vector<DriveInfo> current;
+    std::vector<std::string> remoteRoots;
+    bool currentValid = false;
 };
 
 DriveState& state() {
@@ -64,31 +77,126 @@ std::string joinHost(const std::string& folder, std::string_view name) {
     return path;
 }
 
-std::vector<DriveInfo> currentDrives() {
-    DriveState& s = state();
-    std::lock_guard lock(s.mutex);
-    std::vector<DriveInfo> result;
-    if (s.injected) {
-        result = *s.injected;
-    } else {
-        const auto now = std::chrono::steady_clock::now();
-        if (!s.hostMapValid || now - s.hostMapTime > kHostMapLifetime) {
-            s.hostMap = detail::scanHostDrives();
-            s.hostMapTime = now;
-            s.hostMapValid = true;
+uint32_t bitOf(char letter) {
+    return 1u << (letter - 'A');
+}
+
+std::string mountIdentity(const detail::MountEntry& mount) {
+    return std::to_string(mount.mountId) + ' ' + mount.mountPoint + ' ' + mount.device;
+}
+
+void loadLetterMemory(DriveState& s) {
+    const std::string file = detail::configFolder() + "/volume-letters";
+    if (file == s.memoryFile)
+        return;
+    s.memoryFile = file;
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    s.memory = detail::parseLetterMemory(text.str());
+}
+
+void saveLetterMemory(const DriveState& s) {
+    const std::string folder = s.memoryFile.substr(0, s.memoryFile.rfind('/'));
+    ::mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+    const std::string temp = s.memoryFile + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        out << detail::formatLetterMemory(s.memory);
+        if (!out)
+            return;
+    }
+    std::rename(temp.c_str(), s.memoryFile.c_str());
+}
+
+// Letters for the volumes of the mount table: held letters stay, new volumes get theirs from the
+// memory or the first free one. Called with the state locked.
+void rebuildHostMap(DriveState& s, std::shared_ptr<const std::vector<detail::MountEntry>> table) {
+    loadLetterMemory(s);
+    const std::vector<detail::MountEntry> volumes = detail::userVolumes(*table);
+    std::vector<detail::VolumeFacts> facts;
+    std::vector<detail::LetterRequest> requests;
+    for (const detail::MountEntry& mount : volumes) {
+        facts.push_back(detail::volumeFacts(mount));
+        requests.push_back(
+            {mountIdentity(mount), detail::volumeKey(mount.device, mount.fsType, facts.back())});
+    }
+    uint32_t taken = s.reserved;
+    for (const auto& [letter, drive] : s.overrides)
+        taken |= bitOf(letter);
+    const std::vector<char> letters =
+        detail::assignLetters(requests, s.held, s.memory.byKey(), taken);
+
+    s.hostMap.assign(1, DriveInfo{'C', "/", DRIVE_FIXED, {}, true});
+    const std::vector<detail::HeldLetter> before = std::move(s.held);
+    s.held.clear();
+    bool remembered = false;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        if (letters[i] == 0)
+            continue; // more volumes than letters
+        s.hostMap.push_back(DriveInfo{letters[i], volumes[i].mountPoint,
+                                      detail::driveTypeOf(volumes[i], facts[i]), facts[i].label,
+                                      true});
+        s.held.push_back({letters[i], requests[i].identity});
+        // A letter is remembered when it is given, not every time the table is read again.
+        const bool given = std::none_of(before.begin(), before.end(), [&](const auto& held) {
+            return held.identity == requests[i].identity;
+        });
+        if (given)
+            remembered |= s.memory.remember(requests[i].key, letters[i]);
+    }
+    if (remembered)
+        saveLetterMemory(s);
+    s.hostMapTable = std::move(table);
+}
+
+// Brings the map up to date; called with the state locked.
+const std::vector<DriveInfo>& refreshedDrives(DriveState& s) {
+    if (!s.injected) {
+        auto table = detail::mountTable();
+        if (table != s.hostMapTable) {
+            rebuildHostMap(s, std::move(table));
+            s.currentValid = false;
         }
+    }
+    if (s.currentValid)
+        return s.current;
+    s.current.clear();
+    if (s.injected) {
+        s.current = *s.injected;
+    } else {
         for (const DriveInfo& drive : s.hostMap) {
             if (!s.overrides.count(drive.letter))
-                result.push_back(drive);
+                s.current.push_back(drive);
         }
         for (const auto& [letter, drive] : s.overrides) {
             if (drive)
-                result.push_back(*drive);
+                s.current.push_back(*drive);
         }
     }
-    std::sort(result.begin(), result.end(),
+    std::sort(s.current.begin(), s.current.end(),
               [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
-    return result;
+    s.remoteRoots.clear();
+    for (const DriveInfo& drive : s.current) {
+        if (drive.type == DRIVE_REMOTE)
+            s.remoteRoots.push_back(drive.hostRoot);
+    }
+    s.currentValid = true;
+    return s.current;
+}
+
+std::vector<DriveInfo> currentDrives() {
+    DriveState& s = state();
+    std::lock_guard lock(s.mutex);
+    return refreshedDrives(s);
+}
+
+bool startsWithFolder(std::string_view path, std::string_view folder) {
+    if (folder == "/")
+        return !path.empty() && path.front() == '/';
+    return path.size() >= folder.size() && path.substr(0, folder.size()) == folder &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 void notifyObserver() {
@@ -166,10 +274,9 @@ std::string exactPathOf(const ParsedPath& parsed) {
     return exact;
 }
 
-std::string hostPathOf(const ParsedPath& parsed) {
-    const std::string exact = exactPathOf(parsed);
+std::string caseMatchedPath(const ParsedPath& parsed, const std::string& exact) {
     struct stat st;
-    if (parsed.components.empty() || ::lstat(exact.c_str(), &st) == 0)
+    if (::lstat(exact.c_str(), &st) == 0)
         return exact;
     // Walk the components and fall back to a case-insensitive match where the exact name is
     // missing; once a folder is missing the rest cannot exist either.
@@ -190,6 +297,17 @@ std::string hostPathOf(const ParsedPath& parsed) {
     return host;
 }
 
+// The host path, with names matched without regard to case where needed. On a share that does
+// not answer the exact spelling stands.
+std::string hostPathOf(const ParsedPath& parsed) {
+    std::string exact = exactPathOf(parsed);
+    if (parsed.components.empty())
+        return exact;
+    auto matched = detail::boundedCall<std::string>(
+        exact, [parsed = parsed, exact] { return caseMatchedPath(parsed, exact); });
+    return matched ? std::move(*matched) : exact;
+}
+
 } // namespace
 
 void setDriveMap(std::vector<DriveInfo> drives) {
@@ -197,7 +315,8 @@ void setDriveMap(std::vector<DriveInfo> drives) {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
         s.overrides.clear();
-        s.hostMapValid = false;
+        s.hostMapTable.reset();
+        s.currentValid = false;
         if (drives.empty()) {
             s.injected.reset();
         } else {
@@ -215,6 +334,7 @@ void addDrive(const DriveInfo& drive) {
     {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
+        s.currentValid = false;
         if (s.injected) {
             std::erase_if(*s.injected,
                           [&](const DriveInfo& d) { return d.letter == added.letter; });
@@ -231,6 +351,7 @@ void removeDrive(char letter) {
     {
         DriveState& s = state();
         std::lock_guard lock(s.mutex);
+        s.currentValid = false;
         if (s.injected) {
             std::erase_if(*s.injected, [&](const DriveInfo& d) { return d.letter == letter; });
         } else if (auto it = s.overrides.find(letter); it != s.overrides.end() && it->second) {
@@ -249,7 +370,9 @@ std::vector<DriveInfo> drives() {
 
 std::optional<DriveInfo> driveInfo(char letter) {
     letter = upper(letter);
-    for (const DriveInfo& drive : currentDrives()) {
+    DriveState& s = state();
+    std::lock_guard lock(s.mutex);
+    for (const DriveInfo& drive : refreshedDrives(s)) {
         if (drive.letter == letter)
             return drive;
     }
@@ -282,10 +405,18 @@ int64_t driveTotalSize(int driveNumber) {
     const auto drive = driveInfo(static_cast<char>('A' + driveNumber - 1));
     if (!drive || !drive->ready)
         return -1;
-    struct statvfs fs;
-    if (::statvfs(drive->hostRoot.c_str(), &fs) != 0)
-        return -1;
-    return static_cast<int64_t>(fs.f_blocks) * static_cast<int64_t>(fs.f_frsize);
+    const auto size = detail::boundedCall<int64_t>(drive->hostRoot, [root = drive->hostRoot] {
+        struct statvfs fs;
+        if (::statvfs(root.c_str(), &fs) != 0)
+            return int64_t(-1);
+        return static_cast<int64_t>(fs.f_blocks) * static_cast<int64_t>(fs.f_frsize);
+    });
+    return size.value_or(-1);
+}
+
+bool isNetworkPath(std::string_view programPath) {
+    const auto parsed = parse(programPath);
+    return parsed && detail::networkRootOf(exactPathOf(*parsed)).has_value();
 }
 
 std::string driveDisplayName(char letter) {
@@ -428,8 +559,46 @@ bool lessNoCase(std::string_view a, std::string_view b) {
 }
 
 void invalidateHostDriveMap() {
+    invalidateMountTable();
+}
+
+std::optional<std::string> networkRootOf(std::string_view hostPath) {
+    std::optional<std::string> root;
+    {
+        DriveState& s = state();
+        std::lock_guard lock(s.mutex);
+        refreshedDrives(s);
+        for (const std::string& remote : s.remoteRoots) {
+            if (startsWithFolder(hostPath, remote) && (!root || remote.size() > root->size()))
+                root = remote;
+        }
+    }
+    if (const auto mount = networkMountOf(hostPath);
+        mount && (!root || mount->size() > root->size()))
+        root = mount;
+    return root;
+}
+
+void setReservedLetters(uint32_t letters) {
     std::lock_guard lock(state().mutex);
-    state().hostMapValid = false;
+    if (state().reserved != letters) {
+        state().reserved = letters;
+        state().hostMapTable.reset(); // volumes keep their letters; new ones avoid these
+        state().currentValid = false;
+    }
+}
+
+std::string configFolder() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome != nullptr && *configHome == '/')
+        return std::string(configHome) + "/lumograph";
+    const char* home = std::getenv("HOME");
+    std::string base = home != nullptr && *home == '/' ? home : "";
+    if (base.empty()) {
+        if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
+            base = user->pw_dir;
+    }
+    return base + "/.config/lumograph";
 }
 
 void setDriveMapObserver(std::function<void()> observer) {

@@ -2,7 +2,9 @@
 //
 // Code above platform/ only ever sees program paths such as "C:\home\ann\Photos\a.jpg"; this unit
 // is the one place that turns them into host paths and back. By default C: is the host root "/"
-// and D:, E:, ... are the volumes mounted under /media, /run/media and /mnt, in mount-point order.
+// and D:, E:, ... are the volumes mounted under /media, /run/media and /mnt. A volume keeps its
+// letter for as long as it is mounted; one that appears takes the first free letter, or the
+// letter it had before when that is free (remembered in the program's configuration folder).
 // Tests replace the map with their own temporary folders. Standard C++ only (no Qt).
 #pragma once
 
@@ -51,6 +53,11 @@ int64_t driveTotalSize(int driveNumber);
 // The shell's display name of a drive root: "Local Disk (C:)" for a fixed drive; otherwise the
 // volume label or a kind name ("Removable Disk", "CD Drive", "Network Drive") with " (X:)".
 std::string driveDisplayName(char letter);
+
+// Whether a program path lies on a network file system: under a network drive's letter, or on a
+// share mounted anywhere inside another drive (a home folder on NFS, an sshfs mount in the home
+// folder). Decided without touching the path, which may lie on a share that does not answer.
+bool isNetworkPath(std::string_view programPath);
 
 // Program path -> host path. Accepts either case of drive letter, forward or back slashes and
 // doubled separators; "." and ".." are resolved and can never climb above the drive's root

@@ -176,12 +176,16 @@ bool holdsMountPoint(const std::string& path) {
     return false;
 }
 
-// Returns 0 or errno.
-int copyBytes(int in, int out) {
+// Returns 0 or errno (ECANCELED when the observer stops it).
+int copyBytes(int in, int out, CopyObserver* observer) {
+    // Pieces small enough for the progress to move and Cancel to answer.
+    const size_t piece = observer != nullptr ? size_t(1) << 23 : size_t(1) << 30;
     bool tryRange = true;
     for (;;) {
         if (tryRange) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, piece, 0);
+            if (n > 0 && observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
+                return ECANCELED;
             if (n > 0)
                 continue;
             if (n == 0)
@@ -212,6 +216,8 @@ int copyBytes(int in, int out) {
             }
             done += w;
         }
+        if (observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
+            return ECANCELED;
     }
 }
 
@@ -239,8 +245,8 @@ int openToCopy(const std::string& source, bool followLink, const struct stat* ex
 // Copies an open regular file into an open, empty file and gives it the source's mode and times.
 // A source written to while it was copied gives ETXTBSY: the copy would be neither the old nor
 // the new content. 0 or errno.
-int copyOpenFile(int in, const struct stat& before, int out, bool durable) {
-    if (const int err = copyBytes(in, out))
+int copyOpenFile(int in, const struct stat& before, int out, bool durable, CopyObserver* observer) {
+    if (const int err = copyBytes(in, out, observer))
         return err;
     struct stat after;
     if (::fstat(in, &after) != 0)
@@ -261,11 +267,23 @@ struct TreeWalk {
     std::set<std::pair<dev_t, ino_t>> chain;
     bool durable = false;
     CopyRecord* record = nullptr;
+    CopyObserver* observer = nullptr;
 };
 
-// Copies entry source to destination, which does not exist yet; 0 or errno.
+int copyEntryOnly(const std::string& source, const std::string& destination,
+                  const std::string& relative, TreeWalk& walk);
+
+// Copies entry source to destination, which does not exist yet, and tells the observer; 0 or
+// errno (ECANCELED when the observer stops it).
 int copyEntry(const std::string& source, const std::string& destination,
               const std::string& relative, TreeWalk& walk) {
+    if (const int err = copyEntryOnly(source, destination, relative, walk))
+        return err;
+    return walk.observer != nullptr && !walk.observer->entryCopied() ? ECANCELED : 0;
+}
+
+int copyEntryOnly(const std::string& source, const std::string& destination,
+                  const std::string& relative, TreeWalk& walk) {
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0)
         return errno;
@@ -286,7 +304,7 @@ int copyEntry(const std::string& source, const std::string& destination,
         Fd out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (out.fd < 0)
             return errno;
-        if (const int err = copyOpenFile(in.fd, opened, out.fd, walk.durable))
+        if (const int err = copyOpenFile(in.fd, opened, out.fd, walk.durable, walk.observer))
             return err;
         st = opened;
     } else if (S_ISDIR(st.st_mode)) {
@@ -400,14 +418,21 @@ void syncFolder(const std::string& folder) {
 // system has no unnamed files, through a temporary name instead. 0 or errno.
 int copyRegularFile(const std::string& source, bool followLink, const struct stat& looked,
                     const std::string& destination, const std::string& folder, bool durable,
-                    CopyRecord* record) {
+                    CopyRecord* record, CopyObserver* observer) {
     struct stat opened;
     Fd in(openToCopy(source, followLink, followLink ? nullptr : &looked, opened));
     if (in.fd < 0)
         return -in.fd;
+    // The observer hears of the file while it has no name yet: a stop asked for then leaves
+    // nothing of it, as of any item under way.
+    const auto copyContent = [&](int out) {
+        if (const int err = copyOpenFile(in.fd, opened, out, durable, observer))
+            return err;
+        return observer != nullptr && !observer->entryCopied() ? ECANCELED : 0;
+    };
     Fd out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (out.fd >= 0) {
-        if (const int err = copyOpenFile(in.fd, opened, out.fd, durable))
+        if (const int err = copyContent(out.fd))
             return err;
         if (const int err = linkUnnamed(out.fd, destination))
             return err;
@@ -419,7 +444,7 @@ int copyRegularFile(const std::string& source, bool followLink, const struct sta
         Fd named(makeTemporaryFile(folder, "tmp", baseName(destination), temp));
         if (named.fd < 0)
             return errno;
-        int err = copyOpenFile(in.fd, opened, named.fd, durable);
+        int err = copyContent(named.fd);
         if (err == 0)
             err = renameNoReplace(temp, destination, false);
         if (err != 0) {
@@ -444,7 +469,7 @@ uint32_t codeOf(int err) {
 
 // copyTree for the first half of a move (record given) or for a copy.
 uint32_t copyRecorded(const std::string& source, const std::string& destination, bool durable,
-                      CopyRecord* record) {
+                      CopyRecord* record, CopyObserver* observer) {
     struct stat st;
     struct stat other;
     if (::lstat(source.c_str(), &st) != 0)
@@ -467,8 +492,8 @@ uint32_t copyRecorded(const std::string& source, const std::string& destination,
         return ERROR_INVALID_PARAMETER;
 
     if (S_ISREG(st.st_mode))
-        return codeOf(
-            copyRegularFile(source, followLink, st, destination, folder, durable, record));
+        return codeOf(copyRegularFile(source, followLink, st, destination, folder, durable, record,
+                                      observer));
 
     // Folders and links are built under a unique temporary name in the destination folder and
     // renamed into place: the rename stays on one file system and never replaces anything.
@@ -482,6 +507,7 @@ uint32_t copyRecorded(const std::string& source, const std::string& destination,
     TreeWalk walk;
     walk.durable = durable;
     walk.record = record;
+    walk.observer = observer;
     mountPlaceOf(source, walk.root);
     int err = copyEntry(source, temp, "", walk);
     if (err == 0)
@@ -613,11 +639,13 @@ void removeOldTemporaries(const std::string& folder) {
     }
 }
 
-uint32_t copyTree(const std::string& source, const std::string& destination, bool durable) {
-    return copyRecorded(source, destination, durable, nullptr);
+uint32_t copyTree(const std::string& source, const std::string& destination, bool durable,
+                  CopyObserver* observer) {
+    return copyRecorded(source, destination, durable, nullptr, observer);
 }
 
-uint32_t moveTree(const std::string& source, const std::string& destination) {
+uint32_t moveTree(const std::string& source, const std::string& destination,
+                  CopyObserver* observer) {
     struct stat st;
     if (::lstat(source.c_str(), &st) != 0)
         return errorForPath(source, errno);
@@ -633,7 +661,7 @@ uint32_t moveTree(const std::string& source, const std::string& destination) {
     if (S_ISDIR(st.st_mode) && holdsMountPoint(source))
         return ERROR_NOT_SAME_DEVICE;
     CopyRecord record;
-    const uint32_t copied = copyRecorded(source, destination, true, &record);
+    const uint32_t copied = copyRecorded(source, destination, true, &record, observer);
     if (copied != ERROR_SUCCESS)
         return copied == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : copied;
     // The copy is complete and on the disk. Only what is still exactly what was copied goes; an
@@ -648,7 +676,7 @@ uint32_t moveTree(const std::string& source, const std::string& destination) {
     return S_ISDIR(st.st_mode) ? ERROR_DIR_NOT_EMPTY : ERROR_SHARING_VIOLATION;
 }
 
-uint32_t moveOnto(const std::string& source, const std::string& target) {
+uint32_t moveOnto(const std::string& source, const std::string& target, CopyObserver* observer) {
     if (::rename(source.c_str(), target.c_str()) == 0)
         return ERROR_SUCCESS;
     if (errno != EXDEV)
@@ -660,7 +688,7 @@ uint32_t moveOnto(const std::string& source, const std::string& target) {
     ::close(fd);
     ::unlink(temp.c_str());
     CopyRecord record;
-    if (const uint32_t code = copyRecorded(source, temp, true, &record))
+    if (const uint32_t code = copyRecorded(source, temp, true, &record, observer))
         return code;
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;

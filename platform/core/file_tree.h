@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/core/copy_observer.h"
+
 namespace platform::detail {
 
 // The Windows code for errno after a call on hostPath; a missing parent folder gives
@@ -36,19 +38,25 @@ void removeOldTemporaries(const std::string& folder);
 // inside a folder stay links. A folder is never copied into itself (also not through a link or a
 // bind mount: ERROR_INVALID_PARAMETER), and another file system mounted inside it fails the copy
 // (ERROR_NOT_SAME_DEVICE). durable: the copy is the first half of a move (data flushed to the
-// disk, the item copied as it is, links included). Returns 0 or a Windows code.
-uint32_t copyTree(const std::string& source, const std::string& destination, bool durable);
+// disk, the item copied as it is, links included). observer, when given, follows the bytes and
+// entries copied and may stop the copy (ERROR_CANCELLED: the entries completed stay, the one under
+// way is removed; a stopped copy of one item leaves nothing). Returns 0 or a Windows code.
+uint32_t copyTree(const std::string& source, const std::string& destination, bool durable,
+                  CopyObserver* observer = nullptr);
 // Renames, or across file systems copies and then removes the source; never replaces
 // (ERROR_ALREADY_EXISTS). The source is removed only where it is still exactly what was copied
 // (device, inode, type, size, modification and change times): a file replaced or written to in
 // the meantime stays (ERROR_SHARING_VIOLATION, the copy stays at destination too), and a folder
 // keeps every entry added or changed since its copy, with the folders holding them
-// (ERROR_DIR_NOT_EMPTY; the copy is complete at destination).
-uint32_t moveTree(const std::string& source, const std::string& destination);
+// (ERROR_DIR_NOT_EMPTY; the copy is complete at destination). A copy stopped by the observer
+// leaves the source as it was.
+uint32_t moveTree(const std::string& source, const std::string& destination,
+                  CopyObserver* observer = nullptr);
 // Moves a file or a link onto an existing file, which it replaces: a rename on one file system;
 // across file systems a copy is made beside target and put in its place, and the source is then
 // removed only when it is still exactly what was copied (ERROR_SHARING_VIOLATION otherwise).
-uint32_t moveOnto(const std::string& source, const std::string& target);
+uint32_t moveOnto(const std::string& source, const std::string& target,
+                  CopyObserver* observer = nullptr);
 // Deletes a file or a folder with everything in it. A folder that is a mount point or holds one
 // is refused whole (ERROR_ACCESS_DENIED): another file system is never emptied with a folder.
 uint32_t removeTree(const std::string& path);

@@ -14,8 +14,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "platform/core/dos_attributes.h"
 #include "platform/core/file_tree.h"
+#include "platform/core/folder_walk.h"
 #include "platform/core/host_path.h"
+#include "platform/core/network_wait.h"
 #include "platform/core/winerror.h"
 
 namespace platform {
@@ -110,7 +113,10 @@ uint32_t attributesOf(const std::string& hostPath, std::string_view name, const 
         attributes |= FILE_ATTRIBUTE_READONLY;
     if (name.size() > 1 && name[0] == '.' && name != "..")
         attributes |= FILE_ATTRIBUTE_HIDDEN;
-    if (const auto dos = readDosAttrib(hostPath))
+    // A FAT or NTFS volume keeps the bits itself; elsewhere a file server's record may.
+    if (const auto native = detail::volumeDosAttributes(hostPath, st))
+        attributes |= *native & kDosBits;
+    else if (const auto dos = readDosAttrib(hostPath))
         attributes |= *dos & kDosBits;
     else if (!folder)
         attributes |= FILE_ATTRIBUTE_ARCHIVE;
@@ -124,10 +130,21 @@ std::string_view lastComponent(const std::string& hostPath) {
 }
 
 bool statHost(const std::string& hostPath, struct stat& st) {
-    if (::stat(hostPath.c_str(), &st) == 0 || ::lstat(hostPath.c_str(), &st) == 0)
-        return true;
-    setLastError(detail::errorForPath(hostPath, errno));
-    return false;
+    // On a share that stops answering this gives up after a bounded wait (ERROR_BAD_NETPATH).
+    const auto result = detail::boundedCall<std::pair<int, struct stat>>(hostPath, [hostPath] {
+        struct stat found {};
+        const bool ok =
+            ::stat(hostPath.c_str(), &found) == 0 || ::lstat(hostPath.c_str(), &found) == 0;
+        return std::pair{ok ? 0 : errno, found};
+    });
+    if (!result)
+        return false;
+    if (result->first != 0) {
+        setLastError(detail::errorForPath(hostPath, result->first));
+        return false;
+    }
+    st = result->second;
+    return true;
 }
 
 bool fail(const std::string& hostPath, int err) {
@@ -143,6 +160,7 @@ struct FindFile::Impl {
     size_t next = 0;
     uint32_t openError = ERROR_SUCCESS;
     bool foldersOnly = false;
+    std::optional<detail::ListedFolder> listed; // a network folder, read off this thread
 };
 
 namespace {
@@ -171,6 +189,8 @@ DIR* openSearchFolder(const std::string& folderPath, std::optional<detail::HostP
 
 FindFile::FindFile(std::string_view pattern, FindScope scope) : impl_(std::make_unique<Impl>()) {
     impl_->foldersOnly = scope == FindScope::SubFolders;
+    if ((impl_->listed = detail::listNetworkFolder(pattern, scope)))
+        return;
     size_t cut = pattern.find_last_of("\\/");
     if (cut == std::string_view::npos && pattern.size() >= 2 && pattern[1] == ':')
         cut = 1;
@@ -222,6 +242,14 @@ FindFile::FindFile(std::string_view pattern, FindScope scope) : impl_(std::make_
 FindFile::~FindFile() = default;
 
 bool FindFile::next(FindData& out) {
+    if (impl_->listed) {
+        if (impl_->next < impl_->listed->entries.size()) {
+            out = impl_->listed->entries[impl_->next++];
+            return true;
+        }
+        setLastError(impl_->listed->end);
+        return false;
+    }
     if (impl_->openError != ERROR_SUCCESS) {
         setLastError(impl_->openError);
         return false;
@@ -418,5 +446,14 @@ bool removeDirectory(std::string_view path) {
     }
     return true;
 }
+
+namespace detail {
+
+uint32_t entryAttributes(const std::string& hostPath, std::string_view name,
+                         const struct stat& st) {
+    return attributesOf(hostPath, name, st);
+}
+
+} // namespace detail
 
 } // namespace platform

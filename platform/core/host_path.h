@@ -1,6 +1,7 @@
 // Helpers the file and shell units share for turning program paths into host paths (internal).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,6 +35,20 @@ bool lessNoCase(std::string_view a, std::string_view b);
 
 // The machine's mount table changed: the next call reads it again.
 void invalidateHostDriveMap();
+
+// The root of the network location that holds a host path: the host folder of a network drive,
+// or the mount point of a network file system mounted anywhere (inside the home folder too).
+// Decided on the path's text and the mount table, without touching the path. nullopt for a
+// local path.
+std::optional<std::string> networkRootOf(std::string_view hostPath);
+
+// Letters (bit 0 is A:) kept for network drives that reconnect at start: a volume that appears is
+// never given one; a volume that holds one already keeps it.
+void setReservedLetters(uint32_t letters);
+
+// The program's folder in the user's configuration folder ($XDG_CONFIG_HOME/lumograph, else
+// ~/.config/lumograph); it may not exist yet.
+std::string configFolder();
 
 // Called (outside any lock, on the calling thread) after setDriveMap, addDrive or removeDrive.
 void setDriveMapObserver(std::function<void()> observer);

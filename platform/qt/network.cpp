@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -23,7 +22,9 @@
 #include "platform/core/drive_scan.h"
 #include "platform/core/drives.h"
 #include "platform/core/host_path.h"
+#include "platform/core/network_wait.h"
 #include "platform/core/winerror.h"
+#include "platform/qt/ui.h"
 
 namespace platform {
 
@@ -39,11 +40,16 @@ uint32_t result(uint32_t code) {
 }
 
 std::string persistenceFile() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    const std::string base = (configHome != nullptr && *configHome == '/')
-                                 ? std::string(configHome)
-                                 : QDir::homePath().toStdString() + "/.config";
-    return base + "/lumograph/network-drives";
+    return detail::configFolder() + "/network-drives";
+}
+
+// The letters of remembered connections are kept from volumes that appear, so that the
+// connection finds its letter free at the next start.
+void reserveLetters(const std::map<char, std::string>& saved) {
+    uint32_t letters = 0;
+    for (const auto& [letter, remote] : saved)
+        letters |= 1u << (letter - 'A');
+    detail::setReservedLetters(letters);
 }
 
 // One connection per line: "G:<tab>remote".
@@ -71,11 +77,18 @@ void writePersistent(const std::map<char, std::string>& saved) {
             return;
     }
     std::rename(temp.c_str(), file.c_str());
+    reserveLetters(saved);
 }
 
+// A share that does not answer counts as no folder.
 bool isFolder(const std::string& hostPath) {
-    struct stat st;
-    return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return detail::boundedCall<bool>(hostPath,
+                                     [hostPath] {
+                                         struct stat st;
+                                         return ::stat(hostPath.c_str(), &st) == 0 &&
+                                                S_ISDIR(st.st_mode);
+                                     })
+        .value_or(false);
 }
 
 std::string slashes(std::string_view text) {
@@ -274,11 +287,21 @@ void restorePersistentConnections() {
         std::lock_guard lock(gMutex);
         saved = readPersistent();
     }
-    // A share that is not reachable now stays remembered for the next start.
+    reserveLetters(saved);
+    // A share that is not reachable now stays remembered for the next start, silently; one whose
+    // letter something else holds is remembered too, and the user is told.
     for (const auto& [letter, remote] : saved) {
-        const auto drive = driveInfo(letter);
-        if (!drive)
+        if (!driveInfo(letter)) {
             wnetAddConnection(std::string{letter, ':'}, remote, true);
+            continue;
+        }
+        messageBox(nullptr,
+                   QStringLiteral("An error occurred while reconnecting %1: to\n%2\nThe drive "
+                                  "letter is already in use by %3.\n\nThis connection has not "
+                                  "been restored.")
+                       .arg(QString(QLatin1Char(letter)), QString::fromStdString(remote),
+                            QString::fromStdString(driveDisplayName(letter))),
+                   QStringLiteral("Restoring Network Connections"), MB_OK | MB_ICONWARNING);
     }
 }
 

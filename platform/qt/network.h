@@ -32,6 +32,9 @@ std::vector<NetConnection> wnetConnections();
 uint32_t wnetDisconnectDialog(QWidget* owner);
 // Tests choose in the dialog instead of the user: return the letter to disconnect or 0 to cancel.
 void setDisconnectDialogAnswerer(char (*answerer)(const std::vector<NetConnection>&));
+// Connects the remembered connections again, at start. Their letters are kept from volumes that
+// appear later. One whose letter something else holds now is reported in a message box and stays
+// remembered; one whose share cannot be reached stays remembered without a word.
 void restorePersistentConnections();
 
 } // namespace platform

@@ -133,13 +133,18 @@ enum : unsigned {
     SHCNE_DRIVEADD = 0x100,
     SHCNE_RENAMEFOLDER = 0x20000,
 };
-// Registers target to receive postMessage(target, msg, 0, event) for each event of the mask:
+// Registers target to receive postMessage(target, msg, 0, event) for the events of the mask:
 // folders made, removed or renamed inside the folders given to changeNotifyWatch, and drives or
-// media added or removed anywhere. Returns 0 when the service cannot be set up.
+// media added or removed anywhere. A burst of events about one folder, or about the drives, is
+// one message carrying its first event. Returns 0 when the service cannot be set up.
 unsigned long changeNotifyRegister(QObject* target, unsigned eventMask, unsigned msg);
 bool changeNotifyDeregister(unsigned long registration);
-// The program folders whose sub-folders this registration follows (replaces the previous set).
+// The program folders whose sub-folders this registration follows (replaces the previous set),
+// the most important first: only the first changeNotifyWatchCapacity() are followed, a share of
+// the user's inotify watches that leaves other programs theirs. Events that follow one another
+// within a short pause come as one message per folder (or one for the drives).
 void changeNotifyWatch(unsigned long registration, const std::vector<std::string>& folders);
+size_t changeNotifyWatchCapacity();
 // SHChangeNotify: the program announces a change it made itself; delivered to every registration
 // whose mask has the event.
 void shellChangeNotify(unsigned event, std::string_view path);

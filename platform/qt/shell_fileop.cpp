@@ -13,11 +13,11 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QProgressDialog>
 
 #include "platform/core/file_tree.h"
 #include "platform/core/host_path.h"
 #include "platform/core/winerror.h"
+#include "platform/qt/file_op_progress.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell_internal.h"
 #include "platform/qt/ui.h"
@@ -88,9 +88,10 @@ std::string freeName(const std::string& folder, const std::string& name,
     }
 }
 
-uint32_t replaceFile(const std::string& source, const std::string& target, bool move) {
+uint32_t replaceFile(const std::string& source, const std::string& target, bool move,
+                     detail::CopyObserver* observer) {
     if (move)
-        return detail::moveOnto(source, target);
+        return detail::moveOnto(source, target, observer);
     // The new content is complete under a temporary name of its own before it takes the old
     // file's place; a file of the user's that happens to carry such a name is never touched.
     std::string temp;
@@ -99,7 +100,7 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
         return errorFromErrno(errno);
     ::close(fd);
     ::unlink(temp.c_str());
-    if (const uint32_t code = detail::copyTree(source, temp, false))
+    if (const uint32_t code = detail::copyTree(source, temp, false, observer))
         return code;
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
@@ -110,23 +111,24 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
 }
 
 // Puts source where target already is: a file replaces a file, a folder merges into a folder.
-uint32_t replaceInto(const std::string& source, const std::string& target, bool move) {
+uint32_t replaceInto(const std::string& source, const std::string& target, bool move,
+                     detail::CopyObserver* observer) {
     // A link to a folder is an item of its own, on either side: merging it would move the entries
     // of the folder it points to, or put entries into it, and it may lie anywhere.
     const bool sourceFolder = isFolder(source) && !isSymlink(source);
     if (sourceFolder != (isFolder(target) && !isSymlink(target)))
         return ERROR_ALREADY_EXISTS;
     if (!sourceFolder)
-        return replaceFile(source, target, move);
+        return replaceFile(source, target, move, observer);
     std::vector<std::string> names;
     if (const int err = detail::listEntryNames(source, names))
         return errorFromErrno(err);
     for (const std::string& name : names) {
         const std::string from = join(source, name);
         const std::string to = join(target, name);
-        const uint32_t code =
-            exists(to) ? replaceInto(from, to, move)
-                       : (move ? detail::moveTree(from, to) : detail::copyTree(from, to, false));
+        const uint32_t code = exists(to) ? replaceInto(from, to, move, observer)
+                              : move     ? detail::moveTree(from, to, observer)
+                                         : detail::copyTree(from, to, false, observer);
         if (code != ERROR_SUCCESS)
             return code;
     }
@@ -193,24 +195,46 @@ private:
         return host;
     }
 
-    // The progress window appears only when the operation runs longer than a second.
+    // The progress window appears only when the operation runs longer than a second, counted
+    // from when the work starts (after the questions before it).
+    void startProgress() {
+        if ((op_.flags & FOF_SILENT) == 0 &&
+            qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+            progress_ = std::make_unique<detail::FileOpProgress>(owner_, op_.func);
+    }
+
     bool step(int done) {
-        if ((op_.flags & FOF_SILENT) != 0 ||
-            qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-            return true;
-        if (!progress_) {
-            progress_ = std::make_unique<QProgressDialog>(owner_);
-            progress_->setMinimumDuration(1000);
-            progress_->setRange(0, static_cast<int>(sources_.size()));
-            progress_->setWindowModality(Qt::WindowModal);
-            progress_->setCancelButtonText(QStringLiteral("Cancel"));
-        }
-        progress_->setValue(done);
-        if (progress_->wasCanceled()) {
-            op_.anyOperationsAborted = true;
+        if (progress_ && !progress_->startItem(static_cast<size_t>(done))) {
+            stopped();
             return false;
         }
         return true;
+    }
+
+    // Cancel in the progress window: what was done stays, the item under way was taken back.
+    int stopped() {
+        op_.anyOperationsAborted = true;
+        setLastError(ERROR_CANCELLED);
+        return ERROR_CANCELLED;
+    }
+    bool cancelledByUser(uint32_t code) const {
+        return code == ERROR_CANCELLED && progress_ && progress_->cancelled();
+    }
+
+    // What the progress counts: the content of what is copied; a rename within a volume is one
+    // step however much it holds.
+    void measure(bool move, const detail::HostPath& destination) {
+        struct stat target;
+        const bool haveTarget = ::stat(destination.path.c_str(), &target) == 0 ||
+                                ::stat(parentOf(destination.path).c_str(), &target) == 0;
+        for (const std::string& source : sources_) {
+            const auto host = detail::resolveForAccess(source);
+            struct stat st;
+            const bool sameVolume = host && haveTarget && ::lstat(host->path.c_str(), &st) == 0 &&
+                                    st.st_dev == target.st_dev;
+            if (!progress_->addItem(host ? host->path : std::string(), !(move && sameVolume)))
+                return;
+        }
     }
 
     int deleteAll() {
@@ -242,6 +266,9 @@ private:
                 return ERROR_CANCELLED;
             }
         }
+        startProgress();
+        for (size_t i = 0; progress_ && i < items.size(); ++i)
+            progress_->addItem(items[i].path, false);
         for (size_t i = 0; i < items.size(); ++i) {
             if (!step(static_cast<int>(i)))
                 return ERROR_CANCELLED;
@@ -307,6 +334,9 @@ private:
                 return fail(detail::errorForPath(destination->path, errno), targets[0]);
             intoFolder = true;
         }
+        startProgress();
+        if (progress_)
+            measure(move, *destination);
         for (size_t i = 0; i < sources_.size(); ++i) {
             if (!step(static_cast<int>(i)))
                 return ERROR_CANCELLED;
@@ -339,15 +369,19 @@ private:
                             return ERROR_CANCELLED;
                         continue;
                     }
-                    code = replaceInto(source->path, target, move);
+                    code = replaceInto(source->path, target, move, progress_.get());
+                    if (cancelledByUser(code))
+                        return stopped();
                     if (code != ERROR_SUCCESS)
                         return fail(code, sources_[i]);
                     announce(move, folder, sources_[i], target);
                     continue;
                 }
             }
-            code = move ? detail::moveTree(source->path, target)
-                        : detail::copyTree(source->path, target, false);
+            code = move ? detail::moveTree(source->path, target, progress_.get())
+                        : detail::copyTree(source->path, target, false, progress_.get());
+            if (cancelledByUser(code))
+                return stopped();
             if (code != ERROR_SUCCESS)
                 return fail(code == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : code, sources_[i],
                             move && exists(target) ? fromHostPath(target) : std::string());
@@ -384,7 +418,7 @@ private:
     ShFileOpStruct& op_;
     QWidget* owner_ = nullptr;
     std::vector<std::string> sources_;
-    std::unique_ptr<QProgressDialog> progress_;
+    std::unique_ptr<detail::FileOpProgress> progress_;
 };
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/core/host_path.h"
+#include "platform/core/network_wait.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/shell_internal.h"
 
@@ -157,8 +158,18 @@ int shellIconIndex(std::string_view path, IconSize, bool open) {
     }
     // The exact spelling first: a tree asks for two icons of every folder it lists, and the
     // resolution without regard to case would look the path up once more each time.
+    // A share that does not answer gives no icon rather than a frozen window.
     const auto statHost = [](const std::string& host, struct stat& st) {
-        return ::stat(host.c_str(), &st) == 0 || ::lstat(host.c_str(), &st) == 0;
+        const auto found = detail::boundedCall<std::optional<struct stat>>(host, [host] {
+            struct stat result;
+            if (::stat(host.c_str(), &result) == 0 || ::lstat(host.c_str(), &result) == 0)
+                return std::optional(result);
+            return std::optional<struct stat>();
+        });
+        if (!found || !*found)
+            return false;
+        st = **found;
+        return true;
     };
     struct stat st;
     std::optional<std::string> host;

@@ -1,19 +1,22 @@
-// Change notifications: folders made, removed or renamed inside watched folders (a folder watcher
-// and a comparison of the sub-folders before and after), and drives or media coming and going (the
-// mount table and the program's own drive map). Messages are posted on the user-interface thread.
+// Change notifications: folders made, removed or renamed inside watched folders (inotify, which
+// tells a folder from a file by itself), and drives or media coming and going (the mount table and
+// the program's own drive map). A burst of changes is told once: the events of one watched folder,
+// or of the drives, that follow one another within a short pause become one message per
+// registration. Messages are posted on the user-interface thread.
 #include "platform/qt/shell.h"
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <map>
 #include <set>
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFileSystemWatcher>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -22,6 +25,7 @@
 
 #include "platform/core/drives.h"
 #include "platform/core/host_path.h"
+#include "platform/core/network_wait.h"
 #include "platform/qt/shell_internal.h"
 #include "platform/qt/ui.h"
 
@@ -29,44 +33,77 @@ namespace platform {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// Events closer together than this belong to one burst.
+constexpr auto kQuietPause = std::chrono::milliseconds(150);
+// A burst that goes on is told at least this often.
+constexpr auto kLongestDelay = std::chrono::milliseconds(1000);
+// The program's own announced change hides the watcher's report of it for this long at most.
+constexpr auto kAnnouncedLifetime = std::chrono::seconds(5);
+// The coalescing key of drive and media events.
+const std::string kDrivesKey = "\x01drives";
+
+constexpr uint32_t kWatchEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                  IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
 struct Registration {
     QPointer<QObject> target;
     unsigned mask = 0;
     unsigned msg = 0;
-    std::set<std::string> hostFolders;
+    std::set<std::string> wanted;  // host folders this registration follows
+    std::set<std::string> watched; // those of them it holds a watch on
 };
 
-std::set<std::string> subFolders(const std::string& hostFolder) {
-    std::set<std::string> names;
-    DIR* dir = ::opendir(hostFolder.c_str());
-    if (dir == nullptr)
-        return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        bool folder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            struct stat st;
-            folder = ::stat((hostFolder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (folder)
-            names.insert(name);
-    }
-    ::closedir(dir);
-    return names;
+struct Pending {
+    unsigned event = 0; // the first event of the burst
+    Clock::time_point first;
+    Clock::time_point last;
+};
+
+std::string joinHost(const std::string& folder, const std::string& name) {
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// A link to a folder counts as a folder, as the tree lists it.
+bool isFolderEntry(const std::string& path) {
+    return detail::boundedCall<bool>(path,
+                                     [path] {
+                                         struct stat st;
+                                         return ::stat(path.c_str(), &st) == 0 &&
+                                                S_ISDIR(st.st_mode);
+                                     })
+        .value_or(false);
+}
+
+// inotify's limit on watches for this user; the program takes a share of it, so that other
+// programs keep theirs.
+size_t watchCapacity() {
+    static const size_t capacity = [] {
+        constexpr size_t kMost = 8192;
+        constexpr size_t kLeast = 256;
+        std::ifstream in("/proc/sys/fs/inotify/max_user_watches");
+        size_t limit = 0;
+        if (!(in >> limit))
+            return kLeast;
+        return std::clamp(limit / 4, kLeast, kMost);
+    }();
+    return capacity;
 }
 
 class NotifyService : public QObject {
 public:
     NotifyService() {
-        connect(&watcher_, &QFileSystemWatcher::directoryChanged, this,
-                [this](const QString& folder) { folderChanged(folder.toStdString()); });
+        inotifyFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (inotifyFd_ >= 0) {
+            auto* notifier = new QSocketNotifier(inotifyFd_, QSocketNotifier::Read, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this] { readEvents(); });
+        }
         mountsFd_ = ::open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
         if (mountsFd_ >= 0) {
             // The kernel flags the mount table as exceptional whenever it changes.
-            mountNotifier_ = new QSocketNotifier(mountsFd_, QSocketNotifier::Exception, this);
-            connect(mountNotifier_, &QSocketNotifier::activated, this, [this] {
+            auto* notifier = new QSocketNotifier(mountsFd_, QSocketNotifier::Exception, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this] {
                 detail::invalidateHostDriveMap();
                 compareDrives();
             });
@@ -78,6 +115,8 @@ public:
             });
             timer->start(2000);
         }
+        flushTimer_.setSingleShot(true);
+        connect(&flushTimer_, &QTimer::timeout, this, [this] { flush(); });
         drives_ = drives();
         detail::setDriveMapObserver([this] {
             if (QThread::currentThread() == thread())
@@ -91,11 +130,13 @@ public:
         detail::setDriveMapObserver(nullptr);
         if (mountsFd_ >= 0)
             ::close(mountsFd_);
+        if (inotifyFd_ >= 0)
+            ::close(inotifyFd_);
     }
 
     unsigned long add(QObject* target, unsigned mask, unsigned msg) {
         const unsigned long id = nextId_++;
-        registrations_[id] = Registration{target, mask, msg, {}};
+        registrations_[id] = Registration{target, mask, msg, {}, {}};
         return id;
     }
 
@@ -103,9 +144,10 @@ public:
         const auto it = registrations_.find(id);
         if (it == registrations_.end())
             return false;
-        for (const std::string& folder : it->second.hostFolders)
-            unwatch(folder);
+        for (const std::string& folder : it->second.watched)
+            release(folder);
         registrations_.erase(it);
+        std::erase_if(pending_, [id](const auto& entry) { return entry.first.first == id; });
         return true;
     }
 
@@ -113,94 +155,289 @@ public:
         const auto it = registrations_.find(id);
         if (it == registrations_.end())
             return;
+        Registration& registration = it->second;
+        // The folders come in the order of their importance; beyond the capacity they are not
+        // followed (the tree reads a folder again when it opens it).
         std::set<std::string> wanted;
         for (const std::string& folder : folders) {
-            if (const auto host = toHostPath(folder))
-                wanted.insert(*host);
+            if (wanted.size() >= watchCapacity())
+                break;
+            // The exact spelling: the tree's paths are made of names as the file system gave
+            // them, and the disk (maybe a share that does not answer) is not asked.
+            if (const auto host = detail::exactHostPath(folder))
+                wanted.insert(host->path);
+        }
+        for (auto watched = registration.watched.begin(); watched != registration.watched.end();) {
+            if (wanted.count(*watched)) {
+                ++watched;
+            } else {
+                release(*watched);
+                watched = registration.watched.erase(watched);
+            }
         }
         for (const std::string& folder : wanted) {
-            if (!it->second.hostFolders.count(folder))
-                watchFolder(folder);
+            if (!registration.watched.count(folder) && acquire(folder))
+                registration.watched.insert(folder);
         }
-        for (const std::string& folder : it->second.hostFolders) {
-            if (!wanted.count(folder))
-                unwatch(folder);
-        }
-        it->second.hostFolders = std::move(wanted);
+        registration.wanted = std::move(wanted);
     }
 
-    void post(unsigned event, const std::string* onlyFolder) {
-        for (auto& [id, registration] : registrations_) {
-            if (!registration.target || (registration.mask & event) == 0)
-                continue;
-            if (onlyFolder != nullptr && !registration.hostFolders.count(*onlyFolder))
-                continue;
-            postMessage(registration.target, registration.msg, 0, static_cast<qintptr>(event));
-        }
+    // The program tells of its own change: every registration whose mask has the event hears of
+    // it, and the watcher's report of the same entry is not told again.
+    void announce(unsigned event, std::string_view path) {
+        const auto [folder, name] = splitHost(path);
+        queue(event, folder.empty() ? std::string(path) : folder, nullptr);
+        noteEntry(folder, name);
     }
 
-    // The program announced its own change of one entry: only that entry is brought up to date,
-    // so that changes made by others in the same folder meanwhile are still reported.
-    void noteEntry(const std::string& hostFolder, const std::string& name) {
-        const auto it = snapshots_.find(hostFolder);
-        if (it == snapshots_.end())
+    void noteEntry(const std::string& folder, const std::string& name) {
+        if (folder.empty() || name.empty() || !wdByPath_.count(folder))
             return;
-        struct stat st;
-        const std::string path = (hostFolder == "/" ? "" : hostFolder) + "/" + name;
-        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            it->second.names.insert(name);
-        else
-            it->second.names.erase(name);
+        Announced& entry = announced_[{folder, name}];
+        ++entry.count;
+        entry.expires = Clock::now() + kAnnouncedLifetime;
+    }
+
+    static std::pair<std::string, std::string> splitHost(std::string_view path) {
+        const auto host = detail::exactHostPath(path);
+        if (!host || host->isRoot)
+            return {};
+        const size_t slash = host->path.rfind('/');
+        return {slash == 0 ? "/" : host->path.substr(0, slash), host->path.substr(slash + 1)};
     }
 
 private:
-    struct Snapshot {
-        int users = 0;
-        std::set<std::string> names;
+    struct Announced {
+        int count = 0;
+        Clock::time_point expires;
     };
 
-    void watchFolder(const std::string& folder) {
-        Snapshot& snapshot = snapshots_[folder];
-        if (snapshot.users++ == 0) {
-            snapshot.names = subFolders(folder);
-            watcher_.addPath(QString::fromStdString(folder));
+    bool acquire(const std::string& folder) {
+        if (const auto it = users_.find(folder); it != users_.end()) {
+            ++it->second;
+            return true;
         }
+        if (inotifyFd_ < 0)
+            return false;
+        // Adding a watch looks the path up, which waits on a share that does not answer.
+        const int fd = inotifyFd_;
+        const int wd = detail::boundedCall<int>(folder, [fd, folder] {
+                           return ::inotify_add_watch(fd, folder.c_str(), kWatchEvents);
+                       }).value_or(-1);
+        if (wd < 0)
+            return false; // gone, not a folder, or no watch left: not followed
+        pathsByWd_[wd].insert(folder);
+        wdByPath_[folder] = wd;
+        users_[folder] = 1;
+        return true;
     }
 
-    void unwatch(const std::string& folder) {
-        const auto it = snapshots_.find(folder);
-        if (it == snapshots_.end() || --it->second.users > 0)
+    void release(const std::string& folder) {
+        const auto users = users_.find(folder);
+        if (users == users_.end() || --users->second > 0)
             return;
-        watcher_.removePath(QString::fromStdString(folder));
-        snapshots_.erase(it);
+        users_.erase(users);
+        const auto wd = wdByPath_.find(folder);
+        if (wd == wdByPath_.end())
+            return;
+        auto paths = pathsByWd_.find(wd->second);
+        if (paths != pathsByWd_.end()) {
+            paths->second.erase(folder);
+            // Two paths to one folder (a link) share one watch.
+            if (paths->second.empty()) {
+                ::inotify_rm_watch(inotifyFd_, wd->second);
+                pathsByWd_.erase(paths);
+            }
+        }
+        wdByPath_.erase(wd);
     }
 
-    void folderChanged(const std::string& folder) {
-        const auto it = snapshots_.find(folder);
-        if (it == snapshots_.end())
+    // The kernel dropped a watch (its folder was removed, or its volume unmounted): the folder is
+    // followed again when a registration asks for it next.
+    void forget(int wd) {
+        const auto paths = pathsByWd_.find(wd);
+        if (paths == pathsByWd_.end())
             return;
-        std::set<std::string> now = subFolders(folder);
-        std::vector<std::string> added, removed;
-        for (const std::string& name : now) {
-            if (!it->second.names.count(name))
-                added.push_back(name);
+        for (const std::string& folder : paths->second) {
+            wdByPath_.erase(folder);
+            users_.erase(folder);
+            for (auto& [id, registration] : registrations_)
+                registration.watched.erase(folder);
         }
-        for (const std::string& name : it->second.names) {
-            if (!now.count(name))
-                removed.push_back(name);
-        }
-        it->second.names = std::move(now);
-        // The watcher stops following a folder that was removed and made again.
-        if (!watcher_.directories().contains(QString::fromStdString(folder)))
-            watcher_.addPath(QString::fromStdString(folder));
-        if (added.size() == 1 && removed.size() == 1) {
-            post(SHCNE_RENAMEFOLDER, &folder);
+        pathsByWd_.erase(paths);
+    }
+
+    bool swallowAnnounced(const std::string& folder, const std::string& name) {
+        const auto it = announced_.find({folder, name});
+        if (it == announced_.end())
+            return false;
+        const bool current = it->second.expires > Clock::now();
+        if (!current || --it->second.count == 0)
+            announced_.erase(it);
+        return current;
+    }
+
+    void folderEvent(unsigned event, const std::string& folder, const std::string& name) {
+        if (!swallowAnnounced(folder, name))
+            queue(event, folder, &folder);
+    }
+
+    // A folder renamed or moved between followed folders: one rename, told to those who follow
+    // either folder, unless the program announced it itself.
+    void renamed(int fromWd, const std::string& fromName, const std::set<std::string>& toFolders,
+                 const std::string& toName) {
+        std::set<std::string> fromFolders;
+        if (const auto paths = pathsByWd_.find(fromWd); paths != pathsByWd_.end())
+            fromFolders = paths->second;
+        bool own = false;
+        for (const std::string& folder : fromFolders)
+            own = swallowAnnounced(folder, fromName) || own;
+        for (const std::string& folder : toFolders)
+            own = swallowAnnounced(folder, toName) || own;
+        if (own)
             return;
+        std::set<std::string> told = toFolders;
+        told.insert(fromFolders.begin(), fromFolders.end());
+        for (const std::string& folder : told)
+            queue(SHCNE_RENAMEFOLDER, folder, &folder);
+    }
+
+    void readEvents() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        struct Move {
+            int wd;
+            std::string name;
+            bool folder;
+        };
+        std::map<uint32_t, Move> movedFrom; // by cookie, waiting for their other half
+        for (;;) {
+            const ssize_t length = ::read(inotifyFd_, buffer, sizeof buffer);
+            if (length <= 0)
+                break;
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                const std::string name = event->len > 0 ? std::string(event->name) : std::string();
+                if (event->mask & IN_Q_OVERFLOW) {
+                    // Events were lost: whoever follows folders looks again.
+                    queue(SHCNE_MKDIR, "\x01overflow", nullptr);
+                    continue;
+                }
+                const auto paths = pathsByWd_.find(event->wd);
+                if (paths == pathsByWd_.end())
+                    continue;
+                const std::set<std::string> folders = paths->second;
+                if (event->mask & IN_IGNORED) {
+                    forget(event->wd);
+                    continue;
+                }
+                if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) {
+                    // Told from the folder's parent when that is followed too.
+                    for (const std::string& folder : folders) {
+                        const size_t slash = folder.rfind('/');
+                        const std::string parent = slash == 0 ? "/" : folder.substr(0, slash);
+                        if (folder != "/" && !wdByPath_.count(parent))
+                            queue(SHCNE_RMDIR, folder, &folder);
+                    }
+                    // A moved folder's watch would follow it under a name the tree no longer
+                    // shows.
+                    if (event->mask & IN_MOVE_SELF) {
+                        ::inotify_rm_watch(inotifyFd_, event->wd);
+                        forget(event->wd);
+                    }
+                    continue;
+                }
+                bool folder = (event->mask & IN_ISDIR) != 0;
+                if (!folder && (event->mask & (IN_CREATE | IN_MOVED_TO)))
+                    folder = isFolderEntry(joinHost(*folders.begin(), name));
+                if (event->mask & IN_MOVED_FROM) {
+                    movedFrom[event->cookie] = Move{event->wd, name, folder};
+                    continue;
+                }
+                if (event->mask & IN_MOVED_TO) {
+                    const auto from = movedFrom.find(event->cookie);
+                    if (from != movedFrom.end()) {
+                        if (folder || from->second.folder)
+                            renamed(from->second.wd, from->second.name, folders, name);
+                        movedFrom.erase(from);
+                        continue;
+                    }
+                }
+                if (!folder)
+                    continue;
+                const unsigned shellEvent =
+                    (event->mask & (IN_CREATE | IN_MOVED_TO)) ? SHCNE_MKDIR : SHCNE_RMDIR;
+                for (const std::string& path : folders)
+                    folderEvent(shellEvent, path, name);
+            }
         }
-        for (size_t i = 0; i < removed.size(); ++i)
-            post(SHCNE_RMDIR, &folder);
-        for (size_t i = 0; i < added.size(); ++i)
-            post(SHCNE_MKDIR, &folder);
+        // A folder moved out of every watched folder is gone from where it was.
+        for (const auto& [cookie, move] : movedFrom) {
+            const auto paths = pathsByWd_.find(move.wd);
+            if (!move.folder || paths == pathsByWd_.end())
+                continue;
+            for (const std::string& path : paths->second)
+                folderEvent(SHCNE_RMDIR, path, move.name);
+        }
+        const auto now = Clock::now();
+        std::erase_if(announced_, [now](const auto& entry) { return entry.second.expires <= now; });
+    }
+
+    // Adds an event to the burst of key for every registration that follows it: all whose mask
+    // has it, or, for an event inside a watched folder, those that follow that folder.
+    void queue(unsigned event, const std::string& key, const std::string* onlyFolder) {
+        const auto now = Clock::now();
+        for (auto& [id, registration] : registrations_) {
+            if (!registration.target || (registration.mask & event) == 0)
+                continue;
+            if (onlyFolder != nullptr && !registration.wanted.count(*onlyFolder))
+                continue;
+            Pending& pending = pending_[{id, key}];
+            if (pending.event == 0) {
+                pending.event = event;
+                pending.first = now;
+            }
+            pending.last = now;
+        }
+        scheduleFlush();
+    }
+
+    static Clock::time_point dueTime(const Pending& pending) {
+        return std::min(pending.last + kQuietPause, pending.first + kLongestDelay);
+    }
+
+    void scheduleFlush() {
+        if (pending_.empty())
+            return;
+        Clock::time_point due = Clock::time_point::max();
+        for (const auto& [key, pending] : pending_)
+            due = std::min(due, dueTime(pending));
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(std::max(due - Clock::now(), {}));
+        flushTimer_.start(static_cast<int>(wait.count()));
+    }
+
+    void flush() {
+        const auto now = Clock::now();
+        std::vector<std::pair<Clock::time_point, std::pair<unsigned long, unsigned>>> ready;
+        for (auto it = pending_.begin(); it != pending_.end();) {
+            if (dueTime(it->second) > now) {
+                ++it;
+                continue;
+            }
+            ready.push_back({it->second.first, {it->first.first, it->second.event}});
+            it = pending_.erase(it);
+        }
+        // In the order the bursts began.
+        std::stable_sort(ready.begin(), ready.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [first, message] : ready) {
+            const auto registration = registrations_.find(message.first);
+            if (registration != registrations_.end() && registration->second.target)
+                postMessage(registration->second.target, registration->second.msg, 0,
+                            static_cast<qintptr>(message.second));
+        }
+        scheduleFlush();
     }
 
     void compareDrives() {
@@ -210,30 +447,34 @@ private:
                 std::find_if(drives_.begin(), drives_.end(),
                              [&](const DriveInfo& d) { return d.letter == drive.letter; });
             if (before == drives_.end())
-                post(SHCNE_DRIVEADD, nullptr);
+                queue(SHCNE_DRIVEADD, kDrivesKey, nullptr);
             else if (before->hostRoot != drive.hostRoot) {
-                post(SHCNE_DRIVEREMOVED, nullptr);
-                post(SHCNE_DRIVEADD, nullptr);
+                queue(SHCNE_DRIVEREMOVED, kDrivesKey, nullptr);
+                queue(SHCNE_DRIVEADD, kDrivesKey, nullptr);
             } else if (!before->ready && drive.ready)
-                post(SHCNE_MEDIAINSERTED, nullptr);
+                queue(SHCNE_MEDIAINSERTED, kDrivesKey, nullptr);
             else if (before->ready && !drive.ready)
-                post(SHCNE_MEDIAREMOVED, nullptr);
+                queue(SHCNE_MEDIAREMOVED, kDrivesKey, nullptr);
         }
         for (const DriveInfo& drive : drives_) {
             if (std::none_of(now.begin(), now.end(),
                              [&](const DriveInfo& d) { return d.letter == drive.letter; }))
-                post(SHCNE_DRIVEREMOVED, nullptr);
+                queue(SHCNE_DRIVEREMOVED, kDrivesKey, nullptr);
         }
         drives_ = std::move(now);
     }
 
-    QFileSystemWatcher watcher_;
-    std::map<std::string, Snapshot> snapshots_;
+    int inotifyFd_ = -1;
+    std::map<int, std::set<std::string>> pathsByWd_;
+    std::map<std::string, int> wdByPath_;
+    std::map<std::string, int> users_; // registrations that watch each folder
     std::map<unsigned long, Registration> registrations_;
+    std::map<std::pair<unsigned long, std::string>, Pending> pending_;
+    std::map<std::pair<std::string, std::string>, Announced> announced_;
+    QTimer flushTimer_;
     unsigned long nextId_ = 1;
     std::vector<DriveInfo> drives_;
     int mountsFd_ = -1;
-    QSocketNotifier* mountNotifier_ = nullptr;
 };
 
 NotifyService* service(bool create) {
@@ -265,24 +506,23 @@ void changeNotifyWatch(unsigned long registration, const std::vector<std::string
         s->watch(registration, folders);
 }
 
+size_t changeNotifyWatchCapacity() {
+    return watchCapacity();
+}
+
 void shellChangeNotify(unsigned event, std::string_view path) {
-    NotifyService* s = service(false);
-    if (s == nullptr)
-        return;
-    s->post(event, nullptr);
-    // The folder watcher will see this change too; it has been announced already.
-    detail::noteOwnChange(path);
+    if (NotifyService* s = service(false))
+        s->announce(event, path);
 }
 
 namespace detail {
 
 void noteOwnChange(std::string_view path) {
     NotifyService* s = service(false);
-    const auto host = toHostPath(path);
-    if (s == nullptr || !host || *host == "/")
+    if (s == nullptr)
         return;
-    const size_t slash = host->rfind('/');
-    s->noteEntry(slash == 0 ? "/" : host->substr(0, slash), host->substr(slash + 1));
+    const auto [folder, name] = NotifyService::splitHost(path);
+    s->noteEntry(folder, name);
 }
 
 } // namespace detail

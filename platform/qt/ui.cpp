@@ -51,7 +51,8 @@ int showBox(QWidget* owner, const QString& text, const QString& caption, unsigne
         return answerWithoutUser(flags);
     }
     QMessageBox box(owner != nullptr ? owner : activeWindow());
-    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(messageBoxLines(text));
     box.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
     switch (flags & 0xF0) {
     case MB_ICONERROR:
@@ -117,6 +118,13 @@ int answerOrShow(QWidget* owner, const QString& text, const QString& caption, un
 }
 
 } // namespace
+
+QString messageBoxLines(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return lines;
+}
 
 int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
     if (onGuiThread())

@@ -42,6 +42,10 @@ struct MessageBoxCall {
 // caller waits for the answer.
 int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
 
+// The text as a box shows it: as in the program's texts, a carriage return alone or followed by
+// a line feed breaks the line. The box shows the text as it is, never as markup.
+QString messageBoxLines(const QString& text);
+
 // Tests answer message boxes instead of showing them: while an answerer is installed every call
 // is appended to recordedMessageBoxes() and answered by it (no dialog appears). nullptr removes it.
 using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/core/drives.h"
+#include "platform/core/host_path.h"
+#include "platform/core/mount_table.h"
 #include "platform/core/winerror.h"
+#include "platform/qt/ui.h"
 #include "tests/support/temp_dir.h"
 
 using namespace platform;
@@ -28,6 +31,10 @@ protected:
         for (const NetConnection& connection : wnetConnections())
             wnetCancelConnection(std::string{connection.letter, ':'}, true);
         setDisconnectDialogAnswerer(nullptr);
+        setMessageBoxAnswerer(nullptr);
+        recordedMessageBoxes().clear();
+        detail::setMountSource({});
+        detail::setReservedLetters(0);
         qputenv("XDG_CONFIG_HOME", saved_);
         setDriveMap({});
     }
@@ -95,6 +102,48 @@ TEST_F(NetworkTest, ControlCharactersCannotForgeSavedConnections) {
     EXPECT_FALSE(std::filesystem::exists(config / "lumograph/network-drives"));
     restorePersistentConnections();
     EXPECT_EQ(driveType("K:\\"), DRIVE_NO_ROOT_DIR);
+}
+
+TEST_F(NetworkTest, ASavedLetterTakenAtStartIsReportedAndKept) {
+    // This machine as the drive map reads it: one card mounted, which gets D:.
+    setDriveMap({});
+    std::vector<detail::MountEntry> mounts{{"/dev/sda1", "/", "ext4", 1, 8, 0},
+                                           {"/dev/sdb1", "/media/ann/CARD", "vfat", 2, 8, 17}};
+    detail::setMountSource({[&mounts] { return mounts; },
+                            [](const detail::MountEntry& mount) {
+                                return detail::VolumeFacts{mount.device, "", 1000, true};
+                            }});
+    detail::invalidateHostDriveMap();
+    ASSERT_EQ(driveInfo('D')->hostRoot, "/media/ann/CARD");
+
+    std::filesystem::create_directories(config / "lumograph");
+    const std::string saved =
+        "D:\t" + share.path() + "\nE:\t" + (share / "gone") + "\nG:\t" + share.path() + "\n";
+    writeFile(config / "lumograph/network-drives", saved);
+    setMessageBoxAnswerer([](const MessageBoxCall&) { return IDOK; });
+    restorePersistentConnections();
+
+    // D: is the card's: the user is told, and the connection stays saved. E:'s share is not
+    // there now: kept without a word. G: is connected.
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    const MessageBoxCall& box = recordedMessageBoxes()[0];
+    EXPECT_TRUE(box.text.contains(QStringLiteral("reconnecting D: to")));
+    EXPECT_TRUE(box.text.contains(QString::fromStdString(share.path())));
+    EXPECT_TRUE(box.text.contains(QStringLiteral("Removable Disk (D:)")));
+    EXPECT_EQ(box.caption, QStringLiteral("Restoring Network Connections"));
+    EXPECT_EQ(box.flags, MB_OK | MB_ICONWARNING);
+    EXPECT_EQ(persisted(), saved);
+    EXPECT_EQ(driveInfo('D')->hostRoot, "/media/ann/CARD");
+    EXPECT_EQ(driveType("E:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(driveType("G:\\"), DRIVE_REMOTE);
+
+    // Cards that come now never get E: or G:.
+    mounts.push_back({"/dev/sdc1", "/media/ann/SECOND", "vfat", 3, 8, 33});
+    mounts.push_back({"/dev/sdd1", "/media/ann/THIRD", "vfat", 4, 8, 49});
+    detail::invalidateHostDriveMap();
+    EXPECT_EQ(driveInfo('F')->hostRoot, "/media/ann/SECOND");
+    EXPECT_EQ(driveInfo('H')->hostRoot, "/media/ann/THIRD");
+    EXPECT_EQ(driveType("E:\\"), DRIVE_NO_ROOT_DIR);
 }
 
 TEST_F(NetworkTest, DisconnectDialogAnswerer) {

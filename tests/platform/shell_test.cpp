@@ -1,5 +1,5 @@
 // The shell over an injected drive map: names, shared icons, file operations with confirmations,
-// the trash, verbs, the properties sheet, special folders and change notifications.
+// the trash, verbs, the properties sheet and special folders.
 #include "platform/qt/shell.h"
 
 #include <filesystem>
@@ -18,6 +18,7 @@
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
 #include "platform/qt/image_list.h"
+#include "platform/qt/ui.h"
 #include "tests/platform/interference.h"
 #include "tests/platform/qt_helpers.h"
 #include "tests/support/temp_dir.h"
@@ -465,93 +466,6 @@ TEST(ShellFolders, XdgFoldersAsProgramPaths) {
     EXPECT_EQ(windowsDirectory(), "C:\\etc");
     EXPECT_EQ(systemDirectory(), "C:\\usr\\lib");
     qputenv("XDG_CONFIG_HOME", saved);
-}
-
-class NotifyTest : public ShellTest {
-protected:
-    void TearDown() override {
-        for (unsigned long id : registrations_)
-            changeNotifyDeregister(id);
-        ShellTest::TearDown();
-    }
-    unsigned long registerFor(MessageRecorder& window, unsigned mask) {
-        const unsigned long id = changeNotifyRegister(&window, mask, 1026);
-        registrations_.push_back(id);
-        return id;
-    }
-    std::vector<unsigned long> registrations_;
-};
-
-TEST_F(NotifyTest, FoldersMadeRenamedAndRemovedInWatchedFolders) {
-    fs::create_directories(c / "watched");
-    MessageRecorder all, onlyMake;
-    const unsigned long everything = registerFor(all, 0x201F8);
-    ASSERT_NE(everything, 0u);
-    changeNotifyWatch(everything, {"C:\\watched\\"});
-    changeNotifyWatch(registerFor(onlyMake, SHCNE_MKDIR), {"C:\\watched"});
-
-    fs::create_directories(c / "watched/new");
-    ASSERT_TRUE(waitFor([&] { return all.received(1026, SHCNE_MKDIR); }));
-    ASSERT_TRUE(waitFor([&] { return onlyMake.received(1026, SHCNE_MKDIR); }));
-    fs::rename(c / "watched/new", c / "watched/renamed");
-    ASSERT_TRUE(waitFor([&] { return all.received(1026, SHCNE_RENAMEFOLDER); }));
-    fs::remove(c / "watched/renamed");
-    ASSERT_TRUE(waitFor([&] { return all.received(1026, SHCNE_RMDIR); }));
-    processMessages();
-    EXPECT_FALSE(onlyMake.received(1026, SHCNE_RMDIR));
-    EXPECT_FALSE(onlyMake.received(1026, SHCNE_RENAMEFOLDER));
-    // A plain file is no folder event.
-    const size_t before = all.messages.size();
-    writeFile(c / "watched/file.jpg", "x");
-    fs::create_directories(c / "watched/marker");
-    ASSERT_TRUE(waitFor([&] { return all.messages.size() > before; }));
-    EXPECT_EQ(all.messages.back().lParam, SHCNE_MKDIR);
-}
-
-TEST_F(NotifyTest, AnnouncedChangesHideNoOtherChange) {
-    fs::create_directories(c / "watched/old");
-    MessageRecorder window;
-    const unsigned long id = registerFor(window, SHCNE_MKDIR | SHCNE_RENAMEFOLDER);
-    changeNotifyWatch(id, {"C:\\watched"});
-
-    // Someone else makes a folder; before the watcher has told, the program makes its own.
-    fs::create_directories(c / "watched/theirs");
-    fs::create_directories(c / "watched/mine");
-    shellChangeNotify(SHCNE_MKDIR, "C:\\watched\\mine");
-    ASSERT_TRUE(waitFor([&] { return window.messages.size() >= 2; }));
-    processMessages();
-    EXPECT_EQ(window.messages.size(), 2u);
-
-    // The program's own rename is told once: its new name is no folder made by someone else.
-    window.messages.clear();
-    EXPECT_EQ(run(FO_RENAME, list({"C:\\watched\\old"}), list({"new"}), FOF_NOERRORUI), 0);
-    fs::create_directories(c / "watched/marker");
-    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MKDIR); }));
-    processMessages();
-    ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[0].lParam, SHCNE_RENAMEFOLDER);
-    EXPECT_EQ(window.messages[1].lParam, SHCNE_MKDIR);
-}
-
-TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
-    MessageRecorder window;
-    ASSERT_NE(registerFor(window, 0x201F8), 0u);
-    addDrive({'G', c.path(), DRIVE_REMOTE, "", true});
-    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_DRIVEADD); }));
-    addDrive({'D', d.path(), DRIVE_REMOVABLE, "", true});
-    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MEDIAINSERTED); }));
-    addDrive({'D', d.path(), DRIVE_REMOVABLE, "", false});
-    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_MEDIAREMOVED); }));
-    removeDrive('G');
-    ASSERT_TRUE(waitFor([&] { return window.received(1026, SHCNE_DRIVEREMOVED); }));
-
-    window.messages.clear();
-    shellChangeNotify(SHCNE_CREATE, "C:\\x.jpg"); // not in the mask
-    shellChangeNotify(SHCNE_RMDIR, "C:\\gone");
-    processMessages();
-    ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].lParam, SHCNE_RMDIR);
-    EXPECT_EQ(window.messages[0].wParam, 0u);
 }
 
 } // namespace

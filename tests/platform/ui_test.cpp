@@ -4,10 +4,14 @@
 
 #include <thread>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +30,36 @@ protected:
         recordedMessageBoxes().clear();
     }
 };
+
+TEST(MessageBoxText, ACarriageReturnBreaksTheLine) {
+    const std::pair<QString, QString> cases[] = {
+        {"one\rtwo", "one\ntwo"},
+        {"An error occured while connecting:\r\nNo route",
+         "An error occured while connecting:\nNo route"},
+        {"a\r\rb\n\nc", "a\n\nb\n\nc"},
+        {"ends\r", "ends\n"},
+        {"plain", "plain"},
+        {"", ""},
+    };
+    for (const auto& [text, lines] : cases)
+        EXPECT_EQ(messageBoxLines(text), lines) << text.toStdString();
+
+    // The box itself shows those lines, as plain text (a name with "<b>" stays as it is).
+    QString shown;
+    Qt::TextFormat format = Qt::RichText;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                shown = box->text();
+                format = box->textFormat();
+                box->buttons().front()->click();
+            }
+        }
+    });
+    EXPECT_EQ(messageBox(nullptr, "Folder <b>\rcannot be made", "Error", MB_OK), IDOK);
+    EXPECT_EQ(shown, "Folder <b>\ncannot be made");
+    EXPECT_EQ(format, Qt::PlainText);
+}
 
 TEST_F(AnsweredBoxes, EveryCallIsRecordedAndAnswered) {
     setMessageBoxAnswerer(
