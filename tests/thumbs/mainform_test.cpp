@@ -109,8 +109,13 @@ private Q_SLOTS:
         QVERIFY(root_.isValid());
         platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
         // The raw step's temporary preview goes to the user's runtime folder, here on C:.
-        QDir(root_.path()).mkpath("run");
-        QFile(host("run")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Made here, with the rights the program asks of it: made later, its folder-change notice
+        // would restart whatever listing a later case has under way.
+        for (const char* folder : {"run", "run/lumograph"}) {
+            QDir(root_.path()).mkpath(folder);
+            QFile(host(folder))
+                .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
         qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
         answerAll(platform::IDOK);
         for (const char* folder :
