@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -42,7 +41,7 @@
 #include "thumbs/core/folder_listing.h"
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
-#include "thumbs/viewer_opening.h"
+#include "viewer/tform4.h"
 #include "widgets/command_controls.h"
 #include "widgets/handler_guard.h"
 #include "widgets/text_bytes.h"
@@ -201,9 +200,6 @@ void TMainForm::BuildClientArea() {
     Image2 = new TImage(Panel5);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->hide();
-    DirectoryListBox1 = new QListWidget(Panel5);
-    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->hide();
     centre->addWidget(Panel5, 1);
     Panel4 = new QWidget(Panel3);
     Panel4->setObjectName(QStringLiteral("Panel4"));
@@ -623,15 +619,9 @@ void TMainForm::BtnBackClick() {
 }
 
 void TMainForm::BtnPrevLevelClick() {
-    const QString folder = DelSlash(explor->SelectedPath()) + QLatin1Char('\\');
-    DirectoryListBox1->clear();
-    DirectoryListBox1->addItems(DirectoryLevels(folder));
-    DirectoryListBox1->setCurrentRow(DirectoryListBox1->count() - 1);
-    if (DirectoryListBox1->currentRow() <= 0)
+    const QString parent = ParentFolder(DelSlash(explor->SelectedPath()) + QLatin1Char('\\'));
+    if (parent.isEmpty())
         return;
-    const QString parent = DirectoryListBox1->item(DirectoryListBox1->currentRow() - 1)->text();
-    DirectoryListBox1->clear();
-    DirectoryListBox1->addItems(DirectoryLevels(parent));
     explor->OpenPath(parent);
     explorDirChange(explor, explor->SelectedPath());
 }
@@ -683,7 +673,7 @@ void TMainForm::ListViewDblClick() {
     if (index < 0)
         return; // nothing selected: no picture to show
     Form1->ListView1->SetItemIndex(index);
-    ShowPictureInViewer(EdSelFolder->text(), ItemCaption(index));
+    Form4->OpenPicture(EdSelFolder->text(), ItemCaption(index));
 }
 
 void TMainForm::Properties1Click() {

@@ -20,7 +20,6 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
@@ -58,9 +57,8 @@ public:
     TMavDirTree21* explor;
     QWidget* Panel3;
     QWidget* Panel5;
-    TImage* Image1;                 // the preview of the selected picture
-    TImage* Image2;                 // hidden: the picture with its own width and height
-    QListWidget* DirectoryListBox1; // hidden: the folder levels of Up one level
+    TImage* Image1; // the preview of the selected picture
+    TImage* Image2; // hidden: the picture with its own width and height
     QWidget* Panel4;
     TThumbnailList* ListView;
     QWidget* Panel8;

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   attr xdg-utils fonts-dejavu-core desktop-file-utils
   exiv2 libimage-exiftool-perl hyperfine
-  libvips-tools imagemagick
+  libvips-tools imagemagick libjpeg-turbo-progs
   xvfb xauth
 )
 
