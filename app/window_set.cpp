@@ -4,6 +4,7 @@
 #include "browser/tform1.h"
 #include "browser/tform5.h"
 #include "browser/tform6.h"
+#include "thumbs/thumbnail_window_list.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
 
@@ -12,7 +13,7 @@ void CreateWindowSet() {
     MainForm = new TMainForm;
     moveform = new Tmoveform;
     copyform = new Tcopyform;
-    Form4 = new TForm4;
+    Form4 = new TForm4(ThumbnailWindowList());
     Form5 = new TForm5;
     Form6 = new TForm6;
 }

@@ -145,8 +145,7 @@ void NextOn(benchmark::State& state, const QStringList& captions, int zoomUps,
         state.SkipWithError("the pictures could not be written");
         return;
     }
-    TForm4 viewer;
-    viewer.SetList(std::make_unique<BenchList>(captions));
+    TForm4 viewer(std::make_unique<BenchList>(captions));
     viewer.show();
     for (int i = 0; i < zoomUps; ++i)
         viewer.SpeedButton5Click();

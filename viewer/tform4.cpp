@@ -61,7 +61,8 @@ QSize DrawnPixels(const TImage* box, QSize own) {
 
 } // namespace
 
-TForm4::TForm4(QWidget* parent) : QWidget(parent), list_(ThumbnailWindowList()) {
+TForm4::TForm4(std::unique_ptr<TViewerList> list, QWidget* parent)
+    : QWidget(parent), list_(std::move(list)) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Vora Vivozeru"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);

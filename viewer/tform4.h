@@ -1,9 +1,9 @@
 // TForm4: the "Vora Vivozeru" full-screen picture viewer — a black bar of buttons above a black
-// scrolling area that holds the picture box. It walks the thumbnail window's list (Next,
-// Previous and the Autoview slide show) and zooms the box in steps of 100 pixels. Pictures decode
-// on a loader thread at the size the boxes need and are drawn stage by stage as they sharpen;
-// while one is looked at, a second loader decodes the picture the next step will show. The
-// window itself lives on the user-interface thread.
+// scrolling area that holds the picture box. It walks the list it is given (Next, Previous and the
+// Autoview slide show) and zooms the box in steps of 100 pixels. Pictures decode on a loader
+// thread at the size the boxes need and are drawn stage by stage as they sharpen; while one is
+// looked at, a second loader decodes the picture the next step will show. The window itself lives
+// on the user-interface thread.
 #pragma once
 
 #include <functional>
@@ -34,7 +34,8 @@ class PictureLoader;
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget* parent = nullptr);
+    // list: what Next, Previous and the slide show walk (the program's is the thumbnail window's).
+    explicit TForm4(std::unique_ptr<TViewerList> list, QWidget* parent = nullptr);
     ~TForm4() override;
 
     QWidget* Panel1;
@@ -56,8 +57,8 @@ public:
     // previous picture.
     void OpenPicture(const QString& folder, const QString& fileName);
 
-    // The list Next, Previous and the slide show walk: the thumbnail window's unless replaced.
-    // Replacing it drops a picture still being decoded.
+    // Replaces the list Next, Previous and the slide show walk; drops a picture still being
+    // decoded.
     void SetList(std::unique_ptr<TViewerList> list);
 
     void FormShow();

@@ -1,9 +1,7 @@
-// TViewerList: what the viewer reads and moves in the list it walks. The program's viewer walks
-// the thumbnail window's item list and loads its preview and the preview's hidden copy
-// (ThumbnailWindowList); a test can hand the viewer a list of its own.
+// TViewerList: what the viewer reads and moves in the list it walks. The program hands the viewer
+// the thumbnail window's list when the windows are made; a test or a benchmark hands it one of
+// its own. The viewer knows the list only through this interface.
 #pragma once
-
-#include <memory>
 
 #include <QString>
 
@@ -20,6 +18,3 @@ public:
     virtual TImage* Preview() const = 0;     // shows the picture the viewer steps to
     virtual TImage* PreviewCopy() const = 0; // keeps the same picture with its own size
 };
-
-// The thumbnail window's list, folder box, preview Image1 and hidden copy Image2.
-std::unique_ptr<TViewerList> ThumbnailWindowList();

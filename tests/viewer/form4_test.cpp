@@ -22,6 +22,7 @@
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/ui.h"
 #include "tests/support/picture_writer.h"
+#include "thumbs/thumbnail_window_list.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
 #include "viewer/viewer_list.h"

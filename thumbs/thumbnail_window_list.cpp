@@ -1,4 +1,4 @@
-#include "viewer/viewer_list.h"
+#include "thumbs/thumbnail_window_list.h"
 
 #include <QLineEdit>
 
