@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,15 +23,15 @@
 #include "browser/tform6.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
-#include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
-#include "platform/qt/ui.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
+#include "widgets/browser_commands.h"
 #include "widgets/command_controls.h"
+#include "widgets/folder_navigation.h"
 #include "widgets/handler_guard.h"
 #include "widgets/text_bytes.h"
 #include "widgets/toolbar_icons.h"
@@ -71,6 +70,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BuildToolBar();
     BuildMenus();
     BuildClientArea();
+    navigation_ = std::make_unique<TFolderNavigation>(
+        explor, BtnBack, History, [this] { explorDirChange(explor, explor->SelectedPath()); });
     FormCreate();
 }
 
@@ -159,11 +160,7 @@ void TForm1::BuildClientArea() {
     auto* splitter = new QSplitter(Qt::Horizontal, central);
     explor = CreateFolderTree(splitter);
     explor->setToolTip(QStringLiteral("Click to view content"));
-    explor->OnDirChange =
-        Guarded([this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
-    explor->OnMouseDown =
-        Guarded([this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                       int y) { explorMouseDown(sender, button, shift, x, y); });
+    BindFolderTree(this, explor);
 
     ListView1 = new TImageTable(splitter);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -187,8 +184,7 @@ void TForm1::FormCreate() {
     // The address box already stretches with the window through its layout.
     explor->GoToFolder(QStringLiteral("C:\\"));
     EdSelFolder->setText(AddSlash(DelSlash(explor->SelectedPath())));
-    History = TBackHistory();
-    BtnBack->setEnabled(false);
+    navigation_->Start();
 }
 
 QMenu* TForm1::createPopupMenu() {
@@ -221,44 +217,27 @@ void TForm1::explorDirChange(QObject*, const QString&) {
 }
 
 void TForm1::explorMouseDown(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y) {
-    const THitTest hit = explor->HitTest(QPoint(X, Y));
-    if (hit == htOnItem || hit == htOnIcon)
-        BackFwdLstUpdate();
+    navigation_->MouseDown(X, Y);
 }
 
 void TForm1::BackFwdLstUpdate() {
-    History.Record(explor->SelectedPath());
-    BtnBack->setEnabled(History.CanGoBack());
+    navigation_->RecordFolderLeft();
 }
 
 void TForm1::BtnBackClick() {
-    if (!BtnBack->isEnabled())
-        return;
-    explor->OpenPath(History.BackTarget());
-    explorDirChange(explor, explor->SelectedPath());
-    History.StepBack();
-    BtnBack->setEnabled(History.CanGoBack());
+    navigation_->Back();
 }
 
 void TForm1::BtnPrevLevelClick() {
-    const QString parent = ParentFolder(DelSlash(explor->SelectedPath()) + QLatin1Char('\\'));
-    if (parent.isEmpty())
-        return;
-    explor->OpenPath(parent);
-    explorDirChange(explor, explor->SelectedPath());
+    navigation_->UpOneLevel();
 }
 
 void TForm1::BtnRefreshClick() {
-    const QString remembered = explor->currentItem() ? explor->SelectedPath() : QString();
-    explor->Reload();
-    explor->OpenPath(remembered);
-    explorDirChange(explor, explor->SelectedPath());
+    navigation_->Refresh();
 }
 
 void TForm1::BtnFindClick() {
-    const std::string folder = platform::pathBytes(EdSelFolder->text());
-    platform::shellExecute(nullptr, QStringLiteral("find"), folder, QString(), folder,
-                           platform::SW_SHOWNORMAL);
+    SearchFolder(EdSelFolder->text());
 }
 
 void TForm1::BtnCutClick() {
@@ -278,16 +257,9 @@ void TForm1::BtnCopyClick() {
 void TForm1::BtnPasteClick() {
     if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
         return;
-    const std::string path = SelectedFilePath();
-    const int answer = platform::messageBox(
-        this,
-        QStringLiteral("Are you sure want to permanently delete : ") + platform::displayText(path) +
-            QLatin1Char('?'),
-        QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
-    if (answer != platform::IDYES)
-        return;
-    platform::deleteFile(path);
-    explorDirChange(explor, explor->SelectedPath());
+    // After a delete only this window lists its folder again; the thumbnail window is not told.
+    if (DeleteAfterConfirming(this, SelectedFilePath()))
+        explorDirChange(explor, explor->SelectedPath());
 }
 
 void TForm1::ToolButton3Click() {
@@ -312,12 +284,7 @@ void TForm1::Exit1Click() {
 }
 
 void TForm1::HelpContain1Click() {
-    const QString folder = QString::fromStdString(platform::fromHostPath(
-        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()));
-    // The folder keeps its backslash and the name brings its own: the shell reads "\\" as one.
-    const QString help = AddSlash(folder) + QStringLiteral("\\lumograph help.chm");
-    platform::shellExecute(this, QString(), help.toStdString(), QString(), std::string(),
-                           platform::SW_SHOW);
+    OpenHelpFile(this);
 }
 
 void TForm1::About1Click() {

@@ -2,11 +2,12 @@
 // toolbar and menus — and the plain function that lists a folder into its table.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <QMainWindow>
 
-#include "browser/navigation.h"
+#include "widgets/navigation.h"
 
 class QAction;
 class QLabel;
@@ -14,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class TFolderNavigation;
 class TImageTable;
 class TMavDirTree21;
 
@@ -104,6 +106,8 @@ private:
     void BuildClientArea();
     // The selected row's file: the folder text and the row's name, as bytes.
     std::string SelectedFilePath() const;
+
+    std::unique_ptr<TFolderNavigation> navigation_;
 };
 
 extern TForm1* Form1;

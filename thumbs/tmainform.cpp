@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,13 +27,10 @@
 #include "browser/tform6.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
-#include "platform/core/drives.h"
-#include "platform/core/files.h"
 #include "platform/core/shell_codes.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/image_message.h"
 #include "platform/qt/path_text.h"
-#include "platform/qt/shell.h"
 #include "platform/qt/sys_colors.h"
 #include "platform/qt/ui.h"
 #include "thumbs/core/file_names.h"
@@ -42,7 +38,9 @@
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
 #include "viewer/tform4.h"
+#include "widgets/browser_commands.h"
 #include "widgets/command_controls.h"
+#include "widgets/folder_navigation.h"
 #include "widgets/handler_guard.h"
 #include "widgets/text_bytes.h"
 #include "widgets/timage.h"
@@ -87,6 +85,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildClientArea();
     BuildHiddenStrips();
+    navigation_ = std::make_unique<TFolderNavigation>(
+        explor, BtnBack, History, [this] { explorDirChange(explor, explor->SelectedPath()); });
     FormCreate();
 }
 
@@ -175,11 +175,7 @@ void TMainForm::BuildClientArea() {
 
     auto* splitter = new QSplitter(Qt::Horizontal, central);
     explor = CreateFolderTree(splitter);
-    explor->OnDirChange =
-        Guarded([this](QObject* sender, const QString& path) { explorDirChange(sender, path); });
-    explor->OnMouseDown =
-        Guarded([this](QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                       int y) { explorMouseDown(sender, button, shift, x, y); });
+    BindFolderTree(this, explor);
 
     // Centre: the preview above the strip of thumbnails.
     Panel3 = new QWidget(splitter);
@@ -325,8 +321,7 @@ void TMainForm::FormCreate() {
                WM_THUMB_CURRENTITEM};
     // The address box stretches with the window through its layout; the list is drawn through
     // the toolkit's back buffer.
-    History = TBackHistory();
-    BtnBack->setEnabled(false);
+    navigation_->Start();
     BtnStop->setEnabled(false);
 }
 
@@ -598,39 +593,27 @@ void TMainForm::explorDirChange(QObject*, const QString&) {
         EdSelFolderChange();
 }
 
+// Each route through the folders ends in explorDirChange above, so it restarts the listing for
+// the folder it ends on.
+
 void TMainForm::explorMouseDown(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y) {
-    const THitTest hit = explor->HitTest(QPoint(X, Y));
-    if (hit == htOnItem || hit == htOnIcon)
-        BackFwdLstUpdate();
+    navigation_->MouseDown(X, Y);
 }
 
 void TMainForm::BackFwdLstUpdate() {
-    History.Record(explor->SelectedPath());
-    BtnBack->setEnabled(History.CanGoBack());
+    navigation_->RecordFolderLeft();
 }
 
 void TMainForm::BtnBackClick() {
-    if (!BtnBack->isEnabled())
-        return;
-    explor->OpenPath(History.BackTarget());
-    explorDirChange(explor, explor->SelectedPath());
-    History.StepBack();
-    BtnBack->setEnabled(History.CanGoBack());
+    navigation_->Back();
 }
 
 void TMainForm::BtnPrevLevelClick() {
-    const QString parent = ParentFolder(DelSlash(explor->SelectedPath()) + QLatin1Char('\\'));
-    if (parent.isEmpty())
-        return;
-    explor->OpenPath(parent);
-    explorDirChange(explor, explor->SelectedPath());
+    navigation_->UpOneLevel();
 }
 
 void TMainForm::ToolButton2Click() {
-    const QString remembered = explor->currentItem() ? explor->SelectedPath() : QString();
-    explor->Reload();
-    explor->OpenPath(remembered);
-    explorDirChange(explor, explor->SelectedPath());
+    navigation_->Refresh();
 }
 
 // ---- Preview, selection and viewer ----------------------------------------------------------
@@ -699,16 +682,8 @@ void TMainForm::BtnCopyClick() {
 void TMainForm::BtnPasteClick() {
     if (ListView->Count() == 0 || ListView->ItemIndex() < 0)
         return;
-    const std::string path = FolderBytes() + SelectedName();
-    const int answer = platform::messageBox(
-        this,
-        QStringLiteral("Are you sure want to permanently delete : ") + platform::displayText(path) +
-            QLatin1Char('?'),
-        QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
-    if (answer != platform::IDYES)
-        return;
-    platform::deleteFile(path);
-    explorDirChange(explor, explor->SelectedPath());
+    if (DeleteAfterConfirming(this, FolderBytes() + SelectedName()))
+        explorDirChange(explor, explor->SelectedPath());
 }
 
 void TMainForm::ToolButton3Click() {
@@ -720,18 +695,11 @@ void TMainForm::ToolButton3Click() {
 }
 
 void TMainForm::BtnFindClick() {
-    const std::string folder = FolderBytes();
-    platform::shellExecute(nullptr, QStringLiteral("find"), folder, QString(), folder,
-                           platform::SW_SHOWNORMAL);
+    SearchFolder(EdSelFolder->text());
 }
 
 void TMainForm::HelpContain1Click() {
-    const QString folder = QString::fromStdString(platform::fromHostPath(
-        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString()));
-    // The folder keeps its backslash and the name brings its own: the shell reads "\\" as one.
-    const QString help = AddSlash(folder) + QStringLiteral("\\lumograph help.chm");
-    platform::shellExecute(this, QString(), help.toStdString(), QString(), std::string(),
-                           platform::SW_SHOW);
+    OpenHelpFile(this);
 }
 
 void TMainForm::About1Click() {

@@ -11,9 +11,9 @@
 
 #include <QMainWindow>
 
-#include "browser/navigation.h"
 #include "thumbs/core/thumbnail_passes.h"
 #include "thumbs/extraction/raw_sidecars.h"
+#include "widgets/navigation.h"
 
 class QAction;
 class QCheckBox;
@@ -26,6 +26,7 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class TFolderNavigation;
 class TImage;
 class TMavDirTree21;
 class TThumbnailExtractorThread;
@@ -173,6 +174,7 @@ private:
     std::string FolderBytes() const;
     std::string SelectedName() const;
 
+    std::unique_ptr<TFolderNavigation> navigation_;
     TRawPipeline FRawPipeline;
     bool FListing = false;      // a listing runs (its raw step handles pending messages)
     bool FIconsPending = false; // the list waits for WM_THUMB_ICONSDONE to leave update mode

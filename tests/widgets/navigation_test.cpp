@@ -1,5 +1,5 @@
 // The Back history and the parent-folder rule of "Up one level".
-#include "browser/navigation.h"
+#include "widgets/navigation.h"
 
 #include <gtest/gtest.h>
 

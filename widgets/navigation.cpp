@@ -1,4 +1,4 @@
-#include "browser/navigation.h"
+#include "widgets/navigation.h"
 
 bool TBackHistory::Record(const QString& selectedPath) {
     BackFwdIndex = static_cast<int>(BackFwdList.size());
