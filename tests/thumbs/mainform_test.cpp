@@ -16,7 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -37,21 +36,18 @@
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
+#include "tests/support/window_test.h"
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
 #include "widgets/timage.h"
 
+using namespace lumo::test;
+
 namespace {
 
 constexpr int Timeout = 20000;
-
-void WriteJpeg(const QString& hostPath, int width = 64, int height = 48, QColor color = Qt::blue) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    platform::saveJpeg(image, platform::fromHostPath(hostPath.toStdString()));
-}
 
 QString Status() {
     return MainForm->PnlStatus->text();
@@ -77,16 +73,9 @@ QString ShownTitle(const QWidget* window) {
 
 } // namespace
 
-class MainFormTest : public QObject {
+class MainFormTest : public WindowTest {
     Q_OBJECT
 private:
-    QTemporaryDir root_;
-    QString host(const QString& relative) const { return root_.filePath(relative); }
-    void answerAll(int answer) {
-        platform::recordedMessageBoxes().clear();
-        platform::setMessageBoxAnswerer(
-            [answer](const platform::MessageBoxCall&) { return answer; });
-    }
     // Lists a folder in the thumbnail window and waits until its worker has ended.
     void list(const QString& programPath) {
         MainForm->explor->OpenPath(programPath);
@@ -107,7 +96,6 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(root_.isValid());
-        platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
         // The raw step's temporary preview goes to the user's runtime folder, here on C:.
         // Made here, with the rights the program asks of it: made later, its folder-change notice
         // would restart whatever listing a later case has under way.
@@ -117,27 +105,23 @@ private Q_SLOTS:
                 .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
         qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
-        answerAll(platform::IDOK);
         for (const char* folder :
              {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed", "Bytes"})
             QDir(root_.path()).mkpath(folder);
         QFile(host("Text/notes.txt")).open(QIODevice::WriteOnly);
-        WriteJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
-        WriteJpeg(host("Pics/b.jpg"), 48, 64, Qt::green);
-        WriteJpeg(host("Pics/c.jpg"), 80, 60, Qt::blue);
-        WriteJpeg(host("Pics/d.jpg"), 80, 60, Qt::yellow);
+        writePlainJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
+        writePlainJpeg(host("Pics/b.jpg"), 48, 64, Qt::green);
+        writePlainJpeg(host("Pics/c.jpg"), 80, 60, Qt::blue);
+        writePlainJpeg(host("Pics/d.jpg"), 80, 60, Qt::yellow);
         for (int i = 0; i < 40; ++i)
-            WriteJpeg(host(QStringLiteral("Many/m%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+            writePlainJpeg(host(QStringLiteral("Many/m%1.jpg").arg(i, 2, 10, QLatin1Char('0'))), 64,
+                           48, Qt::blue);
         for (int i = 0; i < 10; ++i)
-            WriteJpeg(host(QStringLiteral("Ten/t%1.jpg").arg(i)));
+            writePlainJpeg(host(QStringLiteral("Ten/t%1.jpg").arg(i)), 64, 48, Qt::blue);
         CreateWindowSet();
     }
 
-    void cleanupTestCase() {
-        DestroyWindowSet();
-        platform::setMessageBoxAnswerer(nullptr);
-        platform::setDriveMap({});
-    }
+    void cleanupTestCase() { DestroyWindowSet(); }
 
     void startsAsItsLayoutSays() {
         QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph"));
@@ -262,7 +246,7 @@ private Q_SLOTS:
         bad.write("not a raw file");
         bad.close();
         copyRaw("Canon_EOS_Rebel_T5i_truncated.CR2", "Mixed/good.CR2");
-        WriteJpeg(host("Mixed/photo.jpg"));
+        writePlainJpeg(host("Mixed/photo.jpg"));
         answerAll(platform::IDOK);
         list("C:\\Mixed");
         QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
@@ -350,6 +334,27 @@ private Q_SLOTS:
         Form5->hide();
     }
 
+    // The rules of the history, Back and Up one level are the shared navigation's (tested with
+    // it); here the window's own part: its tree and buttons reach them, and each route restarts
+    // the listing for the folder it ends on.
+    void backAndUpOneLevelListTheFolderTheyEndOn() {
+        list("C:\\Pics");
+        QTreeWidgetItem* drive = MainForm->explor->Root()->child(0);
+        drive->setExpanded(true);
+        QTreeWidgetItem* ten = findNode(drive, QStringLiteral("Ten"));
+        QVERIFY(ten);
+        pressOnLabel(MainForm->explor, ten); // leaves C:\Pics (recorded)
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && MainForm->ItemCount() == 10, Timeout);
+        MainForm->BtnBack->click();
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\Pics\\"));
+        QTRY_COMPARE_WITH_TIMEOUT(captions(), QStringList({"a.jpg", "b.jpg", "c.jpg", "d.jpg"}),
+                                  Timeout);
+        QVERIFY(!MainForm->BtnBack->isEnabled());
+        MainForm->BtnPrevLevel->click();
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\"));
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && MainForm->ItemCount() == 0, Timeout);
+    }
+
     void switchingViewsCarriesTheFolderAndTheIndexBothWays() {
         Form1->show();
         MainForm->hide();
@@ -416,8 +421,8 @@ private Q_SLOTS:
     }
 
     void deleteLeavesAReadOnlyPictureAndRemovesAnother() {
-        WriteJpeg(host("Pics/gone.jpg"));
-        WriteJpeg(host("Pics/kept.jpg"));
+        writePlainJpeg(host("Pics/gone.jpg"));
+        writePlainJpeg(host("Pics/kept.jpg"));
         QFile(host("Pics/kept.jpg")).setPermissions(QFile::ReadOwner | QFile::ReadGroup);
         MainForm->ToolButton2Click(); // refresh: the new files are listed
         QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
@@ -449,8 +454,8 @@ private Q_SLOTS:
         // "caf\xE9.jpg" is not UTF-8; its neighbour is the UTF-8 name a lossy decoding gives it.
         const std::string folder = root_.path().toStdString() + "/Bytes/";
         const std::string latin = "caf\xE9.jpg", replaced = "caf\xEF\xBF\xBD.jpg";
-        WriteJpeg(host("Bytes/latin.jpg"), 30, 20, Qt::red);
-        WriteJpeg(host("Bytes/replaced.jpg"), 40, 20, Qt::green);
+        writePlainJpeg(host("Bytes/latin.jpg"), 30, 20, Qt::red);
+        writePlainJpeg(host("Bytes/replaced.jpg"), 40, 20, Qt::green);
         std::filesystem::rename(folder + "latin.jpg", folder + latin);
         std::filesystem::rename(folder + "replaced.jpg", folder + replaced);
         list("C:\\Bytes");

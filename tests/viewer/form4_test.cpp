@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -22,6 +21,7 @@
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/ui.h"
 #include "tests/support/picture_writer.h"
+#include "tests/support/window_test.h"
 #include "thumbs/thumbnail_window_list.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
@@ -92,12 +92,10 @@ bool isYellow(QRgb c) {
 
 } // namespace
 
-class Form4Test : public QObject {
+class Form4Test : public lumo::test::WindowTest {
     Q_OBJECT
 private:
-    QTemporaryDir root_;
     FakeList* list_ = nullptr;
-    QString host(const QString& relative) const { return root_.filePath(relative); }
 
     // Hands the viewer a fresh list and returns it.
     FakeList* useList(QStringList captions, int index) {
@@ -124,8 +122,6 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(root_.isValid());
-        platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
-        answerAll();
         QVERIFY(QDir(root_.path()).mkpath("Pics"));
         QVERIFY(filled(640, 480, qRgb(220, 20, 20)).save(host("Pics/red.jpg")));
         QVERIFY(filled(320, 240, qRgb(20, 220, 20)).save(host("Pics/green.jpg")));
@@ -137,11 +133,7 @@ private Q_SLOTS:
         CreateWindowSet();
     }
 
-    void cleanupTestCase() {
-        DestroyWindowSet();
-        platform::setMessageBoxAnswerer(nullptr);
-        platform::setDriveMap({});
-    }
+    void cleanupTestCase() { DestroyWindowSet(); }
 
     void init() { answerAll(); }
 

@@ -1,0 +1,56 @@
+#include "tests/support/window_test.h"
+
+#include <algorithm>
+
+#include <QImage>
+#include <QTest>
+#include <QTreeWidgetItem>
+
+#include "dirtree/mav_dir_tree.h"
+#include "platform/core/drives.h"
+#include "platform/qt/jpeg.h"
+#include "platform/qt/ui.h"
+
+namespace lumo::test {
+
+WindowTest::WindowTest() {
+    platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
+    answerAll(platform::IDOK);
+}
+
+WindowTest::~WindowTest() {
+    platform::setMessageBoxAnswerer(nullptr);
+    platform::setDriveMap({});
+}
+
+void WindowTest::answerAll(int answer) {
+    platform::recordedMessageBoxes().clear();
+    platform::setMessageBoxAnswerer([answer](const platform::MessageBoxCall&) { return answer; });
+}
+
+void writePlainJpeg(const QString& hostPath, int width, int height, QColor colour) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    platform::saveJpeg(image, platform::fromHostPath(hostPath.toStdString()));
+}
+
+QTreeWidgetItem* findNode(QTreeWidgetItem* parent, const QString& caption) {
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == caption)
+            return parent->child(i);
+    return nullptr;
+}
+
+void pressOnLabel(TMavDirTree21* tree, QTreeWidgetItem* node) {
+    tree->scrollToItem(node);
+    // Half the caption's width into the label, which starts after the icon and its margins; in a
+    // narrow tree the label runs on beyond the right edge, and the press stays inside.
+    const QRect rect = tree->visualItemRect(node);
+    const bool icon = !node->icon(0).isNull();
+    const int x = rect.left() + (icon ? tree->iconSize().width() + 6 : 0) +
+                  tree->fontMetrics().horizontalAdvance(node->text(0)) / 2;
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      QPoint(std::min(x, rect.right() - 4), rect.center().y()));
+}
+
+} // namespace lumo::test
