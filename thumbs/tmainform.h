@@ -165,6 +165,10 @@ protected:
     QMenu* createPopupMenu() override;
 
 private:
+    // The dynamic property that holds a flag check box's tag, the flag it stands for.
+    static constexpr const char* TagProperty = "Tag";
+
+    // The layout (tmainform_layout.cpp).
     void BuildToolBar();
     void BuildMenus();
     void BuildClientArea();
