@@ -1,6 +1,8 @@
 #include "tests/support/window_test.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include <QImage>
 #include <QTest>
@@ -21,6 +23,9 @@ WindowTest::WindowTest() {
 WindowTest::~WindowTest() {
     platform::setMessageBoxAnswerer(nullptr);
     platform::setDriveMap({});
+    // The toolkit's own clean-up passes over names that are not UTF-8, which some tests make.
+    std::error_code ignored;
+    std::filesystem::remove_all(root_.path().toStdString(), ignored);
 }
 
 void WindowTest::answerAll(int answer) {

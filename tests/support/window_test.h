@@ -18,7 +18,7 @@ public:
     // Maps C:, and no other drive, onto a fresh temporary folder; message boxes answer "OK" and
     // are recorded instead of shown.
     WindowTest();
-    // Forgets the drive map and the answerer.
+    // Forgets the drive map and the answerer, and removes the folder with all it holds.
     ~WindowTest() override;
 
 protected:
