@@ -241,17 +241,18 @@ void TForm1::BtnFindClick() {
 }
 
 void TForm1::BtnCutClick() {
-    if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
-        return;
-    moveform->Open(platform::pathText(ListView1->FileName(ListView1->ItemIndex())),
-                   EdSelFolder->text());
+    OpenDestination(moveform);
 }
 
 void TForm1::BtnCopyClick() {
+    OpenDestination(copyform);
+}
+
+void TForm1::OpenDestination(TDestinationForm* dialog) {
     if (ListView1->Count() == 0 || ListView1->ItemIndex() < 0)
         return;
-    copyform->Open(platform::pathText(ListView1->FileName(ListView1->ItemIndex())),
-                   EdSelFolder->text());
+    dialog->Open(platform::pathText(ListView1->FileName(ListView1->ItemIndex())),
+                 EdSelFolder->text());
 }
 
 void TForm1::BtnPasteClick() {

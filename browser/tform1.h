@@ -15,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QToolBar;
 class QToolButton;
+class TDestinationForm;
 class TFolderNavigation;
 class TImageTable;
 class TMavDirTree21;
@@ -101,6 +102,8 @@ protected:
 private:
     // The selected row's index to the thumbnail window's list, and its preview step.
     void HandOverSelection();
+    // "Move To" and "Copy To": the dialog opens for the selected row's file, when there is one.
+    void OpenDestination(TDestinationForm* dialog);
     void BuildToolBar();
     void BuildMenus();
     void BuildClientArea();

@@ -384,15 +384,17 @@ void TMainForm::Properties1Click() {
 // ---- File commands and the rest --------------------------------------------------------------
 
 void TMainForm::BtnCutClick() {
-    if (ListView->Count() == 0 || ListView->ItemIndex() < 0)
-        return;
-    moveform->Open(ItemCaption(ListView->ItemIndex()), EdSelFolder->text());
+    OpenDestination(moveform);
 }
 
 void TMainForm::BtnCopyClick() {
+    OpenDestination(copyform);
+}
+
+void TMainForm::OpenDestination(TDestinationForm* dialog) {
     if (ListView->Count() == 0 || ListView->ItemIndex() < 0)
         return;
-    copyform->Open(ItemCaption(ListView->ItemIndex()), EdSelFolder->text());
+    dialog->Open(ItemCaption(ListView->ItemIndex()), EdSelFolder->text());
 }
 
 void TMainForm::BtnPasteClick() {

@@ -26,6 +26,7 @@ class QProgressBar;
 class QPushButton;
 class QToolBar;
 class QToolButton;
+class TDestinationForm;
 class TFolderNavigation;
 class TImage;
 class TMavDirTree21;
@@ -174,6 +175,8 @@ private:
     void BuildClientArea();
     void BuildHiddenStrips();
     void HandleWorkerMessage(unsigned msg, int item, qintptr lParam, const QImage* bitmap);
+    // "Move to" and "Copy to": the dialog opens for the selected item's file, when there is one.
+    void OpenDestination(TDestinationForm* dialog);
     void ShowRawErrors(const std::vector<std::string>& errors);
     std::string FolderBytes() const;
     std::string SelectedName() const;
