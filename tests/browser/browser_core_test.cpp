@@ -62,7 +62,7 @@ TEST(FileSizeText, ReadsTheFileSizeBeyondFourGiB) {
 // last, spelt as the program shows them ("Image Desk", "Metering Methode"). The window and the
 // table tool are checked against ImageTableHeaders.
 TEST(ImageTable, HeadersAsTheTableShowsThem) {
-    const std::string designed =
+    const std::string expected =
         "Filename|Filesize|Make|Model|Image Desk|Copyright|DateTime|Original DateTime|"
         "Created DateTime|Comment|Software|Artist|Orientation|Exposure|Exposure Program|Fstops|"
         "Shutter Speed|Aperture|Max Aperture|Compressed|ISOSpeed|PixelX Dimension|"
@@ -70,7 +70,7 @@ TEST(ImageTable, HeadersAsTheTableShowsThem) {
     std::string shown;
     for (const char* header : ImageTableHeaders)
         shown += (shown.empty() ? "" : "|") + std::string(header);
-    EXPECT_EQ(shown, designed);
+    EXPECT_EQ(shown, expected);
 }
 
 TEST(ImageTable, RowOfAPictureWithExif) {
