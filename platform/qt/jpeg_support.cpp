@@ -2,25 +2,6 @@
 
 namespace platform {
 
-namespace {
-
-extern "C" void onJpegError(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
-extern "C" void onJpegMessage(j_common_ptr) {}
-
-} // namespace
-
-void installErrorManager(ErrorManager& manager, jpeg_error_mgr*& slot) {
-    slot = jpeg_std_error(&manager.pub);
-    manager.pub.error_exit = onJpegError;
-    manager.pub.output_message = onJpegMessage;
-    manager.message[0] = '\0';
-}
-
 void cmykToRgb32(const JSAMPLE* cmyk, QRgb* out, unsigned width, bool inverted) {
     for (unsigned x = 0; x < width; ++x, cmyk += 4) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];

@@ -1,10 +1,9 @@
-// What the libjpeg adapters of this folder share: the error manager that turns libjpeg's fatal
-// errors into a longjmp back to the one function that called libjpeg, the pixel layout that
-// matches QImage::Format_RGB32, CMYK conversion and the extension rule of picture files.
-// Internal to platform/qt.
+// What the libjpeg adapters of this folder share: the pixel layout that matches
+// QImage::Format_RGB32, CMYK conversion and the extension rule of picture files. Internal to
+// platform/qt.
 #pragma once
 
-#include <csetjmp>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -21,17 +20,6 @@ inline constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRX;
 #else
 inline constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_XRGB;
 #endif
-
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-// Points slot at manager: fatal errors format their message into manager.message and longjmp to
-// manager.jump; warnings (a truncated file, a damaged segment) are not shown, and the decoder goes
-// on with what is there, as a picture viewer does.
-void installErrorManager(ErrorManager& manager, jpeg_error_mgr*& slot);
 
 // One row of CMYK samples to RGB32. Adobe writes CMYK inverted (a marker tells); others plain.
 void cmykToRgb32(const JSAMPLE* cmyk, QRgb* out, unsigned width, bool inverted);
