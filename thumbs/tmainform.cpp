@@ -31,8 +31,9 @@
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
 #include "platform/core/shell_codes.h"
+#include "platform/headless/image_message.h"
+#include "platform/qt/bitmap_image.h"
 #include "platform/qt/image_list.h"
-#include "platform/qt/image_message.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/sys_colors.h"
@@ -524,7 +525,8 @@ bool TMainForm::event(QEvent* event) {
     return true;
 }
 
-void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, const QImage* bitmap) {
+void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam,
+                                    const platform::Bitmap* bitmap) {
     TThumbnailListModel* items = ListView->Items();
     const bool listed = item >= 0 && item < items->Count();
     if (msg == FNotify.CurrentItem) {
@@ -533,10 +535,11 @@ void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, cons
         StepProgress(item);
         if (bitmap && listed) {
             // Default icons lose their background so they sit on the list's own colour.
+            const QImage picture = platform::toQImage(*bitmap);
             const int index =
                 FThumbnailPass
-                    ? ImageList1->add(*bitmap)
-                    : ImageList1->addMasked(*bitmap, platform::getSysColor(platform::COLOR_WINDOW));
+                    ? ImageList1->add(picture)
+                    : ImageList1->addMasked(picture, platform::getSysColor(platform::COLOR_WINDOW));
             items->SetImageIndex(item, index);
         }
     } else if (msg == FNotify.ShareImage) {
@@ -546,7 +549,7 @@ void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, cons
     } else if (msg == FNotify.ReplaceImage) {
         StepProgress(item);
         if (bitmap && listed)
-            ImageList1->replace(items->Item(item).ImageIndex, *bitmap);
+            ImageList1->replace(items->Item(item).ImageIndex, platform::toQImage(*bitmap));
     } else if (msg == FNotify.IconsDone) {
         FThumbnailPass = true;
         ShowStatus(QStringLiteral("Extracting thumbnails"));

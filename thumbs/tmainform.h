@@ -33,7 +33,8 @@ class TThumbnailList;
 
 namespace platform {
 class ImageList;
-}
+struct Bitmap;
+} // namespace platform
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -168,7 +169,8 @@ private:
     void BuildMenus();
     void BuildClientArea();
     void BuildHiddenStrips();
-    void HandleWorkerMessage(unsigned msg, int item, qintptr lParam, const QImage* bitmap);
+    void HandleWorkerMessage(unsigned msg, int item, qintptr lParam,
+                             const platform::Bitmap* bitmap);
     void ShowRawErrors(const std::vector<std::string>& errors);
     std::string FolderBytes() const;
     std::string SelectedName() const;

@@ -21,8 +21,9 @@
 
 #include "platform/core/drives.h"
 #include "platform/headless/jpeg_guard.h"
+#include "platform/headless/jpeg_pixels.h"
+#include "platform/headless/jpeg_support.h"
 #include "platform/qt/jpeg.h"
-#include "platform/qt/jpeg_support.h"
 #include "platform/qt/picture_limits.h"
 
 namespace platform {

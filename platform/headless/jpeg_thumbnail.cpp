@@ -1,10 +1,8 @@
 // DCT-scaled, cancellable JPEG decoding, one step of the guarded libjpeg call.
-#include "platform/qt/jpeg_thumbnail.h"
-
-#include <cstdio>
+#include "platform/headless/jpeg_thumbnail.h"
 
 #include "platform/headless/jpeg_guard.h"
-#include "platform/qt/jpeg_support.h"
+#include "platform/headless/jpeg_pixels.h"
 
 namespace platform {
 
@@ -17,7 +15,7 @@ struct Job {
     const uint8_t* data = nullptr;
     size_t size = 0;
     const ThumbnailDecode* how = nullptr;
-    QImage image;
+    Bitmap bitmap;
     bool cancelled = false;
 };
 
@@ -36,21 +34,15 @@ void decode(jpeg_decompress_struct& cinfo, Job& job) {
     cinfo.dct_method = job.how->accurate ? JDCT_ISLOW : JDCT_IFAST;
     cinfo.do_fancy_upsampling = job.how->accurate ? TRUE : FALSE;
     jpeg_start_decompress(&cinfo);
-    job.image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
-                       QImage::Format_RGB32);
-    if (job.image.isNull()) {
-        char text[JMSG_LENGTH_MAX];
-        std::snprintf(text, sizeof text, "Picture too large (%u x %u)", cinfo.output_width,
-                      cinfo.output_height);
-        failJpegStep(common, text);
-    }
+    allocateOrFail(common, job.bitmap, cinfo.output_width, cinfo.output_height);
     while (cinfo.output_scanline < cinfo.output_height) {
         if (job.how->cancel && cinfo.output_scanline % RowsPerCheck == 0 &&
             job.how->cancel->load(std::memory_order_relaxed)) {
             job.cancelled = true;
             return;
         }
-        JSAMPROW row = job.image.scanLine(static_cast<int>(cinfo.output_scanline));
+        JSAMPROW row =
+            reinterpret_cast<JSAMPROW>(job.bitmap.row(static_cast<int>(cinfo.output_scanline)));
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
             break;
     }
@@ -72,7 +64,7 @@ int thumbnailScaleNumerator(int width, int height, QSize atLeast) {
     return 8;
 }
 
-std::optional<QImage> decodeJpegThumbnail(const uint8_t* data, size_t size,
+std::optional<Bitmap> decodeJpegThumbnail(const uint8_t* data, size_t size,
                                           const ThumbnailDecode& how) {
     if (data == nullptr || size == 0)
         throw EJpegError("Empty JPEG data");
@@ -86,7 +78,7 @@ std::optional<QImage> decodeJpegThumbnail(const uint8_t* data, size_t size,
     withDecompressor(step);
     if (job.cancelled)
         return std::nullopt;
-    return std::move(job.image);
+    return std::move(job.bitmap);
 }
 
 } // namespace platform
