@@ -82,34 +82,64 @@ Rgb interpolate(Rgb a, Rgb b, int w) {
     return u | t;
 }
 
-void shrinkBoth(const Bitmap& source, Bitmap& target, const Axis& xs, const Axis& ys) {
-    const int stride = source.width;
-    const Rgb* end = source.pixels.data() + source.pixels.size();
-    for (int y = 0; y < target.height; ++y) {
-        const int yWeights = ys.weights[size_t(y)];
-        const int yFirst = yWeights & 0xFFFF;
-        const int yWhole = yWeights >> 16;
-        Rgb* out = target.row(y);
-        for (int x = 0; x < target.width; ++x) {
-            const int xWeights = xs.weights[size_t(x)];
-            const Rgb* pixel = source.row(ys.points[size_t(y)]) + xs.points[size_t(x)];
-            Sums row = boxSum(pixel, xWeights, 1, end);
-            Sums sums = {(row[0] >> 4) * yFirst, (row[1] >> 4) * yFirst, (row[2] >> 4) * yFirst};
-            int left = (1 << 14) - yFirst;
-            for (; left > yWhole; left -= yWhole) {
-                pixel += stride;
-                row = boxSum(pixel, xWeights, 1, end);
-                for (int c = 0; c < 3; ++c)
-                    sums[size_t(c)] += (row[size_t(c)] >> 4) * yWhole;
-            }
-            pixel += stride;
-            if (left > 0 && pixel < end) {
-                row = boxSum(pixel, xWeights, 1, end);
-                for (int c = 0; c < 3; ++c)
-                    sums[size_t(c)] += (row[size_t(c)] >> 4) * left;
-            }
-            out[x] = rgbOf(int(sums[0] >> 24), int(sums[1] >> 24), int(sums[2] >> 24));
+// The box sums across of one source row for every output column, each shifted down by 4 bits as
+// the vertical sum takes them: three values a column.
+void rowSums(const Rgb* line, int lineWidth, const Axis& xs, int width,
+             std::vector<uint32_t>& out) {
+    for (int x = 0; x < width; ++x) {
+        const Rgb* pixel = line + xs.points[size_t(x)];
+        const int weights = xs.weights[size_t(x)];
+        const uint32_t first = uint32_t(weights & 0xFFFF);
+        const uint32_t whole = uint32_t(weights >> 16);
+        uint32_t r = uint32_t(redOf(*pixel)) * first;
+        uint32_t g = uint32_t(greenOf(*pixel)) * first;
+        uint32_t b = uint32_t(blueOf(*pixel)) * first;
+        uint32_t left = (1u << 14) - first;
+        for (; left > whole; left -= whole) {
+            ++pixel;
+            r += uint32_t(redOf(*pixel)) * whole;
+            g += uint32_t(greenOf(*pixel)) * whole;
+            b += uint32_t(blueOf(*pixel)) * whole;
         }
+        // What is left may be nothing at all, and then the pixel after the last need not exist.
+        if (left > 0 && pixel + 1 < line + lineWidth) {
+            ++pixel;
+            r += uint32_t(redOf(*pixel)) * left;
+            g += uint32_t(greenOf(*pixel)) * left;
+            b += uint32_t(blueOf(*pixel)) * left;
+        }
+        out[size_t(3 * x)] = r >> 4;
+        out[size_t(3 * x + 1)] = g >> 4;
+        out[size_t(3 * x + 2)] = b >> 4;
+    }
+}
+
+// Row by row: each source row's sums across, weighted into the output row's sums. A whole pixel
+// of 255 in both directions comes to 255 << 24, within 32 bits.
+void shrinkBoth(const Bitmap& source, Bitmap& target, const Axis& xs, const Axis& ys) {
+    const size_t columns = size_t(target.width) * 3;
+    std::vector<uint32_t> across(columns);
+    std::vector<uint32_t> sums(columns);
+    const auto add = [&](int sourceRow, uint32_t weight, bool first) {
+        rowSums(source.row(sourceRow), source.width, xs, target.width, across);
+        for (size_t i = 0; i < columns; ++i)
+            sums[i] = (first ? 0 : sums[i]) + across[i] * weight;
+    };
+    for (int y = 0; y < target.height; ++y) {
+        const int weights = ys.weights[size_t(y)];
+        const uint32_t first = uint32_t(weights & 0xFFFF);
+        const uint32_t whole = uint32_t(weights >> 16);
+        int row = ys.points[size_t(y)];
+        add(row, first, true);
+        uint32_t left = (1u << 14) - first;
+        for (; left > whole; left -= whole)
+            add(++row, whole, false);
+        if (left > 0 && row + 1 < source.height)
+            add(++row, left, false);
+        Rgb* out = target.row(y);
+        for (int x = 0; x < target.width; ++x)
+            out[x] = rgbOf(int(sums[size_t(3 * x)] >> 24), int(sums[size_t(3 * x + 1)] >> 24),
+                           int(sums[size_t(3 * x + 2)] >> 24));
     }
 }
 
