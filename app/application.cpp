@@ -4,6 +4,7 @@
 
 #include <QIcon>
 
+#include "platform/qt/desktop_for_workers.h"
 #include "widgets/handler_guard.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -16,6 +17,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The program ends only through its main or thumbnail window, never because the last
     // visible window was hidden.
     setQuitOnLastWindowClosed(false);
+    // The thumbnail worker's error boxes, icons and colours are this desktop's.
+    platform::installDesktopForWorkers();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -57,7 +57,7 @@ void BM_ExtractionStep(benchmark::State& state, bool thumbnails) {
         std::shared_ptr<platform::ExtractImage> extractor;
         uint32_t flags = platform::IEIFLAG_SCREEN;
         TRunnableTaskSlot task;
-        QImage bitmap;
+        platform::Bitmap bitmap;
         if (!GetExtractImageFor(*folder, name, *allocator, extractor) ||
             !ExtractImageToBitmap(*extractor, 120, 120, 32, flags, task, bitmap)) {
             state.SkipWithError("no thumbnail");

@@ -22,8 +22,9 @@
 #include "browser/tform6.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
+#include "platform/headless/image_message.h"
+#include "platform/qt/bitmap_image.h"
 #include "platform/qt/image_list.h"
-#include "platform/qt/image_message.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/sys_colors.h"
 #include "platform/qt/ui.h"
@@ -235,7 +236,8 @@ bool TMainForm::event(QEvent* event) {
     return true;
 }
 
-void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, const QImage* bitmap) {
+void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam,
+                                    const platform::Bitmap* bitmap) {
     TThumbnailListModel* items = ListView->Items();
     const bool listed = item >= 0 && item < items->Count();
     if (msg == FNotify.CurrentItem) {
@@ -244,10 +246,11 @@ void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, cons
         StepProgress(item);
         if (bitmap && listed) {
             // Default icons lose their background so they sit on the list's own colour.
+            const QImage picture = platform::toQImage(*bitmap);
             const int index =
                 FThumbnailPass
-                    ? ImageList1->add(*bitmap)
-                    : ImageList1->addMasked(*bitmap, platform::getSysColor(platform::COLOR_WINDOW));
+                    ? ImageList1->add(picture)
+                    : ImageList1->addMasked(picture, platform::getSysColor(platform::COLOR_WINDOW));
             items->SetImageIndex(item, index);
         }
     } else if (msg == FNotify.ShareImage) {
@@ -257,7 +260,7 @@ void TMainForm::HandleWorkerMessage(unsigned msg, int item, qintptr lParam, cons
     } else if (msg == FNotify.ReplaceImage) {
         StepProgress(item);
         if (bitmap && listed)
-            ImageList1->replace(items->Item(item).ImageIndex, *bitmap);
+            ImageList1->replace(items->Item(item).ImageIndex, platform::toQImage(*bitmap));
     } else if (msg == FNotify.IconsDone) {
         FThumbnailPass = true;
         ShowStatus(QStringLiteral("Extracting thumbnails"));

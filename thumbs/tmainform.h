@@ -35,7 +35,8 @@ class TThumbnailList;
 
 namespace platform {
 class ImageList;
-}
+struct Bitmap;
+} // namespace platform
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -174,7 +175,8 @@ private:
     void BuildMenus();
     void BuildClientArea();
     void BuildHiddenStrips();
-    void HandleWorkerMessage(unsigned msg, int item, qintptr lParam, const QImage* bitmap);
+    void HandleWorkerMessage(unsigned msg, int item, qintptr lParam,
+                             const platform::Bitmap* bitmap);
     // "Move to" and "Copy to": the dialog opens for the selected item's file, when there is one.
     void OpenDestination(TDestinationForm* dialog);
     void ShowRawErrors(const std::vector<std::string>& errors);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-image-formats-plugins libqt6svg6
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libpng-dev
   libgtest-dev libbenchmark-dev
   attr xdg-utils fonts-dejavu-core desktop-file-utils
   exiv2 libimage-exiftool-perl hyperfine

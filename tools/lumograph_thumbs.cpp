@@ -7,7 +7,9 @@
 //       step, the listing rule and the worker's two passes; one line per message the worker posts
 //       and then the items' captions as the window shows them when the worker has ended.
 //   lumograph-thumbs --raw-preview RAW OUT   the embedded preview JPEG of a CR2 file, to OUT.
-// Problems go to standard error, and the exit status is then 1.
+// Problems go to standard error, and the exit status is then 1. Built on the headless side of the
+// platform only: it starts without loading the toolkit's graphical or desktop-bus libraries.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,18 +17,16 @@
 #include <string>
 #include <vector>
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
-#include <QImage>
 
 #include "platform/core/drives.h"
 #include "platform/core/file_contents.h"
 #include "platform/core/host_entry.h"
-#include "platform/qt/image_message.h"
-#include "platform/qt/sys_colors.h"
-#include "platform/qt/ui.h"
+#include "platform/headless/image_message.h"
+#include "platform/headless/png_writer.h"
+#include "platform/headless/worker_desktop.h"
 #include "thumbs/core/file_names.h"
 #include "thumbs/core/folder_listing.h"
 #include "thumbs/extraction/raw_sidecars.h"
@@ -76,13 +76,9 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, path.size() - FileNameOf(path).size() - 1);
 }
 
-bool WritePng(const QImage& thumbnail, const std::string& folder, const std::string& name) {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    thumbnail.save(&buffer, "PNG");
-    return platform::writeFileBytes(folder + name + ".png",
-                                    std::string_view(png.constData(), size_t(png.size())));
+bool WritePng(const platform::Bitmap& thumbnail, const std::string& folder,
+              const std::string& name) {
+    return platform::writeFileBytes(folder + name + ".png", platform::encodePng(thumbnail));
 }
 
 // One picture, as the worker's thumbnail pass does it.
@@ -94,7 +90,8 @@ bool Thumbnail(const std::string& argument, const std::string& outFolder) {
     platform::shGetMalloc(allocator);
     std::string size = "0x0";
     std::string source = "none";
-    QImage bitmap;
+    platform::Bitmap bitmap;
+    const platform::WorkerDesktop desktop = platform::workerDesktop();
     try {
         const auto folder = GetShellFolderFor(FolderOf(path), *allocator);
         std::shared_ptr<platform::ExtractImage> extractor;
@@ -103,15 +100,15 @@ bool Thumbnail(const std::string& argument, const std::string& outFolder) {
         if (GetExtractImageFor(*folder, FileNameOf(path), *allocator, extractor) &&
             ExtractImageToBitmap(*extractor, ThumbnailSide, ThumbnailSide, ColorDepth, flags, task,
                                  bitmap)) {
-            size = SizeText(bitmap.width(), bitmap.height());
+            size = SizeText(bitmap.width, bitmap.height);
             source = extractor->LastSource() == platform::ThumbnailSource::ExifThumbnail
                          ? "exif"
                          : "decoded";
-            if (bitmap.size() != QSize(ThumbnailSide, ThumbnailSide))
+            if (bitmap.width != ThumbnailSide || bitmap.height != ThumbnailSide)
                 FitThumbnail(bitmap, ThumbnailSide, ThumbnailSide,
-                             platform::getSysColor(platform::COLOR_WINDOW));
+                             desktop.sysColor(platform::COLOR_WINDOW));
             if ((flags & platform::IEIFLAG_NOBORDER) == 0)
-                DrawThumbnailBorder(bitmap, platform::getSysColor(platform::COLOR_BTNFACE));
+                DrawThumbnailBorder(bitmap, desktop.sysColor(platform::COLOR_BTNFACE));
         }
     } catch (const std::exception& error) {
         Problem(argument, error.what());
@@ -152,8 +149,8 @@ protected:
         std::printf("%s", MessageName(message.msg));
         if (message.msg != WM_THUMB_ICONSDONE)
             std::printf("\t%llu", static_cast<unsigned long long>(message.wParam));
-        if (const QImage* bitmap = platform::messageImage(message))
-            std::printf("\t%s", SizeText(bitmap->width(), bitmap->height()).c_str());
+        if (const platform::Bitmap* bitmap = platform::messageImage(message))
+            std::printf("\t%s", SizeText(bitmap->width, bitmap->height).c_str());
         else if (message.msg == WM_THUMB_SHAREIMAGE)
             std::printf("\t%lld", static_cast<long long>(message.lParam));
         std::printf("\n");
@@ -169,12 +166,13 @@ bool ListFolder(const std::string& argument) {
         folder += '\\';
     bool ok = true;
     // The worker's error box: shown here as a line on standard error.
-    platform::setMessageBoxAnswerer([&ok](const platform::MessageBoxCall& box) {
-        std::fprintf(stderr, "lumograph-thumbs: %s: %s\n", qPrintable(box.caption),
-                     qPrintable(box.text));
-        ok = false;
-        return platform::IDOK;
-    });
+    static std::atomic<bool> workerFailed{false};
+    platform::WorkerDesktop desktop;
+    desktop.errorBox = [](QObject*, const QString& text, const QString& caption, std::stop_token) {
+        std::fprintf(stderr, "lumograph-thumbs: %s: %s\n", qPrintable(caption), qPrintable(text));
+        workerFailed = true;
+    };
+    platform::setWorkerDesktop(std::move(desktop));
     TRawPipeline pipeline;
     for (const std::string& error :
          RunRawStep(pipeline, folder, [] { QCoreApplication::processEvents(); })) {
@@ -202,8 +200,7 @@ bool ListFolder(const std::string& argument) {
     }
     for (size_t i = 0; i < captions.size(); ++i)
         std::printf("item\t%zu\t%s\n", i, CaptionAfterExtraction(captions[i]).c_str());
-    platform::setMessageBoxAnswerer(nullptr);
-    return ok;
+    return ok && !workerFailed;
 }
 
 bool RawPreview(const std::string& raw, const std::string& out) {

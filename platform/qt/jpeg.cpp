@@ -1,10 +1,8 @@
-// libjpeg-turbo behind a small adapter: libjpeg's errors longjmp back into one small function per
-// job, whose locals all have trivial destructors, and come out as EJpegError.
+// libjpeg-turbo behind a small adapter: each job is one step of the guarded libjpeg call.
 #include "platform/qt/jpeg.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,154 +14,26 @@
 #include <QFile>
 #include <QImageReader>
 
-#include <jpeglib.h>
-
 #include "platform/core/drives.h"
-#include "platform/qt/jpeg_support.h"
+#include "platform/headless/jpeg_codec.h"
+#include "platform/headless/jpeg_guard.h"
+#include "platform/headless/jpeg_support.h"
+#include "platform/qt/bitmap_image.h"
 #include "platform/qt/picture_limits.h"
 
 namespace platform {
 
 namespace {
 
-struct DecodeJob {
-    const uint8_t* data = nullptr; // the bytes in memory, or
-    std::FILE* file = nullptr;     // the open file read from its current position
-    size_t size = 0;
-    QSize fit;
-    QImage* image = nullptr;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
-int scaleDenominator(unsigned width, unsigned height, QSize fit) {
-    if (fit.isEmpty())
-        return 1;
-    for (int denom : {8, 4, 2}) {
-        const unsigned w = (width + denom - 1) / denom;
-        const unsigned h = (height + denom - 1) / denom;
-        if (w >= unsigned(fit.width()) || h >= unsigned(fit.height()))
-            return denom;
-    }
-    return 1;
-}
-
-bool runDecode(DecodeJob& job) {
-    jpeg_decompress_struct cinfo;
-    ErrorManager manager;
-    installErrorManager(manager, cinfo.err);
-    if (setjmp(manager.jump)) {
-        std::memcpy(job.message, manager.message, sizeof job.message);
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    // The decoder's own buffers (a progressive picture keeps all its coefficients) stay within
-    // the same bound as the picture it makes; beyond it the decoder stops with an error.
-    cinfo.mem->max_memory_to_use = static_cast<long>(MaxDecodedBytes);
-    if (job.file != nullptr)
-        jpeg_stdio_src(&cinfo, job.file);
-    else
-        jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.scale_num = 1;
-    cinfo.scale_denom =
-        static_cast<unsigned>(scaleDenominator(cinfo.image_width, cinfo.image_height, job.fit));
-    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
-    jpeg_calc_output_dimensions(&cinfo);
-    if (uint64_t{cinfo.output_width} * cinfo.output_height * 4 > MaxDecodedBytes) {
-        std::snprintf(job.message, sizeof job.message,
-                      "Picture too large (%u x %u pixels would need more than %llu MB)",
-                      cinfo.output_width, cinfo.output_height,
-                      static_cast<unsigned long long>(MaxDecodedBytes >> 20));
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_start_decompress(&cinfo);
-    *job.image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
-                        QImage::Format_RGB32);
-    if (job.image->isNull()) {
-        std::snprintf(job.message, sizeof job.message, "Picture too large (%u x %u)",
-                      cinfo.output_width, cinfo.output_height);
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    JSAMPARRAY cmykRow = cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                           JPOOL_IMAGE, cinfo.output_width * 4, 1)
-                              : nullptr;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW row = cmyk ? cmykRow[0] : job.image->scanLine(y);
-        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
-            break;
-        if (cmyk)
-            cmykToRgb32(row, reinterpret_cast<QRgb*>(job.image->scanLine(y)), cinfo.output_width,
-                        cinfo.saw_Adobe_marker);
-    }
-    // A stream that stopped early keeps the rows decoded so far.
-    if (cinfo.output_scanline == cinfo.output_height)
-        jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
-struct HeaderJob {
-    std::FILE* file = nullptr;
+JpegSize readSize(std::FILE* file, const std::string& prefix) {
     JpegSize size;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
-bool runHeader(HeaderJob& job) {
-    jpeg_decompress_struct cinfo;
-    ErrorManager manager;
-    installErrorManager(manager, cinfo.err);
-    if (setjmp(manager.jump)) {
-        std::memcpy(job.message, manager.message, sizeof job.message);
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, job.file);
-    jpeg_read_header(&cinfo, TRUE);
-    job.size = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height)};
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
-struct EncodeJob {
-    const QImage* image = nullptr; // Format_RGB32
-    int quality = 90;
-    unsigned char* buffer = nullptr; // malloc'd by libjpeg; the caller frees it
-    unsigned long size = 0;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
-bool runEncode(EncodeJob& job) {
-    jpeg_compress_struct cinfo;
-    ErrorManager manager;
-    installErrorManager(manager, cinfo.err);
-    if (setjmp(manager.jump)) {
-        std::memcpy(job.message, manager.message, sizeof job.message);
-        jpeg_destroy_compress(&cinfo);
-        return false;
-    }
-    jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, &job.buffer, &job.size);
-    cinfo.image_width = static_cast<JDIMENSION>(job.image->width());
-    cinfo.image_height = static_cast<JDIMENSION>(job.image->height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = kRgb32Space;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, job.quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPLE*>(job.image->constScanLine(static_cast<int>(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    return true;
+    auto step = [&](jpeg_decompress_struct& cinfo) {
+        jpeg_stdio_src(&cinfo, file);
+        jpeg_read_header(&cinfo, TRUE);
+        size = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height)};
+    };
+    withDecompressor(step, prefix);
+    return size;
 }
 
 std::string hostPathOrThrow(std::string_view path) {
@@ -220,65 +90,30 @@ std::FILE* openPictureFile(int fd, std::string_view path) {
 } // namespace
 
 QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto) {
-    if (data == nullptr || size == 0)
-        throw EJpegError("Empty JPEG data");
-    QImage image;
-    DecodeJob job;
-    job.data = data;
-    job.size = size;
-    job.fit = fitInto;
-    job.image = &image;
-    if (!runDecode(job))
-        throw EJpegError(job.message);
-    return image;
+    return toQImage(decodeJpegBitmap({data, size, nullptr}, fitInto.width(), fitInto.height()));
 }
 
 QImage loadJpeg(std::string_view path, QSize fitInto) {
     // Decoded straight from the file: however large the file, only the picture is held.
     const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
-    QImage image;
-    DecodeJob job;
-    job.file = file.get();
-    job.fit = fitInto;
-    job.image = &image;
-    if (!runDecode(job))
-        throw EJpegError(std::string(path) + ": " + job.message);
-    return image;
+    return toQImage(decodeJpegBitmap({nullptr, 0, file.get()}, fitInto.width(), fitInto.height(),
+                                     std::string(path) + ": "));
 }
 
 JpegSize jpegSize(std::string_view path) {
     const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
-    HeaderJob job;
-    job.file = file.get();
-    if (!runHeader(job))
-        throw EJpegError(std::string(path) + ": " + job.message);
-    return job.size;
+    return readSize(file.get(), std::string(path) + ": ");
 }
 
 JpegSize hostJpegSize(const std::string& hostPath) {
     const PictureFile file(openPictureFile(openHostPicture(hostPath, hostPath), hostPath));
-    HeaderJob job;
-    job.file = file.get();
-    if (!runHeader(job))
-        throw EJpegError(hostPath + ": " + job.message);
-    return job.size;
+    return readSize(file.get(), hostPath + ": ");
 }
 
 std::string encodeJpeg(const QImage& image, int quality) {
     if (image.isNull())
         throw EJpegError("Cannot encode an empty picture");
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    EncodeJob job;
-    job.image = &rgb;
-    job.quality = std::clamp(quality, 1, 100);
-    const bool ok = runEncode(job);
-    std::string bytes;
-    if (ok)
-        bytes.assign(reinterpret_cast<const char*>(job.buffer), job.size);
-    std::free(job.buffer);
-    if (!ok)
-        throw EJpegError(job.message);
-    return bytes;
+    return encodeJpegBitmap(toBitmap(image), quality);
 }
 
 void saveJpeg(const QImage& image, std::string_view path, int quality) {

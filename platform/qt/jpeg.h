@@ -1,28 +1,19 @@
 // JPEG pictures through libjpeg-turbo: full and DCT-scaled decoding into QImage, and encoding.
-// libjpeg's setjmp/longjmp error handling stays inside this unit and becomes EJpegError.
+// libjpeg's errors come out as EJpegError.
 // Thread-safe (no shared state); a worker may decode while the window thread does too.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include <QImage>
 #include <QSize>
 
+#include "platform/headless/jpeg_error.h"
+
 namespace platform {
-
-// A picture file that cannot be opened, decoded or written; the message names the problem.
-class EJpegError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The most memory a decoded picture may take (4 bytes a pixel): a picture whose declared size
-// needs more is refused with EJpegError before anything is allocated for it.
-inline constexpr uint64_t MaxDecodedBytes = uint64_t{1} << 30;
 
 struct JpegSize {
     int width = 0;

@@ -1,5 +1,4 @@
-// libjpeg's errors longjmp back into runPass or runHeader, whose locals (and those of the
-// functions they call while libjpeg runs) all have trivial destructors; everything else lives in
+// Each pass and header read is one step of the guarded libjpeg call; what a step makes lives in
 // the job structs their callers own.
 #include "platform/qt/picture_decode.h"
 
@@ -15,13 +14,16 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QScopeGuard>
 
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "platform/core/drives.h"
+#include "platform/headless/jpeg_guard.h"
+#include "platform/headless/jpeg_pixels.h"
+#include "platform/headless/jpeg_support.h"
 #include "platform/qt/jpeg.h"
-#include "platform/qt/jpeg_support.h"
 #include "platform/qt/picture_limits.h"
 
 namespace platform {
@@ -132,32 +134,6 @@ void resetSource(FdSource& source, int fd) {
     source.fd = fd;
 }
 
-struct HeaderJob {
-    FdSource* source = nullptr;
-    PictureInfo info;
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
-bool runHeader(HeaderJob& job) {
-    jpeg_decompress_struct cinfo;
-    ErrorManager manager;
-    installErrorManager(manager, cinfo.err);
-    if (setjmp(manager.jump)) {
-        std::memcpy(job.message, manager.message, sizeof job.message);
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    cinfo.src = &job.source->pub;
-    jpeg_read_header(&cinfo, TRUE);
-    job.info.size =
-        QSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
-    job.info.jpeg = true;
-    job.info.progressive = cinfo.progressive_mode != 0;
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
 struct DecodeJob {
     FdSource* source = nullptr;
     int reduction = 1;
@@ -168,7 +144,6 @@ struct DecodeJob {
     JSAMPARRAY cmykRow = nullptr;
     QImage image; // the output pass being written
     bool stopped = false;
-    char message[JMSG_LENGTH_MAX] = {};
 };
 
 // Reads the output pass libjpeg has started into job.image. False when a stop was requested.
@@ -218,19 +193,8 @@ bool consumeScans(j_decompress_ptr cinfo, DecodeJob& job, bool shownAny,
     }
 }
 
-// One decode of the file from its start at 1/job.reduction. False when libjpeg raised an error
-// (job.message says which); job.stopped tells a requested stop.
-bool runPass(DecodeJob& job) {
-    jpeg_decompress_struct cinfo;
-    ErrorManager manager;
-    installErrorManager(manager, cinfo.err);
-    if (setjmp(manager.jump)) {
-        std::memcpy(job.message, manager.message, sizeof job.message);
-        jpeg_destroy_decompress(&cinfo);
-        job.cmykRow = nullptr;
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
+// One decode of the file from its start at 1/job.reduction; job.stopped tells a requested stop.
+void decodePass(jpeg_decompress_struct& cinfo, DecodeJob& job) {
     // The decoder's own buffers (a progressive picture's coefficients) stay within the limit too.
     cinfo.mem->max_memory_to_use = static_cast<long>(MaxDecodedBytes);
     cinfo.src = &job.source->pub;
@@ -251,46 +215,47 @@ bool runPass(DecodeJob& job) {
                                                  JPOOL_IMAGE, cinfo.output_width * 4, 1);
     if (!cinfo.buffered_image) {
         job.stopped = !readOutputPass(&cinfo, job);
-        jpeg_destroy_decompress(&cinfo);
-        job.cmykRow = nullptr;
         if (!job.stopped)
             deliverImage(job, own, job.finalPass);
-        return true;
+        return;
     }
     bool shownAny = false;
     auto lastShown = std::chrono::steady_clock::now();
     for (;;) {
         if (!consumeScans(&cinfo, job, shownAny, lastShown)) {
             job.stopped = true;
-            break;
+            return;
         }
         jpeg_start_output(&cinfo, cinfo.input_scan_number);
         if (!readOutputPass(&cinfo, job)) {
             job.stopped = true;
-            break;
+            return;
         }
         jpeg_finish_output(&cinfo);
         const bool complete = jpeg_input_complete(&cinfo) != 0;
         deliverImage(job, own, complete && job.finalPass);
         if (complete)
-            break;
+            return;
         shownAny = true;
         lastShown = std::chrono::steady_clock::now();
     }
-    jpeg_destroy_decompress(&cinfo);
-    job.cmykRow = nullptr;
-    return true;
 }
 
 PictureInfo readJpegInfo(const PictureFile& file, FdSource& source) {
     resetSource(source, file.fd());
-    HeaderJob job;
-    job.source = &source;
-    if (!runHeader(job))
-        throw EJpegError(file.path() + ": " + job.message);
-    checkPictureSize(static_cast<uint64_t>(job.info.size.width()),
-                     static_cast<uint64_t>(job.info.size.height()), file.path());
-    return job.info;
+    PictureInfo info;
+    auto step = [&](jpeg_decompress_struct& cinfo) {
+        cinfo.src = &source.pub;
+        jpeg_read_header(&cinfo, TRUE);
+        info.size =
+            QSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+        info.jpeg = true;
+        info.progressive = cinfo.progressive_mode != 0;
+    };
+    withDecompressor(step, file.path() + ": ");
+    checkPictureSize(static_cast<uint64_t>(info.size.width()),
+                     static_cast<uint64_t>(info.size.height()), file.path());
+    return info;
 }
 
 // The toolkit's reader for a picture that is not a JPEG, over the open file.
@@ -391,8 +356,13 @@ void decodePicture(const PictureRequest& request, std::stop_token stop, const St
         job.reduction = passReduction;
         job.showScans = showScans;
         job.finalPass = final;
-        if (!runPass(job))
-            throw EJpegError(file.path() + ": " + job.message);
+        job.stopped = false;
+        // The row buffer of a CMYK picture belongs to the decoder and goes with it.
+        const auto forgetRow = qScopeGuard([&job] { job.cmykRow = nullptr; });
+        auto step = [&job](jpeg_decompress_struct& cinfo) {
+            decodePass(cinfo, job);
+        };
+        withDecompressor(step, file.path() + ": ");
         return !job.stopped;
     };
     if (info.progressive) {

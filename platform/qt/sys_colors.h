@@ -4,12 +4,9 @@
 
 #include <QColor>
 
-namespace platform {
+#include "platform/headless/sys_color_index.h"
 
-enum : int {
-    COLOR_WINDOW = 5,   // the background of windows and lists
-    COLOR_BTNFACE = 15, // the face of buttons and dialogs
-};
+namespace platform {
 
 // The colour of a system index. Without a desktop application (command-line tools) the classic
 // colours: white windows, light grey button faces.

@@ -1,13 +1,15 @@
 // User-interface services of the host desktop in the form the program's windows call them:
-// message boxes, beeps, the hourglass cursor and posted window messages with numbers.
+// message boxes, beeps, the hourglass cursor and posted window messages with numbers
+// (posted_message.h).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-#include <QEvent>
 #include <QString>
+
+#include "platform/headless/posted_message.h"
 
 class QObject;
 class QWidget;
@@ -65,18 +67,6 @@ public:
     HourglassCursor& operator=(const HourglassCursor&) = delete;
 };
 
-// A posted window message. Windows override QObject::event() and dispatch on msg.
-class MessageEvent : public QEvent {
-public:
-    MessageEvent(unsigned msg, quintptr wParam, qintptr lParam);
-    static QEvent::Type eventType();
-    unsigned msg;
-    quintptr wParam;
-    qintptr lParam;
-};
-
-// PostMessage: queued to target's thread and delivered in posting order. Callable from any thread.
-void postMessage(QObject* target, unsigned msg, quintptr wParam, qintptr lParam);
 // Application.ProcessMessages: handles the events that are pending now.
 void processMessages();
 

@@ -29,7 +29,7 @@ std::string Sidecar(const QImage& source) {
     const lumo::test::Bytes jpeg = Encoded(source);
     std::istringstream in(std::string(jpeg.begin(), jpeg.end()));
     std::ostringstream out;
-    MakeThumbnail(in, out, 150, 100, Qt::white);
+    MakeThumbnail(in, out, 150, 100, platform::rgbOf(255, 255, 255));
     return out.str();
 }
 
@@ -51,7 +51,8 @@ TEST(MakeThumbnail, FitsWidthOfWidePicturesAndFramesTallOnesInWhite) {
             DecodedBytes(Sidecar(Solid(c.source.width(), c.source.height(), Qt::darkBlue)));
         ASSERT_EQ(sidecar.size(), QSize(150, 100));
         for (int x : c.whiteColumns)
-            EXPECT_TRUE(Near(sidecar.pixelColor(x, 50), Qt::white)) << c.source.width() << " " << x;
+            EXPECT_TRUE(Near(sidecar.pixelColor(x, 50), platform::rgbOf(255, 255, 255)))
+                << c.source.width() << " " << x;
         for (int x : c.pictureColumns)
             EXPECT_TRUE(Near(sidecar.pixelColor(x, 50), Qt::darkBlue))
                 << c.source.width() << " " << x;
@@ -68,7 +69,7 @@ TEST(MakeThumbnail, ChecksTheSizeBeforeReadingAnything) {
          {std::tuple{0, 100, "Invalid Width"}, std::tuple{-3, 0, "Invalid Width"},
           std::tuple{150, 0, "Invalid Height"}}) {
         try {
-            MakeThumbnail(in, out, width, height, Qt::white);
+            MakeThumbnail(in, out, width, height, platform::rgbOf(255, 255, 255));
             ADD_FAILURE() << "no error";
         } catch (const std::exception& error) {
             EXPECT_STREQ(error.what(), message);
@@ -228,7 +229,8 @@ TEST_F(RawSidecars, AConversionThatFailsLeavesNothingUnderTheSidecarsName) {
 TEST_F(RawSidecars, MakeThumbnailFileNamesASourceItCannotOpen) {
     lumo::test::writeFile(Host("keep.jpg"), "older sidecar");
     try {
-        MakeThumbnailFile(Program("missing.jpg"), Program("keep.jpg"), 150, 100, Qt::white);
+        MakeThumbnailFile(Program("missing.jpg"), Program("keep.jpg"), 150, 100,
+                          platform::rgbOf(255, 255, 255));
         ADD_FAILURE() << "no error";
     } catch (const ERawPreviewError& error) {
         EXPECT_NE(std::string(error.what()).find("C:\\missing.jpg"), std::string::npos);

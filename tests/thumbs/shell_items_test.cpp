@@ -2,12 +2,14 @@
 // thumbnail", that no item list outlives a call, and what the extractor makes of a picture.
 #include "thumbs/extraction/shell_items.h"
 
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "platform/core/debug_output.h"
-#include "platform/qt/jpeg_thumbnail.h"
+#include "platform/headless/bitmap_depth.h"
+#include "platform/headless/jpeg_thumbnail.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/thumbs/picture_fixture.h"
 
@@ -30,11 +32,11 @@ protected:
         return GetShellFolderFor(Program(""), *allocator_);
     }
     // The thumbnail of a picture in C:\ as the worker asks for it.
-    QImage Thumbnail(const std::string& name, uint32_t flags = platform::IEIFLAG_SCREEN,
-                     uint32_t depth = 32, platform::ThumbnailSource* source = nullptr) {
+    platform::Bitmap Thumbnail(const std::string& name, uint32_t flags = platform::IEIFLAG_SCREEN,
+                               uint32_t depth = 32, platform::ThumbnailSource* source = nullptr) {
         std::shared_ptr<platform::ExtractImage> extractor;
         EXPECT_TRUE(GetExtractImageFor(*Folder(), name, *allocator_, extractor)) << name;
-        QImage bitmap;
+        platform::Bitmap bitmap;
         TRunnableTaskSlot slot;
         if (extractor && !ExtractImageToBitmap(*extractor, 120, 120, depth, flags, slot, bitmap))
             ADD_FAILURE() << "no thumbnail of " << name;
@@ -96,12 +98,12 @@ TEST_F(ShellItems, AsynchronousExtractionLeavesItsTaskAndStillExtracts) {
     ASSERT_TRUE(GetExtractImageFor(*Folder(), "a.jpg", *allocator_, extractor));
     TRunnableTaskSlot slot;
     uint32_t flags = platform::IEIFLAG_SCREEN;
-    QImage bitmap;
+    platform::Bitmap bitmap;
     ASSERT_TRUE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
     EXPECT_EQ(flags, 0x21u); // IEIFLAG_ASYNC was added and the extractor kept it: E_PENDING
     EXPECT_TRUE(slot.Holds());
-    EXPECT_EQ(bitmap.size(), QSize(120, 90));
-    EXPECT_TRUE(Near(bitmap.pixelColor(60, 45), Qt::blue));
+    EXPECT_EQ(QSize(bitmap.width, bitmap.height), QSize(120, 90));
+    EXPECT_TRUE(Near(QColor(bitmap.pixel(60, 45)), Qt::blue));
 }
 
 TEST_F(ShellItems, ARefusedLocationOrAFailedExtractionGivesNoBitmap) {
@@ -118,7 +120,7 @@ TEST_F(ShellItems, ARefusedLocationOrAFailedExtractionGivesNoBitmap) {
     const auto folder = Folder();
     std::shared_ptr<platform::ExtractImage> extractor;
     TRunnableTaskSlot slot;
-    QImage bitmap;
+    platform::Bitmap bitmap;
     uint32_t flags = 0;
     ASSERT_TRUE(GetExtractImageFor(*folder, "a.jpg", *allocator_, extractor));
     EXPECT_FALSE(ExtractImageToBitmap(*extractor, 0, 120, 32, flags, slot, bitmap));
@@ -168,10 +170,10 @@ TEST_F(ShellItems, TheEmbeddedThumbnailServesOnlyWhenLargeEnoughAndOfTheSameShap
                      c.embedded.height(), Qt::red);
     for (const Case& c : cases) {
         ThumbnailSource source = ThumbnailSource::None;
-        const QImage bitmap = Thumbnail(c.name, c.flags, 32, &source);
-        EXPECT_EQ(bitmap.size(), c.expected) << c.name;
+        const platform::Bitmap bitmap = Thumbnail(c.name, c.flags, 32, &source);
+        EXPECT_EQ(QSize(bitmap.width, bitmap.height), c.expected) << c.name;
         EXPECT_EQ(source, c.source) << c.name;
-        const QColor seen = bitmap.pixelColor(bitmap.width() / 2, bitmap.height() / 2);
+        const QColor seen(bitmap.pixel(bitmap.width / 2, bitmap.height / 2));
         EXPECT_TRUE(Near(seen, c.source == ThumbnailSource::ExifThumbnail ? Qt::red : Qt::blue))
             << c.name;
     }
@@ -179,15 +181,20 @@ TEST_F(ShellItems, TheEmbeddedThumbnailServesOnlyWhenLargeEnoughAndOfTheSameShap
 
 TEST_F(ShellItems, ThumbnailsComeInTheColourDepthAskedFor) {
     WritePicture("a.jpg", 320, 240, Qt::darkCyan);
-    const std::pair<uint32_t, QImage::Format> depths[] = {
-        {4, QImage::Format_Indexed8}, {8, QImage::Format_Indexed8}, {16, QImage::Format_RGB16},
-        {24, QImage::Format_RGB888},  {32, QImage::Format_RGB32},   {1, QImage::Format_RGB32}};
-    for (const auto& [depth, format] : depths) {
-        const QImage bitmap = Thumbnail("a.jpg", 0x20, depth);
-        EXPECT_EQ(bitmap.format(), format) << depth;
-        if (depth == 4) {
-            EXPECT_LE(bitmap.colorCount(), 16);
-        }
+    // The depth each request gives, and the most colours a thumbnail of it can hold.
+    const struct {
+        uint32_t asked;
+        int depth;
+        size_t colours;
+    } depths[] = {{4, 4, 16},         {8, 8, 256},        {16, 16, 65536},
+                  {24, 24, 1u << 24}, {32, 32, 1u << 24}, {1, 32, 1u << 24}};
+    for (const auto& d : depths) {
+        const platform::Bitmap bitmap = Thumbnail("a.jpg", 0x20, d.asked);
+        EXPECT_EQ(bitmap.depth, d.depth) << d.asked;
+        const std::set<platform::Rgb> colours(bitmap.pixels.begin(), bitmap.pixels.end());
+        EXPECT_LE(colours.size(), d.colours) << d.asked;
+        for (const platform::Rgb colour : colours)
+            EXPECT_EQ(platform::shownInDepth(colour, d.depth), colour) << d.asked;
     }
 }
 
@@ -229,7 +236,7 @@ TEST_F(ShellItems, KillEndsARunningExtraction) {
             std::this_thread::yield();
         task->Kill(false);
     });
-    QImage bitmap;
+    platform::Bitmap bitmap;
     EXPECT_EQ(extractor->Extract(bitmap), platform::E_ABORT);
     killer.join();
     EXPECT_TRUE(bitmap.isNull());
@@ -245,7 +252,7 @@ TEST_F(ShellItems, ATaskKilledBeforeItIsStoredIsKilledOnArrival) {
     TRunnableTaskSlot slot;
     EXPECT_FALSE(slot.Abort());
     uint32_t flags = 0;
-    QImage bitmap;
+    platform::Bitmap bitmap;
     // The stop request came between two items: the next extraction is killed as it starts.
     EXPECT_FALSE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
     EXPECT_TRUE(bitmap.isNull());

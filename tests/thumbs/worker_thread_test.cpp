@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt/image_message.h"
+#include "platform/headless/image_message.h"
 #include "tests/platform/qt_helpers.h"
 #include "tests/thumbs/picture_fixture.h"
 #include "thumbs/extraction/thumbnail_thread.h"
@@ -31,9 +31,9 @@ public:
 protected:
     bool event(QEvent* e) override {
         if (e->type() == platform::MessageEvent::eventType())
-            if (const QImage* bitmap =
+            if (const platform::Bitmap* bitmap =
                     platform::messageImage(static_cast<const platform::MessageEvent&>(*e)))
-                bitmaps.push_back(bitmap->size());
+                bitmaps.emplace_back(bitmap->width, bitmap->height);
         return MessageRecorder::event(e);
     }
 };

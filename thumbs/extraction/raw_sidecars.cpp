@@ -5,9 +5,6 @@
 #include <optional>
 #include <sstream>
 
-#include <QImage>
-#include <QPainter>
-
 #include "bytes/byte_source.h"
 #include "exif/jpeg_outline.h"
 #include "platform/core/file_contents.h"
@@ -15,8 +12,9 @@
 #include "platform/core/files.h"
 #include "platform/core/private_folder.h"
 #include "platform/core/winerror.h"
-#include "platform/qt/jpeg.h"
-#include "platform/qt/jpeg_thumbnail.h"
+#include "platform/headless/bitmap_scale.h"
+#include "platform/headless/jpeg_codec.h"
+#include "platform/headless/jpeg_thumbnail.h"
 #include "thumbs/core/file_names.h"
 #include "thumbs/core/folder_listing.h"
 #include "thumbs/core/raw_preview.h"
@@ -40,17 +38,17 @@ std::string TempPreviewPathOf(TRawPipeline& pipeline) {
 
 // The picture at the smallest DCT scale that still covers where it is drawn: a camera preview
 // need not be decoded at full size for a 150 x 100 sidecar.
-QImage DecodeForPlacement(const std::string& bytes, geometry::Rect placement) {
+platform::Bitmap DecodeForPlacement(const std::string& bytes, geometry::Rect placement) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     platform::ThumbnailDecode how;
     how.atLeast = QSize(placement.width, placement.height);
     try {
         if (auto picture = platform::decodeJpegThumbnail(data, bytes.size(), how))
-            return *picture;
+            return std::move(*picture);
     } catch (const platform::EJpegError&) {
         // The full decoder reads what the scaled one leaves out (CMYK), and names the fault.
     }
-    return platform::decodeJpeg(data, bytes.size());
+    return platform::decodeJpegBitmap({data, bytes.size(), nullptr});
 }
 
 } // namespace
@@ -100,7 +98,7 @@ void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& process
 }
 
 void MakeThumbnailFile(const std::string& source, const std::string& destination, int width,
-                       int height, const QColor& color) {
+                       int height, platform::Rgb color) {
     const auto bytes = platform::readFileBytes(source);
     if (!bytes)
         throw ERawPreviewError("Cannot open file \"" + source + "\". " +
@@ -114,7 +112,7 @@ void MakeThumbnailFile(const std::string& source, const std::string& destination
 }
 
 void MakeThumbnail(std::istream& source, std::ostream& destination, int width, int height,
-                   const QColor& color) {
+                   platform::Rgb color) {
     if (width < 1)
         throw std::invalid_argument("Invalid Width");
     if (height < 1)
@@ -128,19 +126,16 @@ void MakeThumbnail(std::istream& source, std::ostream& destination, int width, i
         outline.Picture
             ? SidecarPlacement({outline.Picture->Width, outline.Picture->Height}, raster)
             : geometry::Rect{0, 0, width, height};
-    const QImage picture = DecodeForPlacement(bytes, placement);
+    const platform::Bitmap picture = DecodeForPlacement(bytes, placement);
     if (!outline.Picture)
-        placement = SidecarPlacement({picture.width(), picture.height()}, raster);
+        placement = SidecarPlacement({picture.width, picture.height}, raster);
 
-    QImage sidecar(width, height, QImage::Format_RGB32);
-    sidecar.fill(color);
-    {
-        QPainter painter(&sidecar);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRect(placement.left, placement.top, placement.width, placement.height),
-                          picture);
-    }
-    const std::string encoded = platform::encodeJpeg(sidecar, SidecarQuality);
+    platform::Bitmap sidecar(width, height, color);
+    platform::drawBitmap(sidecar, placement.left, placement.top,
+                         picture.width == placement.width && picture.height == placement.height
+                             ? picture
+                             : platform::smoothScaled(picture, placement.width, placement.height));
+    const std::string encoded = platform::encodeJpegBitmap(sidecar, SidecarQuality);
     destination.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
 }
 

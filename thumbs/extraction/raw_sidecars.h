@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <QColor>
+#include "platform/headless/bitmap.h"
 
 // The raw file has no usable preview, or a step of the pipeline cannot read or write a file; the
 // message names the file.
@@ -35,7 +35,7 @@ struct TRawPipeline {
     std::vector<std::string> SourceFiles;
     int ThumbWidth = 150;
     int ThumbHeight = 100;
-    QColor FillColor = Qt::white;
+    platform::Rgb FillColor = platform::rgbOf(255, 255, 255);
     std::string Prefix; // put in front of every sidecar's file name
 };
 
@@ -55,12 +55,12 @@ void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& process
 // ERawPreviewError naming the source when it cannot be read, the decoder's error when it is no
 // JPEG; the destination is then neither made nor changed.
 void MakeThumbnailFile(const std::string& source, const std::string& destination, int width,
-                       int height, const QColor& color);
+                       int height, platform::Rgb color);
 // One JPEG picture read from source, fitted into a width x height raster filled with color (see
 // SidecarPlacement) and written to destination as a colour JPEG of quality 90. "Invalid Width" /
 // "Invalid Height" for a size below 1, raised before anything is read.
 void MakeThumbnail(std::istream& source, std::ostream& destination, int width, int height,
-                   const QColor& color);
+                   platform::Rgb color);
 
 // The raw step of a listing of folder (ending with a backslash): for each raw file without a file
 // named its path + ".JPG", convertraw, QueueRawPreview and CreateSidecars. A raw file whose step

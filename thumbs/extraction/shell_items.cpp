@@ -6,7 +6,7 @@
 #include <QScopeGuard>
 
 #include "platform/core/debug_output.h"
-#include "platform/qt/shell.h"
+#include "platform/headless/worker_desktop.h"
 #include "thumbs/core/thumbnail_passes.h"
 
 void TRunnableTaskSlot::Clear() {
@@ -85,7 +85,7 @@ bool GetExtractImageFor(platform::ShellFolder& folder, const std::string& name,
 
 bool ExtractImageToBitmap(platform::ExtractImage& extractor, int width, int height,
                           uint32_t colorDepth, uint32_t& flags, TRunnableTaskSlot& taskSlot,
-                          QImage& bitmap) {
+                          platform::Bitmap& bitmap) {
     // MAX_PATH characters and the terminating NUL: the location text is not used.
     constexpr size_t LocationCapacity = 261;
     taskSlot.Clear();
@@ -101,7 +101,7 @@ bool ExtractImageToBitmap(platform::ExtractImage& extractor, int width, int heig
         if (extractor.QueryInterface(platform::IID_IRunnableTask, task) == platform::S_OK)
             taskSlot.Store(std::move(task));
     }
-    QImage made;
+    platform::Bitmap made;
     try {
         const platform::HRESULT extracted = extractor.Extract(made);
         if (platform::FAILED(extracted))
@@ -115,5 +115,5 @@ bool ExtractImageToBitmap(platform::ExtractImage& extractor, int width, int heig
 }
 
 int GetSystemIconIndex(const std::string& path) {
-    return platform::shellIconIndex(path, platform::IconSize::Large);
+    return platform::workerDesktop().iconIndex(path);
 }

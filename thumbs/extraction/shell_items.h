@@ -11,9 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include <QImage>
-
-#include "platform/qt/shell_thumbnails.h"
+#include "platform/headless/shell_thumbnails.h"
 
 // The slot of the pending extraction task (FRunnableTask). The worker clears and fills it for
 // each item; a stop request on the window's thread takes the task out and kills it. Once aborted,
@@ -59,7 +57,8 @@ bool GetExtractImageFor(platform::ShellFolder& folder, const std::string& name,
 // Extract fails (written to the debugger output only).
 bool ExtractImageToBitmap(platform::ExtractImage& extractor, int width, int height,
                           uint32_t colorDepth, uint32_t& flags, TRunnableTaskSlot& taskSlot,
-                          QImage& bitmap);
-// The index of the file's icon in the shell's large system image list; -1 when the shell knows no
-// icon for it (the file is gone). Safe on any thread.
+                          platform::Bitmap& bitmap);
+// The index of the file's icon in the shell's large system image list (the desktop's answer,
+// platform/headless/worker_desktop.h); -1 when the shell knows no icon for it (the file is gone).
+// Safe on any thread.
 int GetSystemIconIndex(const std::string& path);

@@ -7,19 +7,14 @@
 #include <QMetaObject>
 #include <QObject>
 
-#include "platform/qt/image_list.h"
-#include "platform/qt/image_message.h"
-#include "platform/qt/shell.h"
-#include "platform/qt/sys_colors.h"
-#include "platform/qt/worker_message_box.h"
+#include "platform/headless/image_message.h"
 #include "thumbs/extraction/thumbnail_bitmaps.h"
 
 // The passes' view of the shell, the window and the clock, on the worker thread.
 class TThumbnailExtractorThread::Host final : public TThumbnailPassHost {
 public:
-    Host(TThumbnailExtractorThread& thread, platform::ShellTaskAllocator& malloc,
-         platform::ImageList& sysImageList)
-        : thread_(thread), malloc_(malloc), sysImageList_(sysImageList) {}
+    Host(TThumbnailExtractorThread& thread, platform::ShellTaskAllocator& malloc)
+        : thread_(thread), malloc_(malloc) {}
 
     bool Terminated() const override { return thread_.terminated_.load(); }
     void Pause() override { std::this_thread::sleep_for(std::chrono::milliseconds(10)); }
@@ -29,10 +24,10 @@ public:
     int SystemIconIndex(const std::string& path) override { return GetSystemIconIndex(path); }
     void PostDefaultIcon(uint32_t msg, int item, int iconIndex) override {
         const TThumbnailJob& job = thread_.job_;
-        platform::postImageMessage(thread_.window_, msg, static_cast<quintptr>(item),
-                                   MakeDefaultIconBitmap(sysImageList_.image(iconIndex), job.Width,
-                                                         job.Height, thread_.windowColor_,
-                                                         thread_.borderColor_));
+        platform::postImageMessage(
+            thread_.window_, msg, static_cast<quintptr>(item),
+            MakeDefaultIconBitmap(thread_.desktop_.iconPicture(iconIndex), job.Width, job.Height,
+                                  thread_.windowColor_, thread_.borderColor_));
     }
     void BindFolder(const std::string& folder) override {
         folder_ = GetShellFolderFor(folder, malloc_);
@@ -44,12 +39,12 @@ public:
         if (!GetExtractImageFor(*folder_, caption, malloc_, extractor))
             return std::nullopt;
         const TThumbnailJob& job = thread_.job_;
-        QImage bitmap;
+        platform::Bitmap bitmap;
         if (!ExtractImageToBitmap(*extractor, job.Width, job.Height, job.ColorDepth, flags,
                                   thread_.taskSlot_, bitmap))
             return std::nullopt;
         thumbnail_ = std::move(bitmap);
-        return TExtractedThumbnail{thumbnail_.width(), thumbnail_.height(), flags};
+        return TExtractedThumbnail{thumbnail_.width, thumbnail_.height, flags};
     }
     void FitThumbnail() override {
         ::FitThumbnail(thumbnail_, thread_.job_.Width, thread_.job_.Height, thread_.windowColor_);
@@ -57,16 +52,15 @@ public:
     void DrawThumbnailBorder() override { ::DrawThumbnailBorder(thumbnail_, thread_.borderColor_); }
     void PostThumbnail(uint32_t msg, int item) override {
         platform::postImageMessage(thread_.window_, msg, static_cast<quintptr>(item),
-                                   std::exchange(thumbnail_, QImage()));
+                                   std::exchange(thumbnail_, platform::Bitmap()));
     }
-    void FreeThumbnail() override { thumbnail_ = QImage(); }
+    void FreeThumbnail() override { thumbnail_ = platform::Bitmap(); }
 
 private:
     TThumbnailExtractorThread& thread_;
     platform::ShellTaskAllocator& malloc_;
-    platform::ImageList& sysImageList_;
     std::shared_ptr<platform::ShellFolder> folder_;
-    QImage thumbnail_; // the current item's bitmap until it is posted or freed
+    platform::Bitmap thumbnail_; // the current item's bitmap until it is posted or freed
 };
 
 TThumbnailExtractorThread::TThumbnailExtractorThread(const ThumbnailNotify& notify,
@@ -74,10 +68,10 @@ TThumbnailExtractorThread::TThumbnailExtractorThread(const ThumbnailNotify& noti
                                                      std::vector<std::string> captions, int width,
                                                      int height, uint32_t colorDepth,
                                                      uint32_t flags)
-    : window_(reinterpret_cast<QObject*>(notify.Handle)),
+    : window_(reinterpret_cast<QObject*>(notify.Handle)), desktop_(platform::workerDesktop()),
       // Taken here, on the window's thread: the palette belongs to it.
-      windowColor_(platform::getSysColor(platform::COLOR_WINDOW)),
-      borderColor_(platform::getSysColor(platform::COLOR_BTNFACE)) {
+      windowColor_(desktop_.sysColor(platform::COLOR_WINDOW)),
+      borderColor_(desktop_.sysColor(platform::COLOR_BTNFACE)) {
     job_.Notify = notify;
     job_.Folder = WorkerFolder(folder);
     job_.Captions = std::move(captions);
@@ -112,16 +106,14 @@ void TThumbnailExtractorThread::Execute(std::stop_token shutdown) {
         const platform::HRESULT result = platform::shGetMalloc(malloc);
         if (platform::FAILED(result))
             throw platform::EOleSysError(result);
-        // CreateSysImageList: the shell's large system image list, shared, never freed here.
-        platform::ImageList& sysImageList = platform::systemImageList(platform::IconSize::Large);
+        // The shell's large system image list is the desktop's, reached through desktop_.
         TThumbnailGroups groups;
-        Host host(*this, *malloc, sysImageList);
+        Host host(*this, *malloc);
         RunThumbnailPasses(job_, groups, host);
     } catch (const std::exception& error) {
         terminated_ = true;
-        platform::workerMessageBox(window_, QString::fromUtf8(error.what()),
-                                   QString::fromStdString(ErrorClassName(error)),
-                                   platform::MB_ICONERROR, shutdown);
+        desktop_.errorBox(window_, QString::fromUtf8(error.what()),
+                          QString::fromStdString(ErrorClassName(error)), shutdown);
     }
     // Queued behind every message posted above, and dropped if the window is gone by then.
     QMetaObject::invokeMethod(

@@ -1,7 +1,9 @@
 // TThumbnailExtractorThread: the background worker of the thumbnail window. It makes the two
 // passes of thumbs/core/thumbnail_passes.h over a copy of the window's item captions taken when
 // it is created, and hands every result to the window as a posted message; bitmaps travel as
-// QImage inside the messages and belong to the window once posted. It never touches a widget.
+// platform::Bitmap inside the messages (platform/headless/image_message.h) and belong to the window
+// once posted. It never touches a widget; its error box, the system icons and the colours are the
+// desktop's answers (platform/headless/worker_desktop.h), taken when it is created.
 //
 // Threads: made, started, stopped and destroyed on the window's thread. Abort() returns at once:
 // it sets the terminate request and kills the pending extraction; the passes notice after the
@@ -19,8 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include <QColor>
-
+#include "platform/headless/worker_desktop.h"
 #include "thumbs/core/thumbnail_passes.h"
 #include "thumbs/extraction/shell_items.h"
 
@@ -54,8 +55,9 @@ private:
 
     TThumbnailJob job_;
     QObject* window_;
-    QColor windowColor_;
-    QColor borderColor_;
+    platform::WorkerDesktop desktop_;
+    platform::Rgb windowColor_;
+    platform::Rgb borderColor_;
     std::atomic<bool> terminated_{false};
     TRunnableTaskSlot taskSlot_; // FRunnableTask
     // Expires with the object: a thread-done callback still queued for a worker destroyed

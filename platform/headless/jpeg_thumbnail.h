@@ -1,7 +1,7 @@
 // Small pictures of big JPEGs for thumbnails: libjpeg-turbo's DCT scaling at the smallest of its
 // scales (1/8 to 8/8) that still leaves the picture at least as large as asked, so a thumbnail of
 // a camera picture never costs a full-size decode, and a decode that a stop request can end
-// between rows. libjpeg's setjmp/longjmp error handling stays inside this unit. Thread-safe.
+// between rows. Thread-safe.
 #pragma once
 
 #include <atomic>
@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <optional>
 
-#include <QImage>
 #include <QSize>
+
+#include "platform/headless/bitmap.h"
 
 namespace platform {
 
@@ -24,9 +25,9 @@ struct ThumbnailDecode {
 // of width x height: the smallest that keeps both sides at least atLeast, 8 when none smaller does.
 int thumbnailScaleNumerator(int width, int height, QSize atLeast);
 
-// Decodes a JPEG held in memory at that scale, as Format_RGB32. nullopt when cancelled; raises
-// EJpegError (platform/qt/jpeg.h) for data that is not a decodable JPEG.
-std::optional<QImage> decodeJpegThumbnail(const uint8_t* data, size_t size,
+// Decodes a JPEG held in memory at that scale. nullopt when cancelled; raises EJpegError
+// (jpeg_error.h) for data that is not a decodable JPEG.
+std::optional<Bitmap> decodeJpegThumbnail(const uint8_t* data, size_t size,
                                           const ThumbnailDecode& how);
 
 } // namespace platform

@@ -1,5 +1,5 @@
 // The shell's folders, item lists, thumbnail extractors and their tasks.
-#include "platform/qt/shell_thumbnails.h"
+#include "platform/headless/shell_thumbnails.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,8 +11,10 @@
 #include "platform/core/file_source.h"
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
-#include "platform/qt/jpeg.h"
-#include "platform/qt/jpeg_thumbnail.h"
+#include "platform/headless/bitmap_depth.h"
+#include "platform/headless/bitmap_scale.h"
+#include "platform/headless/jpeg_error.h"
+#include "platform/headless/jpeg_thumbnail.h"
 
 namespace platform {
 
@@ -27,7 +29,7 @@ struct ExtractionState {
     uint32_t colorDepth = 32;
     uint32_t flags = 0;
     ThumbnailSource source = ThumbnailSource::None;
-    std::optional<QImage> ready; // made by the task's Run, handed over by Extract
+    std::optional<Bitmap> ready; // made by the task's Run, handed over by Extract
 };
 
 namespace {
@@ -91,35 +93,7 @@ std::optional<std::vector<uint8_t>> readRange(const std::string& path, const TBy
     return bytes;
 }
 
-// The 16 colours of a 4-bit picture.
-QList<QRgb> sixteenColours() {
-    QList<QRgb> table;
-    for (int i = 0; i < 16; ++i) {
-        const int level = (i & 8) ? 255 : 128;
-        table.append(i == 8 ? qRgb(192, 192, 192)
-                     : i == 7
-                         ? qRgb(128, 128, 128)
-                         : qRgb((i & 4) ? level : 0, (i & 2) ? level : 0, (i & 1) ? level : 0));
-    }
-    return table;
-}
-
-QImage inColourDepth(const QImage& image, uint32_t depth) {
-    switch (depth) {
-    case 4:
-        return image.convertToFormat(QImage::Format_Indexed8, sixteenColours());
-    case 8:
-        return image.convertToFormat(QImage::Format_Indexed8);
-    case 16:
-        return image.convertToFormat(QImage::Format_RGB16);
-    case 24:
-        return image.convertToFormat(QImage::Format_RGB888);
-    default:
-        return image.convertToFormat(QImage::Format_RGB32);
-    }
-}
-
-HRESULT makeThumbnail(ExtractionState& state, QImage& bitmap) {
+HRESULT makeThumbnail(ExtractionState& state, Bitmap& bitmap) {
     const std::string& path = state.path;
     const TJpegOutline& outline = state.outline;
     if (!state.located)
@@ -134,7 +108,7 @@ HRESULT makeThumbnail(ExtractionState& state, QImage& bitmap) {
     how.atLeast = scaled;
     how.accurate = (state.flags & IEIFLAG_QUALITY) != 0;
     how.cancel = &state.killed;
-    std::optional<QImage> made;
+    std::optional<Bitmap> made;
     try {
         if (!how.accurate && exifThumbnailServes(outline, scaled)) {
             const auto bytes = readRange(path, *outline.ExifThumbnail);
@@ -157,12 +131,12 @@ HRESULT makeThumbnail(ExtractionState& state, QImage& bitmap) {
     }
     if (!made)
         return E_ABORT;
-    if (made->size() != scaled)
-        *made = made->scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (QSize(made->width, made->height) != scaled)
+        *made = smoothScaled(*made, scaled.width(), scaled.height());
     if (crop) {
         const QSize kept = scaled.boundedTo(state.size);
-        *made = made->copy((scaled.width() - kept.width()) / 2,
-                           (scaled.height() - kept.height()) / 2, kept.width(), kept.height());
+        *made = copyRect(*made, (scaled.width() - kept.width()) / 2,
+                         (scaled.height() - kept.height()) / 2, kept.width(), kept.height());
     }
     bitmap = inColourDepth(*made, state.colorDepth);
     return bitmap.isNull() ? E_OUTOFMEMORY : S_OK;
@@ -242,7 +216,7 @@ bool RunnableTask::IsRunning() const {
 
 HRESULT RunnableTask::Run() {
     // The task and its extractor share the request; Run makes the picture Extract hands over.
-    QImage made;
+    Bitmap made;
     const HRESULT result = makeThumbnail(*state_, made);
     if (result == S_OK)
         state_->ready = std::move(made);
@@ -274,7 +248,7 @@ HRESULT ExtractImage::GetLocation(std::u16string& location, size_t capacity, uin
     return S_OK;
 }
 
-HRESULT ExtractImage::Extract(QImage& bitmap) {
+HRESULT ExtractImage::Extract(Bitmap& bitmap) {
     if (state_->ready) {
         bitmap = std::move(*state_->ready);
         state_->ready.reset();

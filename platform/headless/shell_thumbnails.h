@@ -21,11 +21,11 @@
 #include <string>
 #include <string_view>
 
-#include <QImage>
 #include <QSize>
 
 #include "exif/jpeg_outline.h"
 #include "platform/core/shell_codes.h"
+#include "platform/headless/bitmap.h"
 
 namespace platform {
 
@@ -96,9 +96,9 @@ public:
                         uint32_t colorDepth, uint32_t& flags);
     // The thumbnail: fitted into the size with the picture's proportions (or, with
     // IEIFLAG_ASPECT or IEIFLAG_ORIGSIZE, filling the size and cropped around the centre), never
-    // enlarged, in the colour depth asked for. E_ABORT when killed, E_FAIL when the picture
-    // cannot be decoded, E_INVALIDARG without a GetLocation before.
-    HRESULT Extract(QImage& bitmap);
+    // enlarged, in the colour depth asked for (bitmap_depth.h). E_ABORT when killed, E_FAIL when
+    // the picture cannot be decoded, E_INVALIDARG without a GetLocation before.
+    HRESULT Extract(Bitmap& bitmap);
     // IID_IRunnableTask gives the task of this extractor; anything else E_NOINTERFACE.
     HRESULT QueryInterface(Iid iid, std::shared_ptr<RunnableTask>& task);
 

@@ -1,0 +1,34 @@
+// JPEG pictures as Bitmaps through libjpeg-turbo: decoding, at full size or DCT-reduced towards a
+// box, and encoding as a colour baseline JPEG. Greyscale and CMYK pictures come out as RGB.
+// Thread-safe (no shared state).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/headless/bitmap.h"
+#include "platform/headless/jpeg_error.h"
+
+namespace platform {
+
+// Where the JPEG is read from: bytes in memory, or an open file from its current position (read
+// as it is decoded, never whole).
+struct JpegInput {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    std::FILE* file = nullptr;
+};
+
+// Decodes the picture. With fitWidth and fitHeight above 0 the decoder uses the largest DCT
+// reduction (1/2, 1/4, 1/8) that still leaves the picture at least as large as that box in one
+// dimension of the fit. A picture larger than MaxDecodedBytes is refused before anything is
+// allocated for it; a stream that ends early keeps the rows decoded so far. Raises
+// EJpegError(errorPrefix + the problem).
+Bitmap decodeJpegBitmap(const JpegInput& input, int fitWidth = 0, int fitHeight = 0,
+                        const std::string& errorPrefix = {});
+// A colour baseline JPEG of quality 1..100 (clamped). Raises EJpegError for a null bitmap.
+std::string encodeJpegBitmap(const Bitmap& bitmap, int quality = 90);
+
+} // namespace platform

@@ -1,0 +1,22 @@
+// How libjpeg's samples become Bitmap pixels: the colour space whose samples are 0xFFRRGGBB words
+// in memory, and CMYK turned into RGB.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "platform/headless/bitmap.h"
+
+namespace platform {
+
+// A pixel 0xFFRRGGBB is, in memory order, B, G, R, X on a little-endian machine.
+inline constexpr J_COLOR_SPACE kRgb32Space =
+    std::endian::native == std::endian::little ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+
+// One row of CMYK samples to pixels. Adobe writes CMYK inverted (a marker tells); others plain.
+void cmykToRgb32(const JSAMPLE* cmyk, Rgb* out, unsigned width, bool inverted);
+
+} // namespace platform

@@ -1,0 +1,84 @@
+// DCT-scaled, cancellable JPEG decoding, one step of the guarded libjpeg call.
+#include "platform/headless/jpeg_thumbnail.h"
+
+#include "platform/headless/jpeg_guard.h"
+#include "platform/headless/jpeg_pixels.h"
+
+namespace platform {
+
+namespace {
+
+// Rows decoded between two looks at the cancel flag.
+constexpr JDIMENSION RowsPerCheck = 16;
+
+struct Job {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    const ThumbnailDecode* how = nullptr;
+    Bitmap bitmap;
+    bool cancelled = false;
+};
+
+// Colour pictures as RGB; CMYK and YCCK (rare in cameras) are left to the full decoder.
+void decode(jpeg_decompress_struct& cinfo, Job& job) {
+    const auto common = reinterpret_cast<j_common_ptr>(&cinfo);
+    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK)
+        failJpegStep(common, "CMYK pictures are not scaled here");
+    cinfo.scale_num = static_cast<unsigned>(
+        thumbnailScaleNumerator(static_cast<int>(cinfo.image_width),
+                                static_cast<int>(cinfo.image_height), job.how->atLeast));
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = kRgb32Space;
+    cinfo.dct_method = job.how->accurate ? JDCT_ISLOW : JDCT_IFAST;
+    cinfo.do_fancy_upsampling = job.how->accurate ? TRUE : FALSE;
+    jpeg_start_decompress(&cinfo);
+    allocateOrFail(common, job.bitmap, cinfo.output_width, cinfo.output_height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        if (job.how->cancel && cinfo.output_scanline % RowsPerCheck == 0 &&
+            job.how->cancel->load(std::memory_order_relaxed)) {
+            job.cancelled = true;
+            return;
+        }
+        JSAMPROW row =
+            reinterpret_cast<JSAMPROW>(job.bitmap.row(static_cast<int>(cinfo.output_scanline)));
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            break;
+    }
+    // A stream that stopped early keeps the rows decoded so far.
+    if (cinfo.output_scanline == cinfo.output_height)
+        jpeg_finish_decompress(&cinfo);
+}
+
+} // namespace
+
+int thumbnailScaleNumerator(int width, int height, QSize atLeast) {
+    for (int n = 1; n < 8; ++n) {
+        // libjpeg rounds a scaled side up.
+        const int64_t w = (int64_t{width} * n + 7) / 8;
+        const int64_t h = (int64_t{height} * n + 7) / 8;
+        if (w >= atLeast.width() && h >= atLeast.height())
+            return n;
+    }
+    return 8;
+}
+
+std::optional<Bitmap> decodeJpegThumbnail(const uint8_t* data, size_t size,
+                                          const ThumbnailDecode& how) {
+    if (data == nullptr || size == 0)
+        throw EJpegError("Empty JPEG data");
+    Job job;
+    job.data = data;
+    job.size = size;
+    job.how = &how;
+    auto step = [&job](jpeg_decompress_struct& cinfo) {
+        decode(cinfo, job);
+    };
+    withDecompressor(step);
+    if (job.cancelled)
+        return std::nullopt;
+    return std::move(job.bitmap);
+}
+
+} // namespace platform
