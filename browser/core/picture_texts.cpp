@@ -24,15 +24,34 @@ template <typename Open> void ReadOpened(TExif& exif, std::optional<uint64_t>& s
     if (!open(file))
         return;
     size = file.size();
-    exif.ReadFrom(file);
+    exif.Read(file);
 }
 
 } // namespace
 
+void ReadExifFile(TExif& exif, const std::string& path) {
+    // Declared first, so that it is closed before an error leaves.
+    platform::FileSource file;
+    bool opened = false;
+    try {
+        opened = file.open(path);
+    } catch (const EInOutError& error) {
+        exif.Clear();
+        throw EInOutError(path + ": " + error.what());
+    }
+    if (!opened)
+        return;
+    try {
+        exif.Read(file);
+    } catch (const EInOutError& error) {
+        throw EInOutError(path + ": " + error.what());
+    }
+}
+
 RowTexts ImageRowTexts(const std::string& caption, const std::string& path) {
     TExif exif;
     try {
-        exif.Read(path);
+        ReadExifFile(exif, path);
     } catch (const std::exception&) {
         // The table shows a file it cannot read as a row of dashes; no message is wanted there.
         exif.Clear();
@@ -67,7 +86,7 @@ std::vector<std::string> PictureReportLines(const std::string& path, int width, 
     TExif exif;
     ExifOutcome outcome = ExifOutcome::Read;
     try {
-        exif.Read(path);
+        ReadExifFile(exif, path);
     } catch (const std::exception&) {
         // A read error is part of the report, not a failure of the command.
         outcome = ExifOutcome::Failed;

@@ -8,6 +8,14 @@
 
 #include "browser/core/row_texts.h"
 
+class TExif;
+
+// Reads the EXIF record of the file at a program path, opened through the platform's file source.
+// A missing file or a folder leaves the record untouched; otherwise the record is cleared first.
+// Throws EInOutError naming the path, after the file is closed, when the file cannot be opened or
+// a read the walk depends on fails.
+void ReadExifFile(TExif& exif, const std::string& path);
+
 // The row of the picture at a program path; a file whose EXIF block is missing or cannot be read
 // gives the row of dashes (no message: the listing goes on).
 RowTexts ImageRowTexts(const std::string& caption, const std::string& path);
