@@ -14,8 +14,9 @@
 #include "browser/core/picture_texts.h"
 #include "browser/core/row_texts.h"
 #include "platform/core/drives.h"
+#include "platform/core/file_source.h"
 #include "platform/core/host_entry.h"
-#include "platform/qt/jpeg.h"
+#include "platform/jpeg/jpeg_header.h"
 
 namespace {
 
@@ -78,9 +79,12 @@ std::string NameOf(const std::string& hostPath) {
 // The report lines of one picture, its pixel size taken from the picture itself. False (with a
 // message) when the picture cannot be read, as the properties command would fail.
 bool AppendReport(std::string& out, const std::string& argument) {
-    platform::JpegSize size;
+    platform::JpegFrameSize size;
     try {
-        size = platform::hostJpegSize(argument);
+        platform::FileSource file;
+        if (!file.openHost(argument))
+            throw EInOutError("the file is gone");
+        size = platform::readJpegFrameSize(file, argument);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lumograph-table: %s: %s\n", argument.c_str(), e.what());
         return false;
