@@ -2,7 +2,6 @@
 #include "bytes/byte_reader.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 void ByteReader::seek(uint64_t pos) {
@@ -11,16 +10,9 @@ void ByteReader::seek(uint64_t pos) {
     pos_ = pos;
 }
 
-void ByteReader::read(uint8_t* dst, size_t n) {
-    if (!tryRead(dst, n))
-        throw EInOutError("read beyond the end of the file: " + std::to_string(n) +
-                          " bytes at offset " + std::to_string(pos_) + " of " +
-                          std::to_string(size_));
-}
-
-void ByteReader::copyFrom(const Window& window, uint8_t* dst, size_t n) {
-    std::memcpy(dst, window.bytes.data() + (pos_ - window.start), n);
-    pos_ += n;
+void ByteReader::throwBeyondEnd(size_t n) const {
+    throw EInOutError("read beyond the end of the file: " + std::to_string(n) +
+                      " bytes at offset " + std::to_string(pos_) + " of " + std::to_string(size_));
 }
 
 bool ByteReader::readSlow(uint8_t* dst, size_t n) {

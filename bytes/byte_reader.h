@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "bytes/byte_source.h"
 
@@ -44,7 +45,10 @@ public:
         return readSlow(dst, n);
     }
     // As tryRead, but running out of data is an I/O error.
-    void read(uint8_t* dst, size_t n);
+    void read(uint8_t* dst, size_t n) {
+        if (!tryRead(dst, n))
+            throwBeyondEnd(n);
+    }
 
 private:
     static constexpr size_t WindowSize = 8192;
@@ -62,7 +66,13 @@ private:
         }
     };
 
-    void copyFrom(const Window& window, uint8_t* dst, size_t n);
+    // Inline, like the two reads above: the walks read a few bytes at a time, and a copy of a
+    // known small size costs less than a call.
+    void copyFrom(const Window& window, uint8_t* dst, size_t n) {
+        std::memcpy(dst, window.bytes.data() + (pos_ - window.start), n);
+        pos_ += n;
+    }
+    [[noreturn]] void throwBeyondEnd(size_t n) const;
     bool readSlow(uint8_t* dst, size_t n);
 
     ByteSource& source_;

@@ -1,6 +1,7 @@
 // TExif: the EXIF attributes of one JPEG file as the windows show them. Read finds the file's
 // APP1 segment, walks the first image directory and the Exif sub-directory in either byte order
-// and fills the plain attributes below, texts of coded values and rationals included.
+// and fills the plain attributes below, texts of coded values and rationals included. Standard
+// C++ only: the bytes come from a ByteSource its caller opened.
 #pragma once
 
 #include <array>
@@ -49,14 +50,11 @@ public:
     std::string Artist;
     std::string CompressedBPP;
 
-    // Fills the record from the file at a program path ("C:\home\ann\a.jpg"). A missing file or
-    // a folder leaves the record untouched. Otherwise the record is cleared first; a file that is
-    // no JPEG or has no APP1 segment gives Valid false. Throws EInOutError, after the file is
-    // closed, when the file cannot be opened or a read the walk depends on fails; attributes
-    // filled before that stay filled.
-    void Read(const std::string& FileName);
-    // The same over bytes that are already open (memory in tests and fuzzing).
-    void ReadFrom(ByteSource& source);
+    // Fills the record from a file's bytes, which the caller opens (the platform's file source,
+    // or memory in tests and fuzzing). The record is cleared first; bytes that are no JPEG or
+    // have no APP1 segment give Valid false. Throws EInOutError when a read the walk depends on
+    // fails, or would have to move to 2^31 or beyond; attributes filled before that stay filled.
+    void Read(ByteSource& source);
     void Clear();
 
 private:

@@ -7,7 +7,6 @@
 #include "bytes/byte_reader.h"
 #include "exif/exif_render.h"
 #include "exif/exif_tags.h"
-#include "platform/core/file_source.h"
 
 namespace {
 
@@ -92,26 +91,7 @@ void TExif::Clear() {
     DeferredValues = {};
 }
 
-void TExif::Read(const std::string& FileName) {
-    // Declared first, so that it is closed before an error leaves Read.
-    platform::FileSource file;
-    bool opened = false;
-    try {
-        opened = file.open(FileName);
-    } catch (const EInOutError& error) {
-        Clear();
-        throw EInOutError(FileName + ": " + error.what());
-    }
-    if (!opened)
-        return;
-    try {
-        ReadFrom(file);
-    } catch (const EInOutError& error) {
-        throw EInOutError(FileName + ": " + error.what());
-    }
-}
-
-void TExif::ReadFrom(ByteSource& source) {
+void TExif::Read(ByteSource& source) {
     Clear();
     ByteReader handle(source, PositionLimit);
     HandleScope scope(Handle, handle);

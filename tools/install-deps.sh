@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev
   libgtest-dev libbenchmark-dev
   attr xdg-utils fonts-dejavu-core desktop-file-utils
-  exiv2 libimage-exiftool-perl hyperfine
+  exiv2 libimage-exiftool-perl hyperfine strace
   libvips-tools imagemagick libjpeg-turbo-progs
   xvfb xauth
 )

@@ -4,6 +4,7 @@
 // "--report FILE" prints the properties report of one picture, a line per entry. Arguments are
 // host paths taken exactly as given: the kernel resolves them (links, "..", a backslash is just a
 // byte of a name), and the current folder is never asked for.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -14,28 +15,22 @@
 #include "browser/core/picture_texts.h"
 #include "browser/core/row_texts.h"
 #include "platform/core/drives.h"
+#include "platform/core/file_source.h"
 #include "platform/core/host_entry.h"
-#include "platform/qt/jpeg.h"
+#include "platform/jpeg/jpeg_header.h"
 
 namespace {
 
-enum class Kind { File, Folder };
-
-// Why a host path cannot be listed, or empty when it is a readable regular file (or, where
-// folders are welcome, a readable folder, whose resolved path is given back).
-std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& kind,
-                       std::string& folder) {
-    const platform::HostEntry entry = platform::probeHostEntry(hostPath);
+// Why an argument cannot be listed, or empty when it is a readable regular file (or, where
+// folders are welcome, a readable folder whose resolved path is known).
+std::string Unreadable(const platform::HostEntry& entry, bool folderAllowed) {
     switch (entry.kind) {
     case platform::HostEntryKind::RegularFile:
-        kind = Kind::File;
         return {};
     case platform::HostEntryKind::Folder:
         if (!folderAllowed)
             break;
-        kind = Kind::Folder;
-        folder = entry.resolved;
-        if (folder.empty())
+        if (entry.resolved.empty())
             return "the folder's own path cannot be found";
         return {};
     case platform::HostEntryKind::Unreadable:
@@ -48,8 +43,16 @@ std::string Unreadable(const std::string& hostPath, bool folderAllowed, Kind& ki
 
 // A text goes out byte for byte, except that TAB, CR and LF would break the line's columns.
 void AppendCell(std::string& out, const std::string& text) {
+    const auto breaksLine = [](char c) {
+        return c == '\t' || c == '\r' || c == '\n';
+    };
+    // Nearly every text goes out whole.
+    if (std::none_of(text.begin(), text.end(), breaksLine)) {
+        out += text;
+        return;
+    }
     for (char c : text)
-        out.push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
+        out.push_back(breaksLine(c) ? ' ' : c);
 }
 
 void AppendRow(std::string& out, const std::array<std::string, ImageTableColumns>& row) {
@@ -75,18 +78,18 @@ std::string NameOf(const std::string& hostPath) {
     return hostPath.substr(hostPath.rfind('/') + 1);
 }
 
-// The report lines of one picture, its pixel size taken from the picture itself. False (with a
-// message) when the picture cannot be read, as the properties command would fail.
-bool AppendReport(std::string& out, const std::string& argument) {
-    platform::JpegSize size;
+// The report lines of the open picture, its pixel size taken from the picture itself. False
+// (with a message) when the picture cannot be read, as the properties command would fail.
+bool AppendReport(std::string& out, const std::string& argument, platform::FileSource& file) {
+    platform::JpegFrameSize size;
     try {
-        size = platform::hostJpegSize(argument);
+        size = platform::readJpegFrameSize(file, argument);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lumograph-table: %s: %s\n", argument.c_str(), e.what());
         return false;
     }
     for (const std::string& line :
-         HostPictureReportLines(NameOf(argument), argument, size.width, size.height)) {
+         OpenPictureReportLines(NameOf(argument), file, size.width, size.height)) {
         AppendCell(out, line);
         out.push_back('\n');
     }
@@ -134,17 +137,18 @@ int main(int argc, char** argv) {
             break;
         }
         const std::string argument = argv[i];
-        Kind kind = Kind::File;
-        std::string folder;
-        std::string problem = Unreadable(argument, !report, kind, folder);
+        // Opened once: what the argument names is learnt from the descriptor the row is read from.
+        platform::FileSource file;
+        const platform::HostEntry entry = platform::openHostEntry(argument, file);
+        std::string problem = Unreadable(entry, !report);
         if (problem.empty()) {
             if (report) {
-                if (!AppendReport(out, argument))
+                if (!AppendReport(out, argument, file))
                     status = 1;
-            } else if (kind == Kind::Folder) {
-                problem = AppendFolder(out, folder);
+            } else if (entry.kind == platform::HostEntryKind::Folder) {
+                problem = AppendFolder(out, entry.resolved);
             } else {
-                AppendRow(out, HostImageRowTexts(NameOf(argument), argument));
+                AppendRow(out, OpenImageRowTexts(NameOf(argument), file));
             }
         }
         if (!problem.empty()) {

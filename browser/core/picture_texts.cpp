@@ -24,15 +24,34 @@ template <typename Open> void ReadOpened(TExif& exif, std::optional<uint64_t>& s
     if (!open(file))
         return;
     size = file.size();
-    exif.ReadFrom(file);
+    exif.Read(file);
 }
 
 } // namespace
 
+void ReadExifFile(TExif& exif, const std::string& path) {
+    // Declared first, so that it is closed before an error leaves.
+    platform::FileSource file;
+    bool opened = false;
+    try {
+        opened = file.open(path);
+    } catch (const EInOutError& error) {
+        exif.Clear();
+        throw EInOutError(path + ": " + error.what());
+    }
+    if (!opened)
+        return;
+    try {
+        exif.Read(file);
+    } catch (const EInOutError& error) {
+        throw EInOutError(path + ": " + error.what());
+    }
+}
+
 RowTexts ImageRowTexts(const std::string& caption, const std::string& path) {
     TExif exif;
     try {
-        exif.Read(path);
+        ReadExifFile(exif, path);
     } catch (const std::exception&) {
         // The table shows a file it cannot read as a row of dashes; no message is wanted there.
         exif.Clear();
@@ -51,15 +70,25 @@ RowTexts ListedImageRowTexts(const std::string& caption, const std::string& path
     return RowTextsFromRecord(caption, SizeText(opened.value_or(size)), exif);
 }
 
-RowTexts HostImageRowTexts(const std::string& caption, const std::string& hostPath) {
+RowTexts OpenImageRowTexts(const std::string& caption, platform::FileSource& file) {
     TExif exif;
-    std::optional<uint64_t> size;
     try {
-        ReadOpened(exif, size, [&](platform::FileSource& file) { return file.openHost(hostPath); });
+        exif.Read(file);
     } catch (const std::exception&) {
         exif.Clear(); // as above
     }
-    return RowTextsFromRecord(caption, size ? SizeText(*size) : std::string(), exif);
+    return RowTextsFromRecord(caption, SizeText(file.size()), exif);
+}
+
+RowTexts HostImageRowTexts(const std::string& caption, const std::string& hostPath) {
+    platform::FileSource file;
+    try {
+        if (file.openHost(hostPath))
+            return OpenImageRowTexts(caption, file);
+    } catch (const std::exception&) {
+        // As above; without a file there is no size either.
+    }
+    return RowTextsFromRecord(caption, std::string(), TExif());
 }
 
 std::vector<std::string> PictureReportLines(const std::string& path, int width, int height) {
@@ -67,7 +96,7 @@ std::vector<std::string> PictureReportLines(const std::string& path, int width, 
     TExif exif;
     ExifOutcome outcome = ExifOutcome::Read;
     try {
-        exif.Read(path);
+        ReadExifFile(exif, path);
     } catch (const std::exception&) {
         // A read error is part of the report, not a failure of the command.
         outcome = ExifOutcome::Failed;
@@ -75,17 +104,15 @@ std::vector<std::string> PictureReportLines(const std::string& path, int width, 
     return ReportLinesFromRecord(file, exif, outcome);
 }
 
-std::vector<std::string> HostPictureReportLines(const std::string& fileName,
-                                                const std::string& hostPath, int width,
-                                                int height) {
+std::vector<std::string> OpenPictureReportLines(const std::string& fileName,
+                                                platform::FileSource& file, int width, int height) {
     TExif exif;
     ExifOutcome outcome = ExifOutcome::Read;
-    std::optional<uint64_t> size;
     try {
-        ReadOpened(exif, size, [&](platform::FileSource& file) { return file.openHost(hostPath); });
+        exif.Read(file);
     } catch (const std::exception&) {
         outcome = ExifOutcome::Failed; // as above
     }
-    const ReportFile file{fileName, size ? SizeText(*size) : std::string(), width, height};
-    return ReportLinesFromRecord(file, exif, outcome);
+    const ReportFile report{fileName, SizeText(file.size()), width, height};
+    return ReportLinesFromRecord(report, exif, outcome);
 }

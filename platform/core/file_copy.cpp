@@ -1,180 +1,24 @@
-// Copy, move and delete on host paths with the guarantees the program relies on: nothing is
-// replaced, nothing half-written appears under a real name, a move removes only what it copied
-// unchanged, and no walk crosses into another mounted file system.
+// Copying a file or a whole folder on host paths: nothing is replaced, nothing half-written
+// appears under a real name, a file changed while it is copied fails the copy, and no walk
+// crosses into another mounted file system.
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <ctime>
-#include <fstream>
-#include <map>
 #include <set>
-#include <sstream>
 #include <utility>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include "platform/core/file_tree.h"
+#include "platform/core/file_tree_parts.h"
 #include "platform/core/winerror.h"
 
 namespace platform::detail {
 
 namespace {
-
-// The temporaries of this program carry this prefix, a tag and a random end ("-XXXXXX").
-constexpr std::string_view kTemporaryPrefix = ".lumo-";
-constexpr std::string_view kTemporaryTags[] = {"tmp", "replace", "jpeg"};
-// A temporary left behind by a copy that was killed is removed once it is this old: a copy still
-// running never takes that long without touching its folder.
-constexpr time_t kLeftoverAge = 24 * 60 * 60;
-
-std::string parentOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string join(const std::string& folder, const std::string& name) {
-    return folder == "/" ? "/" + name : folder + "/" + name;
-}
-
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
-
-// What says that an entry is still the one that was copied: the same inode of the same device,
-// with the same type, size, modification and change times.
-struct Identity {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    mode_t type = 0;
-    off_t size = 0;
-    struct timespec mtime {};
-    struct timespec ctime {};
-};
-
-Identity identityOf(const struct stat& st) {
-    return {st.st_dev, st.st_ino, st.st_mode & S_IFMT, st.st_size, st.st_mtim, st.st_ctim};
-}
-
-bool sameTime(const struct timespec& a, const struct timespec& b) {
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
-
-// The same inode with the same content: nobody wrote to it.
-bool sameContent(const Identity& a, const Identity& b) {
-    return a.dev == b.dev && a.ino == b.ino && a.type == b.type && a.size == b.size &&
-           sameTime(a.mtime, b.mtime);
-}
-
-// Nothing at all happened to it (a new name, a link count or mode change moves the change time).
-bool sameIdentity(const Identity& a, const Identity& b) {
-    return sameContent(a, b) && sameTime(a.ctime, b.ctime);
-}
-
-// The entries a copy made for a move, by their path below the copied item ("" for the item
-// itself), each with the identity it had while it was copied.
-using CopyRecord = std::map<std::string, Identity>;
-
-std::string below(const std::string& relative, const std::string& name) {
-    return relative.empty() ? name : relative + "/" + name;
-}
-
-// Which mounted file system an entry belongs to, and whether it is the root of a mount.
-struct MountPlace {
-    uint64_t id = 0;
-    bool idKnown = false;
-    dev_t dev = 0;
-    bool mountRoot = false;
-};
-
-bool mountPlaceOf(const std::string& path, MountPlace& place) {
-    struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_MNT_ID, &sx) != 0)
-        return false;
-    place.idKnown = (sx.stx_mask & STATX_MNT_ID) != 0;
-    place.id = sx.stx_mnt_id;
-    place.dev = ::makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    place.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
-                      (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-    return true;
-}
-
-// A folder below a tree's root that another file system is mounted on (a bind mount of the same
-// volume included).
-bool isOtherMount(const MountPlace& root, const MountPlace& entry) {
-    if (entry.mountRoot)
-        return true;
-    return root.idKnown && entry.idKnown ? root.id != entry.id : root.dev != entry.dev;
-}
-
-// Mount points as the kernel lists them for this process, octal escapes undone.
-std::vector<std::string> mountPoints() {
-    std::ifstream in("/proc/self/mountinfo");
-    std::vector<std::string> points;
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, device, root, point;
-        if (!(fields >> id >> parent >> device >> root >> point))
-            continue;
-        std::string decoded;
-        for (size_t i = 0; i < point.size(); ++i) {
-            if (point[i] == '\\' && i + 3 < point.size()) {
-                const std::string octal = point.substr(i + 1, 3);
-                if (octal.find_first_not_of("01234567") == std::string::npos) {
-                    decoded.push_back(static_cast<char>(std::stoi(octal, nullptr, 8)));
-                    i += 3;
-                    continue;
-                }
-            }
-            decoded.push_back(point[i]);
-        }
-        points.push_back(std::move(decoded));
-    }
-    return points;
-}
-
-bool isInside(const std::string& path, const std::string& folder) {
-    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-           (folder == "/" || path[folder.size()] == '/');
-}
-
-// The host path with its folders resolved by the kernel (links, "..") and its last name kept.
-std::string resolvedParentPath(const std::string& path) {
-    char resolved[PATH_MAX];
-    if (::realpath(parentOf(path).c_str(), resolved) == nullptr)
-        return path;
-    return join(resolved, baseName(path));
-}
-
-// True when another file system is mounted anywhere below the folder at path.
-bool holdsMountPoint(const std::string& path) {
-    const std::string folder = resolvedParentPath(path);
-    for (const std::string& point : mountPoints()) {
-        if (isInside(point, folder))
-            return true;
-    }
-    return false;
-}
 
 // Returns 0 or errno (ECANCELED when the observer stops it).
 int copyBytes(int in, int out, CopyObserver* observer) {
@@ -339,27 +183,6 @@ int copyEntryOnly(const std::string& source, const std::string& destination,
     return 0;
 }
 
-// Renames without ever replacing; 0 or errno (EEXIST when destination is taken).
-int renameNoReplace(const std::string& from, const std::string& to, bool isFolder) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // File systems without the flag: a hard link cannot replace either.
-    if (!isFolder) {
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            ::unlink(from.c_str());
-            return 0;
-        }
-        if (errno == EEXIST)
-            return EEXIST;
-    }
-    struct stat st;
-    if (::lstat(to.c_str(), &st) == 0)
-        return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 // A folder copied into itself through a link or a second name would copy its own copy without end.
 bool copiesIntoItself(const std::string& source, const std::string& destinationFolder) {
     char from[PATH_MAX];
@@ -384,33 +207,6 @@ bool copiesIntoItself(const std::string& source, const std::string& destinationF
         if (folder == "/")
             return false;
     }
-}
-
-bool isTemporaryEnd(std::string_view end) {
-    if (end.size() != 6)
-        return false;
-    for (char c : end) {
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    }
-    return true;
-}
-
-// Makes the file's content appear under destination, never replacing an entry there.
-int linkUnnamed(int fd, const std::string& destination) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        return 0;
-    if (errno == EEXIST || errno == ENOSPC || errno == EDQUOT)
-        return errno;
-    // Without /proc the descriptor can still be linked by those allowed to.
-    return ::linkat(fd, "", AT_FDCWD, destination.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
-}
-
-void syncFolder(const std::string& folder) {
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0)
-        ::fsync(dir.fd);
 }
 
 // Copies a regular file to destination, in the existing folder, through an unnamed file that is
@@ -467,7 +263,8 @@ uint32_t codeOf(int err) {
     return errorFromErrno(err);
 }
 
-// copyTree for the first half of a move (record given) or for a copy.
+} // namespace
+
 uint32_t copyRecorded(const std::string& source, const std::string& destination, bool durable,
                       CopyRecord* record, CopyObserver* observer) {
     struct stat st;
@@ -521,214 +318,9 @@ uint32_t copyRecorded(const std::string& source, const std::string& destination,
     return ERROR_SUCCESS;
 }
 
-// Removes what a move copied: every entry still the one copied goes; an entry that is new or
-// changed since, and the folders holding it, stay. Never enters another mounted file system.
-// Counts what stayed in kept.
-uint32_t removeCopied(const std::string& path, const std::string& relative,
-                      const CopyRecord& record, const MountPlace& root, size_t& kept) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
-        return errno == ENOENT ? ERROR_SUCCESS : errorForPath(path, errno);
-    const auto copied = record.find(relative);
-    if (copied == record.end()) {
-        ++kept;
-        return ERROR_SUCCESS;
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        if (!sameIdentity(copied->second, identityOf(st))) {
-            ++kept;
-            return ERROR_SUCCESS;
-        }
-        return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno);
-    }
-    MountPlace place;
-    if (copied->second.dev != st.st_dev || copied->second.ino != st.st_ino ||
-        (!relative.empty() && mountPlaceOf(path, place) && isOtherMount(root, place))) {
-        ++kept;
-        return ERROR_SUCCESS;
-    }
-    std::vector<std::string> names;
-    if (const int err = listEntryNames(path, names))
-        return errorFromErrno(err);
-    for (const std::string& name : names) {
-        if (const uint32_t code =
-                removeCopied(join(path, name), below(relative, name), record, root, kept))
-            return code;
-    }
-    if (::rmdir(path.c_str()) == 0)
-        return ERROR_SUCCESS;
-    if (errno == ENOTEMPTY || errno == EEXIST)
-        return ERROR_SUCCESS; // something arrived since the listing: it stays, counted below
-    return errorFromErrno(errno);
-}
-
-uint32_t removeWalk(const std::string& path, const MountPlace& root, bool isRoot) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
-        return errorForPath(path, errno);
-    if (!S_ISDIR(st.st_mode))
-        return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno);
-    MountPlace place;
-    if (!isRoot && mountPlaceOf(path, place) && isOtherMount(root, place))
-        return ERROR_ACCESS_DENIED; // a mounted file system is not emptied with its folder
-    std::vector<std::string> names;
-    if (const int err = listEntryNames(path, names))
-        return errorFromErrno(err);
-    uint32_t first = ERROR_SUCCESS;
-    for (const std::string& name : names) {
-        const uint32_t code = removeWalk(join(path, name), root, false);
-        if (first == ERROR_SUCCESS)
-            first = code;
-    }
-    if (first != ERROR_SUCCESS)
-        return first;
-    return ::rmdir(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno);
-}
-
-} // namespace
-
-uint32_t errorForPath(const std::string& hostPath, int err) {
-    if (err == ENOENT) {
-        struct stat st;
-        const std::string parent = parentOf(hostPath);
-        if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return ERROR_PATH_NOT_FOUND;
-        return ERROR_FILE_NOT_FOUND;
-    }
-    if (err == ENOTDIR)
-        return ERROR_PATH_NOT_FOUND;
-    return errorFromErrno(err);
-}
-
-int makeTemporaryFile(const std::string& folder, std::string_view tag, std::string_view hint,
-                      std::string& path) {
-    // Only the start of the hint: a long name plus the prefix must still fit the file system's
-    // limit on one name.
-    constexpr size_t kHintBytes = 32;
-    path = join(folder, std::string(kTemporaryPrefix) + std::string(tag) + "-" +
-                            std::string(hint.substr(0, kHintBytes)) + "-XXXXXX");
-    return ::mkostemp(path.data(), O_CLOEXEC);
-}
-
-bool isOwnTemporaryName(std::string_view name) {
-    if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix || name.size() < 7)
-        return false;
-    const std::string_view rest = name.substr(kTemporaryPrefix.size());
-    if (!isTemporaryEnd(name.substr(name.size() - 6)) || name[name.size() - 7] != '-')
-        return false;
-    for (std::string_view tag : kTemporaryTags) {
-        if (rest.size() >= tag.size() + 7 && rest.substr(0, tag.size()) == tag &&
-            rest[tag.size()] == '-')
-            return true;
-    }
-    return false;
-}
-
-void removeOldTemporaries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (listEntryNames(folder, names) != 0)
-        return;
-    const time_t cutoff = std::time(nullptr) - kLeftoverAge;
-    for (const std::string& name : names) {
-        if (!isOwnTemporaryName(name))
-            continue;
-        struct stat st;
-        const std::string path = join(folder, name);
-        if (::lstat(path.c_str(), &st) == 0 && st.st_mtim.tv_sec < cutoff)
-            removeTree(path);
-    }
-}
-
 uint32_t copyTree(const std::string& source, const std::string& destination, bool durable,
                   CopyObserver* observer) {
     return copyRecorded(source, destination, durable, nullptr, observer);
-}
-
-uint32_t moveTree(const std::string& source, const std::string& destination,
-                  CopyObserver* observer) {
-    struct stat st;
-    if (::lstat(source.c_str(), &st) != 0)
-        return errorForPath(source, errno);
-    if (destination == source || isInside(destination, source))
-        return ERROR_INVALID_PARAMETER;
-    const int err = renameNoReplace(source, destination, S_ISDIR(st.st_mode));
-    if (err == 0)
-        return ERROR_SUCCESS;
-    if (err == EEXIST || err == ENOTEMPTY)
-        return ERROR_ALREADY_EXISTS;
-    if (err != EXDEV)
-        return errorForPath(destination, err);
-    if (S_ISDIR(st.st_mode) && holdsMountPoint(source))
-        return ERROR_NOT_SAME_DEVICE;
-    CopyRecord record;
-    const uint32_t copied = copyRecorded(source, destination, true, &record, observer);
-    if (copied != ERROR_SUCCESS)
-        return copied == ERROR_FILE_EXISTS ? ERROR_ALREADY_EXISTS : copied;
-    // The copy is complete and on the disk. Only what is still exactly what was copied goes; an
-    // entry replaced, written to or added since stays where it is, and the move reports it.
-    MountPlace root;
-    mountPlaceOf(source, root);
-    size_t kept = 0;
-    if (const uint32_t code = removeCopied(source, "", record, root, kept))
-        return code;
-    if (kept == 0)
-        return ERROR_SUCCESS;
-    return S_ISDIR(st.st_mode) ? ERROR_DIR_NOT_EMPTY : ERROR_SHARING_VIOLATION;
-}
-
-uint32_t moveOnto(const std::string& source, const std::string& target, CopyObserver* observer) {
-    if (::rename(source.c_str(), target.c_str()) == 0)
-        return ERROR_SUCCESS;
-    if (errno != EXDEV)
-        return errorForPath(source, errno);
-    std::string temp;
-    const int fd = makeTemporaryFile(parentOf(target), "replace", baseName(target), temp);
-    if (fd < 0)
-        return errorFromErrno(errno);
-    ::close(fd);
-    ::unlink(temp.c_str());
-    CopyRecord record;
-    if (const uint32_t code = copyRecorded(source, temp, true, &record, observer))
-        return code;
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        removeTree(temp);
-        return errorFromErrno(err);
-    }
-    MountPlace root;
-    mountPlaceOf(source, root);
-    size_t kept = 0;
-    if (const uint32_t code = removeCopied(source, "", record, root, kept))
-        return code;
-    return kept == 0 ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
-}
-
-int listEntryNames(const std::string& folder, std::vector<std::string>& names) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        return errno;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..")
-            names.emplace_back(name);
-    }
-    ::closedir(dir);
-    return 0;
-}
-
-uint32_t removeTree(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0)
-        return errorForPath(path, errno);
-    if (!S_ISDIR(st.st_mode))
-        return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno);
-    // A folder that is itself a mount point, or holds one, is refused before anything goes.
-    MountPlace root;
-    if (!mountPlaceOf(path, root))
-        return errorForPath(path, errno);
-    if (root.mountRoot || holdsMountPoint(path))
-        return ERROR_ACCESS_DENIED;
-    return removeWalk(path, root, true);
 }
 
 } // namespace platform::detail

@@ -54,6 +54,13 @@ bool FileSource::openHost(const std::string& hostPath) {
     return true;
 }
 
+void FileSource::adopt(int fd, uint64_t size) {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = fd;
+    size_ = size;
+}
+
 size_t FileSource::readAt(uint64_t pos, uint8_t* dst, size_t n) {
     size_t done = 0;
     while (done < n) {

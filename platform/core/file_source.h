@@ -28,6 +28,9 @@ public:
     bool openExact(std::string_view programPath);
     // As open, for a host path exactly as given (the command-line tools take host paths).
     bool openHost(const std::string& hostPath);
+    // Takes over fd, open for reading on a regular file of size bytes that the caller has already
+    // looked at through it (openHostEntry); a file open before is closed.
+    void adopt(int fd, uint64_t size);
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t pos, uint8_t* dst, size_t n) override;
 

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/core/file_source.h"
+
 namespace platform {
 
 namespace {
@@ -25,6 +27,11 @@ std::string resolvedPath(int fd) {
 } // namespace
 
 HostEntry probeHostEntry(const std::string& hostPath) {
+    FileSource file;
+    return openHostEntry(hostPath, file);
+}
+
+HostEntry openHostEntry(const std::string& hostPath, FileSource& file) {
     if (hostPath.empty())
         return {HostEntryKind::Unreadable, "an empty path names no file", {}};
     const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -34,14 +41,17 @@ HostEntry probeHostEntry(const std::string& hostPath) {
     const bool known = ::fstat(fd, &st) == 0;
     const int error = errno;
     HostEntry entry;
-    if (!known)
+    if (!known) {
         entry = {HostEntryKind::Unreadable, std::strerror(error), {}};
-    else if (S_ISREG(st.st_mode))
+    } else if (S_ISREG(st.st_mode)) {
         entry.kind = HostEntryKind::RegularFile;
-    else if (S_ISDIR(st.st_mode))
+        file.adopt(fd, static_cast<uint64_t>(st.st_size));
+        return entry;
+    } else if (S_ISDIR(st.st_mode)) {
         entry = {HostEntryKind::Folder, {}, resolvedPath(fd)};
-    else
+    } else {
         entry.kind = HostEntryKind::Other;
+    }
     ::close(fd);
     return entry;
 }

@@ -6,6 +6,8 @@
 
 namespace platform {
 
+class FileSource;
+
 enum class HostEntryKind { RegularFile, Folder, Other, Unreadable };
 
 struct HostEntry {
@@ -19,5 +21,8 @@ struct HostEntry {
 // Opens the path exactly as given, read-only and without blocking (a FIFO cannot hang the
 // caller), and says what it is. An empty path names nothing.
 HostEntry probeHostEntry(const std::string& hostPath);
+// The same, keeping a regular file open in file: the caller reads the very file it looked at,
+// and opens it once. Anything else is closed again.
+HostEntry openHostEntry(const std::string& hostPath, FileSource& file);
 
 } // namespace platform

@@ -28,6 +28,10 @@ std::optional<HostPath> resolveForAccess(std::string_view programPath);
 // look-up per path this way.
 std::optional<HostPath> exactHostPath(std::string_view programPath);
 
+// The characters of program paths: a drive letter (either case) and a separator (either slash).
+bool isLetter(char c);
+bool isSeparator(char c);
+
 // ASCII letters compared without regard to case, every other byte exactly.
 bool equalsNoCase(std::string_view a, std::string_view b);
 // a < b without regard to case, exact bytes breaking ties.

@@ -4,11 +4,12 @@
 // offset).
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "exif/exif.h"
-#include "platform/core/drives.h"
+#include "platform/core/file_source.h"
 
 namespace fs = std::filesystem;
 
@@ -16,8 +17,12 @@ namespace {
 
 const fs::path Photos = fs::path(LUMO_TESTDATA) / "photos";
 
-std::string ProgramPath(const std::string& name) {
-    return platform::fromHostPath((Photos / name).string());
+// Reads a camera picture as the program reads files: through the platform's file source.
+void ReadPhoto(TExif& exif, const std::string& name) {
+    platform::FileSource file;
+    if (!file.openHost((Photos / name).string()))
+        throw std::runtime_error(name + " is missing");
+    exif.Read(file);
 }
 
 class CameraPictures : public testing::Test {
@@ -47,11 +52,11 @@ TEST_F(CameraPictures, EveryFileReadsToItsDocumentedOutcome) {
         ++files;
         TExif exif;
         if (readErrors.count(name)) {
-            EXPECT_THROW(exif.Read(ProgramPath(name)), EInOutError) << name;
+            EXPECT_THROW(ReadPhoto(exif, name), EInOutError) << name;
             EXPECT_TRUE(exif.Valid) << name;
             continue;
         }
-        EXPECT_NO_THROW(exif.Read(ProgramPath(name))) << name;
+        EXPECT_NO_THROW(ReadPhoto(exif, name)) << name;
         EXPECT_EQ(exif.Valid, !notValid.count(name)) << name;
         if (!exif.Valid) {
             EXPECT_EQ(exif.Make + exif.Model + exif.DateTime, "") << name;
@@ -62,7 +67,7 @@ TEST_F(CameraPictures, EveryFileReadsToItsDocumentedOutcome) {
 
 TEST_F(CameraPictures, IntelBlockAfterJfif) {
     TExif exif;
-    exif.Read(ProgramPath("Canon_EOS_40D.jpg"));
+    ReadPhoto(exif, "Canon_EOS_40D.jpg");
     ASSERT_TRUE(exif.Valid);
     EXPECT_EQ(exif.Make, "Canon");
     EXPECT_EQ(exif.Model, "Canon EOS 40D");
@@ -89,7 +94,7 @@ TEST_F(CameraPictures, IntelBlockAfterJfif) {
 
 TEST_F(CameraPictures, MotorolaBlockAfterJfif) {
     TExif exif;
-    exif.Read(ProgramPath("Fujifilm_FinePix6900ZOOM.jpg"));
+    ReadPhoto(exif, "Fujifilm_FinePix6900ZOOM.jpg");
     ASSERT_TRUE(exif.Valid);
     EXPECT_EQ(exif.Make, "FUJIFILM");
     EXPECT_EQ(exif.Copyright, ""); // blanks only
@@ -106,7 +111,7 @@ TEST_F(CameraPictures, MotorolaBlockAfterJfif) {
 
 TEST_F(CameraPictures, Ifd0ElsewhereAndShortDimensions) {
     TExif exif;
-    exif.Read(ProgramPath("Nikon_D70s_ifd0_offset_not_8.jpg"));
+    ReadPhoto(exif, "Nikon_D70s_ifd0_offset_not_8.jpg");
     ASSERT_TRUE(exif.Valid);
     EXPECT_EQ(exif.Make, "NIKON CORPORATION");
     EXPECT_EQ(exif.Model, "NIKON D70s");
@@ -125,7 +130,7 @@ TEST_F(CameraPictures, Ifd0ElsewhereAndShortDimensions) {
 
 TEST_F(CameraPictures, CountOneTextsAndRotation) {
     TExif exif;
-    exif.Read(ProgramPath("Canon_PowerShot_SX60_hdr_NO.jpg"));
+    ReadPhoto(exif, "Canon_PowerShot_SX60_hdr_NO.jpg");
     ASSERT_TRUE(exif.Valid);
     EXPECT_EQ(exif.ImageDesc, "");
     EXPECT_EQ(exif.Artist, "I"); // count 1: the first byte of "II"
@@ -140,14 +145,14 @@ TEST_F(CameraPictures, CountOneTextsAndRotation) {
 
 TEST_F(CameraPictures, OddValuesFromOlderCameras) {
     TExif rebel;
-    rebel.Read(ProgramPath("Canon_EOS_DigitalRebel_exiftool.jpg"));
+    ReadPhoto(rebel, "Canon_EOS_DigitalRebel_exiftool.jpg");
     EXPECT_EQ(rebel.ShutterSpeed, "1 seconds"); // -2147483648/1 read as unsigned
     EXPECT_EQ(rebel.Exposure, "4/1 seconds");
     EXPECT_EQ(rebel.FStops, "14.0");
     EXPECT_EQ(rebel.PixelXDimension, 160u);
 
     TExif kodak;
-    kodak.Read(ProgramPath("Kodak_DC210.jpg"));
+    ReadPhoto(kodak, "Kodak_DC210.jpg");
     EXPECT_EQ(kodak.ImageDesc, "");     // count 0
     EXPECT_EQ(kodak.CompressedBPP, ""); // 0/0
     EXPECT_EQ(kodak.ShutterSpeed, "1/32 seconds");
@@ -155,7 +160,7 @@ TEST_F(CameraPictures, OddValuesFromOlderCameras) {
     EXPECT_EQ(kodak.XResolution, 216u);
 
     TExif longText;
-    longText.Read(ProgramPath("long_description.jpg"));
+    ReadPhoto(longText, "long_description.jpg");
     EXPECT_EQ(longText.ImageDesc.size(), 419u);
     EXPECT_EQ(longText.ImageDesc.substr(0, 26), "Operation Mountain Viper p");
     EXPECT_EQ(longText.Copyright, "M");
@@ -164,7 +169,7 @@ TEST_F(CameraPictures, OddValuesFromOlderCameras) {
     EXPECT_EQ(longText.FlashDesc, "No Flash");
 
     TExif iphone;
-    iphone.Read(ProgramPath("Apple_iPhone6_hdr_NO.jpg"));
+    ReadPhoto(iphone, "Apple_iPhone6_hdr_NO.jpg");
     EXPECT_EQ(iphone.Software, ""); // "8.3" kept inside the entry is read as an offset
     EXPECT_EQ(iphone.ShutterSpeed, "1/40 seconds");
     EXPECT_EQ(iphone.Aperture, "2.28");
@@ -174,7 +179,7 @@ TEST_F(CameraPictures, OddValuesFromOlderCameras) {
 
 TEST_F(CameraPictures, TruncatedPictureDataDoesNotMatter) {
     TExif exif;
-    ASSERT_NO_THROW(exif.Read(ProgramPath("Olympus_u1020_truncated_data.jpg")));
+    ASSERT_NO_THROW(ReadPhoto(exif, "Olympus_u1020_truncated_data.jpg"));
     EXPECT_TRUE(exif.Valid);
     EXPECT_EQ(exif.Make, "OLYMPUS IMAGING CORP.");
     EXPECT_EQ(exif.ImageDesc, "OLYMPUS DIGITAL CAMERA");

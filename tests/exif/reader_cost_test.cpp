@@ -35,7 +35,7 @@ TEST(ExifCost, RepeatedLongTextsAreReadOnceEach) {
     const std::vector<uint8_t> bytes = ExifWorstCase(layout);
     CountingSource source(bytes);
     TExif exif;
-    exif.ReadFrom(source);
+    exif.Read(source);
 
     EXPECT_TRUE(exif.Valid);
     // The file once, and at most one longest text (and a window on either side) for each of the

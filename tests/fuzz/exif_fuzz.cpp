@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemorySource source({data, size});
     TExif exif;
     try {
-        exif.ReadFrom(source);
+        exif.Read(source);
     } catch (const EInOutError&) {
         // The documented outcome of a damaged file.
     }

@@ -7,7 +7,7 @@
 inline TExif ReadBytes(const lumo::test::Bytes& bytes) {
     TExif exif;
     MemorySource source(bytes);
-    exif.ReadFrom(source);
+    exif.Read(source);
     return exif;
 }
 
@@ -15,5 +15,5 @@ inline TExif ReadBytes(const lumo::test::Bytes& bytes) {
 // EXPECT_THROW on this helper's second form.
 inline void ReadBytesInto(TExif& exif, const lumo::test::Bytes& bytes) {
     MemorySource source(bytes);
-    exif.ReadFrom(source);
+    exif.Read(source);
 }

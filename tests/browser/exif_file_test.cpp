@@ -1,12 +1,14 @@
-// TExif::Read on files named by program paths: what a missing file, a folder or an unreadable
+// ReadExifFile on files named by program paths: what a missing file, a folder or an unreadable
 // file does to the record, and that the file is closed on every way out.
+#include "exif/exif.h"
+
 #include <filesystem>
 
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
-#include "exif/exif.h"
+#include "browser/core/picture_texts.h"
 #include "exif/exif_tags.h"
 #include "platform/core/drives.h"
 #include "tests/support/jpeg_writer.h"
@@ -34,33 +36,33 @@ TiffBlock Camera() {
 
 } // namespace
 
-TEST(ExifReadFile, ReadsThroughTheProgramPath) {
+TEST(ExifFile, ReadsThroughTheProgramPath) {
     TempDir dir;
     JpegWriter().jfif().exif(Camera()).picture().writeFile(dir / "a.jpg");
     TExif exif;
-    exif.Read(ProgramPath(dir / "a.jpg"));
+    ReadExifFile(exif, ProgramPath(dir / "a.jpg"));
     EXPECT_TRUE(exif.Valid);
     EXPECT_EQ(exif.Make, "Canon");
     EXPECT_EQ(exif.ISOSpeed, 200);
 }
 
-TEST(ExifReadFile, MissingFilesAndFoldersLeaveTheRecordAlone) {
+TEST(ExifFile, MissingFilesAndFoldersLeaveTheRecordAlone) {
     TempDir dir;
     JpegWriter().exif(Camera()).writeFile(dir / "a.jpg");
     std::filesystem::create_directory(dir / "folder.jpg");
     TExif exif;
-    exif.Read(ProgramPath(dir / "a.jpg"));
+    ReadExifFile(exif, ProgramPath(dir / "a.jpg"));
     ASSERT_EQ(exif.Make, "Canon");
     for (const std::string& path :
          {ProgramPath(dir / "missing.jpg"), ProgramPath(dir / "folder.jpg"),
           std::string("no drive letter")}) {
-        EXPECT_NO_THROW(exif.Read(path)) << path;
+        EXPECT_NO_THROW(ReadExifFile(exif, path)) << path;
         EXPECT_TRUE(exif.Valid) << path;
         EXPECT_EQ(exif.Make, "Canon") << path;
     }
 }
 
-TEST(ExifReadFile, ReadErrorsCloseTheFileAndNameIt) {
+TEST(ExifFile, ReadErrorsCloseTheFileAndNameIt) {
     TempDir dir;
     Bytes cut = JpegWriter().exif(Camera()).bytes();
     cut.resize(20); // inside IFD0
@@ -68,7 +70,7 @@ TEST(ExifReadFile, ReadErrorsCloseTheFileAndNameIt) {
     TExif exif;
     const size_t before = OpenDescriptors();
     try {
-        exif.Read(ProgramPath(dir / "cut.jpg"));
+        ReadExifFile(exif, ProgramPath(dir / "cut.jpg"));
         ADD_FAILURE() << "a cut IFD0 must raise an I/O error";
     } catch (const EInOutError& error) {
         EXPECT_NE(std::string(error.what()).find("cut.jpg"), std::string::npos) << error.what();
@@ -77,24 +79,24 @@ TEST(ExifReadFile, ReadErrorsCloseTheFileAndNameIt) {
     EXPECT_TRUE(exif.Valid);
 }
 
-TEST(ExifReadFile, SpecialFilesAreIoErrorsOnAnEmptyRecord) {
+TEST(ExifFile, SpecialFilesAreIoErrorsOnAnEmptyRecord) {
     TempDir dir;
     JpegWriter().exif(Camera()).writeFile(dir / "a.jpg");
     ASSERT_EQ(::mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);
     TExif exif;
-    exif.Read(ProgramPath(dir / "a.jpg"));
+    ReadExifFile(exif, ProgramPath(dir / "a.jpg"));
     // A FIFO would block an ordinary open; it is refused instead.
-    EXPECT_THROW(exif.Read(ProgramPath(dir / "pipe.jpg")), EInOutError);
+    EXPECT_THROW(ReadExifFile(exif, ProgramPath(dir / "pipe.jpg")), EInOutError);
     EXPECT_FALSE(exif.Valid);
     EXPECT_EQ(exif.Make, "");
 }
 
-TEST(ExifReadFile, FilesWithoutReadPermissionAreIoErrors) {
+TEST(ExifFile, FilesWithoutReadPermissionAreIoErrors) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not keep root from reading";
     TempDir dir;
     JpegWriter().exif(Camera()).writeFile(dir / "a.jpg");
     std::filesystem::permissions(dir / "a.jpg", std::filesystem::perms::none);
     TExif exif;
-    EXPECT_THROW(exif.Read(ProgramPath(dir / "a.jpg")), EInOutError);
+    EXPECT_THROW(ReadExifFile(exif, ProgramPath(dir / "a.jpg")), EInOutError);
 }
