@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/headless/jpeg_guard.h"
+#include "platform/jpeg/jpeg_guard.h"
 #include "platform/headless/jpeg_pixels.h"
 
 namespace platform {

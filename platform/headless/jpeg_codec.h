@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/headless/bitmap.h"
-#include "platform/headless/jpeg_error.h"
+#include "platform/jpeg/jpeg_error.h"
 
 namespace platform {
 

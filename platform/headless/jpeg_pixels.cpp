@@ -1,5 +1,7 @@
 #include "platform/headless/jpeg_pixels.h"
 
+#include <new>
+
 namespace platform {
 
 void cmykToRgb32(const JSAMPLE* cmyk, Rgb* out, unsigned width, bool inverted) {
@@ -12,6 +14,21 @@ void cmykToRgb32(const JSAMPLE* cmyk, Rgb* out, unsigned width, bool inverted) {
             k = 255 - k;
         }
         out[x] = rgbOf(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+void allocateOrFail(j_common_ptr cinfo, Bitmap& bitmap, JDIMENSION width, JDIMENSION height) {
+    bool made = true;
+    try {
+        bitmap = Bitmap(static_cast<int>(width), static_cast<int>(height));
+    } catch (const std::bad_alloc&) {
+        made = false;
+    }
+    // Left outside the handler: a longjmp out of it would skip the exception's own clean-up.
+    if (!made) {
+        char text[JMSG_LENGTH_MAX];
+        std::snprintf(text, sizeof text, "Picture too large (%u x %u)", width, height);
+        failJpegStep(cinfo, text);
     }
 }
 

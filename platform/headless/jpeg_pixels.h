@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "platform/headless/bitmap.h"
+#include "platform/jpeg/jpeg_guard.h"
 
 namespace platform {
 
@@ -18,5 +19,9 @@ inline constexpr J_COLOR_SPACE kRgb32Space =
 
 // One row of CMYK samples to pixels. Adobe writes CMYK inverted (a marker tells); others plain.
 void cmykToRgb32(const JSAMPLE* cmyk, Rgb* out, unsigned width, bool inverted);
+
+// Makes bitmap width x height for a guarded step's output, or ends the step with "Picture too
+// large" when there is no memory for it.
+void allocateOrFail(j_common_ptr cinfo, Bitmap& bitmap, JDIMENSION width, JDIMENSION height);
 
 } // namespace platform

@@ -1,7 +1,7 @@
 // DCT-scaled, cancellable JPEG decoding, one step of the guarded libjpeg call.
 #include "platform/headless/jpeg_thumbnail.h"
 
-#include "platform/headless/jpeg_guard.h"
+#include "platform/jpeg/jpeg_guard.h"
 #include "platform/headless/jpeg_pixels.h"
 
 namespace platform {

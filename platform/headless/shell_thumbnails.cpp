@@ -13,7 +13,7 @@
 #include "platform/core/winerror.h"
 #include "platform/headless/bitmap_depth.h"
 #include "platform/headless/bitmap_scale.h"
-#include "platform/headless/jpeg_error.h"
+#include "platform/jpeg/jpeg_error.h"
 #include "platform/headless/jpeg_thumbnail.h"
 
 namespace platform {

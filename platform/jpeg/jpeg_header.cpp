@@ -1,31 +1,22 @@
-// libjpeg-turbo reading a picture's header from a ByteSource. Its errors longjmp back into
-// runHeader, whose locals all have trivial destructors, and come out as EJpegHeaderError.
+// libjpeg-turbo reading a picture's header from a ByteSource, as a step of the guarded libjpeg
+// call; its errors come out as EJpegHeaderError.
 #include "platform/jpeg/jpeg_header.h"
 
-#include <csetjmp>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/jpeg/jpeg_guard.h"
+
 namespace platform {
 
 namespace {
 
-// The callbacks below have C++ linkage on purpose: C linkage would give them names shared with the
-// desktop side's libjpeg adapters in the same program.
-
 // What libjpeg's own file source reads at a time.
 constexpr size_t InputBufferSize = 4096;
-
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
 
 // The byte source as libjpeg's data source, read the way libjpeg reads a stdio file, so that a
 // damaged picture fails with the message it always had: no data at all is fatal, data that ends
@@ -37,15 +28,6 @@ struct SourceManager {
     bool startOfFile;
     JOCTET buffer[InputBufferSize];
 };
-
-void onJpegError(j_common_ptr cinfo) {
-    auto* manager = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, manager->message);
-    std::longjmp(manager->jump, 1);
-}
-
-// Warnings (a truncated file, a damaged segment) are not shown.
-void onJpegMessage(j_common_ptr) {}
 
 void initSource(j_decompress_ptr cinfo) {
     reinterpret_cast<SourceManager*>(cinfo->src)->startOfFile = true;
@@ -92,23 +74,11 @@ void termSource(j_decompress_ptr) {}
 struct HeaderJob {
     ByteSource* source = nullptr;
     JpegFrameSize size;
-    char message[JMSG_LENGTH_MAX] = {};
 };
 
-bool runHeader(HeaderJob& job) {
-    jpeg_decompress_struct cinfo;
-    ErrorManager manager;
+void readHeader(jpeg_decompress_struct& cinfo, void* context) {
+    auto& job = *static_cast<HeaderJob*>(context);
     SourceManager reader;
-    cinfo.err = jpeg_std_error(&manager.pub);
-    manager.pub.error_exit = onJpegError;
-    manager.pub.output_message = onJpegMessage;
-    manager.message[0] = '\0';
-    if (setjmp(manager.jump)) {
-        std::memcpy(job.message, manager.message, sizeof job.message);
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
     reader.pub.init_source = initSource;
     reader.pub.fill_input_buffer = fillInputBuffer;
     reader.pub.skip_input_data = skipInputData;
@@ -121,9 +91,8 @@ bool runHeader(HeaderJob& job) {
     reader.startOfFile = true;
     cinfo.src = &reader.pub;
     jpeg_read_header(&cinfo, TRUE);
+    cinfo.src = nullptr; // the reader lives on this step's frame only
     job.size = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height)};
-    jpeg_destroy_decompress(&cinfo);
-    return true;
 }
 
 } // namespace
@@ -131,8 +100,9 @@ bool runHeader(HeaderJob& job) {
 JpegFrameSize readJpegFrameSize(ByteSource& source, const std::string& name) {
     HeaderJob job;
     job.source = &source;
-    if (!runHeader(job))
-        throw EJpegHeaderError(name + ": " + job.message);
+    JpegMessage message;
+    if (!guardedDecompress(readHeader, &job, message))
+        throw EJpegHeaderError(name + ": " + message.text);
     return job.size;
 }
 

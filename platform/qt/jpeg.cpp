@@ -16,8 +16,8 @@
 
 #include "platform/core/drives.h"
 #include "platform/headless/jpeg_codec.h"
-#include "platform/headless/jpeg_guard.h"
 #include "platform/headless/jpeg_support.h"
+#include "platform/jpeg/jpeg_guard.h"
 #include "platform/qt/bitmap_image.h"
 #include "platform/qt/picture_limits.h"
 
@@ -103,11 +103,6 @@ QImage loadJpeg(std::string_view path, QSize fitInto) {
 JpegSize jpegSize(std::string_view path) {
     const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
     return readSize(file.get(), std::string(path) + ": ");
-}
-
-JpegSize hostJpegSize(const std::string& hostPath) {
-    const PictureFile file(openPictureFile(openHostPicture(hostPath, hostPath), hostPath));
-    return readSize(file.get(), hostPath + ": ");
 }
 
 std::string encodeJpeg(const QImage& image, int quality) {

@@ -11,7 +11,7 @@
 #include <QImage>
 #include <QSize>
 
-#include "platform/headless/jpeg_error.h"
+#include "platform/jpeg/jpeg_error.h"
 
 namespace platform {
 
@@ -30,8 +30,6 @@ QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto = {});
 QImage loadJpeg(std::string_view path, QSize fitInto = {});
 // The picture's own size from its header, without decoding the pixels; regular files only.
 JpegSize jpegSize(std::string_view path);
-// The same for a host path taken exactly as given (the command-line tools take host paths).
-JpegSize hostJpegSize(const std::string& hostPath);
 // Encodes a colour baseline JPEG (quality 1..100) to a program path: written under a temporary
 // name in the same folder and renamed, so a failure leaves no half-written file. Raises EJpegError.
 void saveJpeg(const QImage& image, std::string_view path, int quality = 90);

@@ -20,7 +20,7 @@
 #include <jpeglib.h>
 
 #include "platform/core/drives.h"
-#include "platform/headless/jpeg_guard.h"
+#include "platform/jpeg/jpeg_guard.h"
 #include "platform/headless/jpeg_pixels.h"
 #include "platform/headless/jpeg_support.h"
 #include "platform/qt/jpeg.h"

@@ -1,11 +1,10 @@
 // libjpeg's error manager and the two guards. The guards' locals are libjpeg's plain C structs, so
 // the longjmp back into them skips no destructor.
-#include "platform/headless/jpeg_guard.h"
+#include "platform/jpeg/jpeg_guard.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 namespace platform {
 
@@ -70,21 +69,6 @@ void failJpegStep(j_common_ptr cinfo, const char* text) {
     std::strncpy(manager->message, text, sizeof manager->message - 1);
     manager->message[sizeof manager->message - 1] = '\0';
     std::longjmp(manager->jump, 1);
-}
-
-void allocateOrFail(j_common_ptr cinfo, Bitmap& bitmap, JDIMENSION width, JDIMENSION height) {
-    bool made = true;
-    try {
-        bitmap = Bitmap(static_cast<int>(width), static_cast<int>(height));
-    } catch (const std::bad_alloc&) {
-        made = false;
-    }
-    // Left outside the handler: a longjmp out of it would skip the exception's own clean-up.
-    if (!made) {
-        char text[JMSG_LENGTH_MAX];
-        std::snprintf(text, sizeof text, "Picture too large (%u x %u)", width, height);
-        failJpegStep(cinfo, text);
-    }
 }
 
 } // namespace platform

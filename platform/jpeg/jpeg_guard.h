@@ -11,8 +11,7 @@
 
 #include <jpeglib.h>
 
-#include "platform/headless/bitmap.h"
-#include "platform/headless/jpeg_error.h"
+#include "platform/jpeg/jpeg_error.h"
 
 namespace platform {
 
@@ -34,10 +33,6 @@ bool guardedCompress(CompressStep step, void* context, JpegMessage& message);
 // Ends the running step with a failure of the program's own (a picture too large), the way libjpeg
 // ends it with its errors.
 [[noreturn]] void failJpegStep(j_common_ptr cinfo, const char* text);
-
-// Makes bitmap width x height for a step's output, or ends the step with "Picture too large"
-// when there is no memory for it.
-void allocateOrFail(j_common_ptr cinfo, Bitmap& bitmap, JDIMENSION width, JDIMENSION height);
 
 // The guarded call of a callable step(cinfo); raises EJpegError(prefix + the error's text).
 template <class Step> void withDecompressor(Step& step, const std::string& prefix = {}) {
