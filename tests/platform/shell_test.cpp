@@ -198,6 +198,44 @@ TEST_F(ShellTest, TrashOfAnotherVolumeMustBeTheUsersOwnFolder) {
     EXPECT_TRUE(fs::exists(data / "Trash/info/x.jpg.trashinfo"));
 }
 
+TEST_F(ShellTest, TheTrashNeverTakesAMountedVolume) {
+    // A card mounted inside a folder and a folder seen a second time inside another: neither
+    // folder nor mount point goes to the trash, where emptying it would erase the volume.
+    fs::create_directories(c / "album/card");
+    fs::create_directories(c / "shelf/alias");
+    fs::create_directories(c / "elsewhere");
+    writeFile(c / "album/a.jpg", "a");
+    writeFile(c / "elsewhere/e.jpg", "e");
+    const ScopedMount card(c / "album/card");
+    const ScopedMount alias(c / "shelf/alias", c / "elsewhere");
+    if (!card.mounted() || !alias.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    writeFile(c / "album/card/on-card.jpg", "on the card");
+
+    for (const char* item : {"C:\\album\\card", "C:\\album", "C:\\shelf\\alias", "C:\\shelf"}) {
+        EXPECT_EQ(
+            run(FO_DELETE, list({item}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI),
+            int(ERROR_ACCESS_DENIED))
+            << item;
+    }
+    std::vector<std::string> onCard;
+    for (const auto& entry : fs::directory_iterator(c / "album/card"))
+        onCard.push_back(entry.path().filename().string());
+    EXPECT_EQ(onCard, std::vector<std::string>{"on-card.jpg"}) << "nothing moved, no trash made";
+    EXPECT_EQ(readFile(c / "album/card/on-card.jpg"), "on the card");
+    EXPECT_EQ(readFile(c / "album/a.jpg"), "a");
+    EXPECT_EQ(readFile(c / "shelf/alias/e.jpg"), "e");
+    EXPECT_FALSE(fs::exists(data / "Trash/info/album.trashinfo"));
+    EXPECT_FALSE(fs::exists(data / "Trash/info/shelf.trashinfo"));
+
+    // The refusal is the shell's error box.
+    answer(IDOK);
+    EXPECT_EQ(run(FO_DELETE, list({"C:\\album\\card"}), "", FOF_ALLOWUNDO | FOF_NOCONFIRMATION),
+              int(ERROR_ACCESS_DENIED));
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(recordedMessageBoxes()[0].text, "Cannot delete C:\\album\\card: Access is denied.");
+}
+
 TEST_F(ShellTest, PermanentDeleteRemovesWholeFoldersButNeverADriveRoot) {
     fs::create_directories(c / "tree/a/b");
     writeFile(c / "tree/a/b/x.jpg", "x");
