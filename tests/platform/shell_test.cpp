@@ -460,6 +460,40 @@ TEST_F(ShellTest, RenameInPlaceAndErrorsInBoxes) {
     EXPECT_EQ(run(FO_COPY, list({"D:\\a"}), list({"C:\\x"}), FOF_NOERRORUI), int(ERROR_NOT_READY));
 }
 
+TEST_F(ShellTest, ARenameStaysInItsFolder) {
+    fs::create_directories(c / "d/sub");
+    writeFile(c / "d/a.jpg", "a");
+    fs::create_directory_symlink(c / "d", c / "alias");
+    const auto entriesOf = [](const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> top = entriesOf(c.path());
+    // Names that lead out of the folder, up, down or to another drive.
+    for (const char* name : {"C:\\d\\..\\..\\escaped.jpg", "C:\\d\\..\\escaped.jpg",
+                             "C:\\d\\sub\\a.jpg", "E:\\a.jpg", "..", "."}) {
+        EXPECT_EQ(run(FO_RENAME, list({"C:\\d\\a.jpg"}), list({name}), FOF_NOERRORUI),
+                  int(ERROR_INVALID_NAME))
+            << name;
+    }
+    EXPECT_EQ(entriesOf(c.path()), top);
+    EXPECT_EQ(entriesOf(c / "d"), (std::vector<std::string>{"a.jpg", "sub"}));
+    EXPECT_TRUE(fs::is_empty(c / "d/sub"));
+
+    // A name that only passes through other folders on its way back, or reaches the same folder
+    // through a link, stays in the folder.
+    EXPECT_EQ(
+        run(FO_RENAME, list({"C:\\d\\a.jpg"}), list({"C:\\d\\sub\\..\\b.jpg"}), FOF_NOERRORUI), 0);
+    EXPECT_EQ(
+        run(FO_RENAME, list({"C:\\d\\sub\\..\\b.jpg"}), list({"C:\\alias\\c.jpg"}), FOF_NOERRORUI),
+        0);
+    EXPECT_EQ(entriesOf(c / "d"), (std::vector<std::string>{"c.jpg", "sub"}));
+    EXPECT_EQ(readFile(c / "d/c.jpg"), "a");
+}
+
 TEST_F(ShellTest, VerbsPickerAndPropertiesSheet) {
     writeFile(c / "a.jpg", "12345");
     std::vector<ShellExecuteCall> launches;
