@@ -743,6 +743,31 @@ private Q_SLOTS:
         QVERIFY(tree->TreeDragOver(&stranger, labelOf(tree.get(), year)));
     }
 
+    void aPressThatMayStartADragKeepsWhatCutPicked() {
+        tree->setDragDropEnabled(true);
+        open("C:\\Photos\\2009");
+        tree->SetClipboardOp(coCut);
+        // A click on another folder may begin a drag; the folder cut is still the one to move.
+        const QPoint zetaPoint = labelOf(tree.get(), ChildNamed(drive('C'), "zeta"));
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, zetaPoint);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, zetaPoint);
+        QCOMPARE(tree->SelectedPath(), QStringLiteral("C:\\zeta"));
+        open("C:\\Empty");
+        tree->PasteFolder();
+        QVERIFY(exists("c/Empty/2009"));
+        QVERIFY(!exists("c/Photos/2009"));
+        QVERIFY(exists("c/zeta"));
+        QVERIFY(boxes().empty());
+
+        // A drag that starts with a press still takes the folder pressed.
+        const QPoint zetaNow = labelOf(tree.get(), ChildNamed(drive('C'), "zeta"));
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, zetaNow);
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, zetaNow);
+        tree->TreeDragDrop(tree.get(), labelOf(tree.get(), ChildNamed(drive('C'), "Empty")));
+        QVERIFY(exists("c/Empty/zeta"));
+        QVERIFY(exists("c/Empty/2009"));
+    }
+
     void aDropFromAnotherTreeTakesThatTreesFolder() {
         tree->setDragDropEnabled(true);
         // This tree last picked up Photos\2008 ...
