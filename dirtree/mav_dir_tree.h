@@ -205,12 +205,15 @@ private:
     // Folder commands, rename and drag-and-drop.
     TMavDirTree21PopUp* Menu = nullptr;
     bool FReadOnly = false;
-    QString ClipSourcePath;
+    QString ClipSourcePath; // the folder of a pending Cut or Copy
     bool FPasteArmed = false;
     QString DropTargetPath;
     bool SuppressRenameConfirm = false;
     bool EditCommitted = false; // the caption being edited was handed in (Enter, focus lost)
     QPersistentModelIndex DragSourceNode;
+    // The folder a left press picked up for a drag: kept apart from ClipSourcePath, so that a
+    // click never changes what a pending Cut or Copy will paste.
+    QString DragSourcePath;
     bool LeftButtonDown = false; // between a left press and its release on the tree
     bool DragPending = false;    // a drag waits for the mouse to move far enough
     QPoint DragStartPoint;

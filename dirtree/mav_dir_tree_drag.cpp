@@ -34,7 +34,7 @@ void TMavDirTree21::StartDrag(QMouseEvent* event) {
             selected->setSelected(false);
         return;
     }
-    ClipSourcePath = GetNodePath(node);
+    DragSourcePath = GetNodePath(node);
     setCurrentItem(node);
     setFocus();
     platform::processMessages();
@@ -53,7 +53,7 @@ void TMavDirTree21::BeginDragIfMoved(const QPoint& point) {
     DragPending = false;
     auto* drag = new QDrag(this);
     auto* data = new QMimeData;
-    data->setData(FolderMimeType, ClipSourcePath.toUtf8());
+    data->setData(FolderMimeType, DragSourcePath.toUtf8());
     drag->setMimeData(data);
     drag->exec(DragOp == doCopy ? Qt::CopyAction : Qt::MoveAction);
     // The drag took the button's release for itself.
@@ -93,7 +93,7 @@ void TMavDirTree21::TreeDragDrop(QObject* source, const QPoint& point) {
     if (!sourceTree)
         return;
     // The folder is the one picked up in the tree the drag came from, which may be another tree.
-    const QString sourcePath = sourceTree->ClipSourcePath;
+    const QString sourcePath = sourceTree->DragSourcePath;
     const QString targetPath = DropTargetPath;
     const auto rebuild = [this, targetPath] {
         platform::processMessages();

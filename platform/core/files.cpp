@@ -80,6 +80,22 @@ std::optional<uint32_t> readDosAttrib(const std::string& hostPath) {
     return static_cast<uint32_t>(value);
 }
 
+// Puts the hidden, system and archive bits wanted into the extended attribute, which is only
+// written when they differ from what the entry shows without one, so that plain files on file
+// systems without user attributes still succeed. False with errno set when it cannot be written.
+bool writeDosBits(const std::string& hostPath, bool folder, uint32_t wanted) {
+    const auto current = readDosAttrib(hostPath);
+    const uint32_t plain = folder ? 0u : uint32_t(FILE_ATTRIBUTE_ARCHIVE);
+    if (!current && wanted == plain)
+        return true;
+    if (current && *current == (wanted | (*current & ~kDosBits)))
+        return true;
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x",
+                  static_cast<unsigned>(wanted | (current ? *current & ~kDosBits : 0u)));
+    return ::lsetxattr(hostPath.c_str(), kDosAttrib, text, std::strlen(text), 0) == 0;
+}
+
 bool inGroup(gid_t gid) {
     static const std::vector<gid_t> groups = [] {
         std::vector<gid_t> list(static_cast<size_t>(std::max(::getgroups(0, nullptr), 0)));
@@ -293,29 +309,21 @@ bool setFileAttributes(std::string_view path, uint32_t attributes) {
     if (!statHost(host->path, st))
         return false;
     mode_t mode = st.st_mode & 07777;
-    if (attributes & FILE_ATTRIBUTE_READONLY)
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly)
         mode &= ~mode_t(0222);
     else if ((mode & 0222) == 0 || !writable(st))
         mode |= S_IWUSR;
-    if (mode != (st.st_mode & 07777) && ::chmod(host->path.c_str(), mode) != 0)
+    const bool modeChanges = mode != (st.st_mode & 07777);
+    // Its owner may change an entry's extended attributes only while it is writable: write
+    // permission comes before the attribute is written and goes after.
+    if (modeChanges && !readOnly && ::chmod(host->path.c_str(), mode) != 0)
         return fail(host->path, errno);
-
-    // The extended attribute is only written when the bits differ from what the entry shows
-    // without one, so plain files on file systems without user attributes still succeed.
-    const uint32_t wanted = attributes & kDosBits;
-    const bool folder = S_ISDIR(st.st_mode);
-    const auto current = readDosAttrib(host->path);
-    const uint32_t plain = folder ? 0u : uint32_t(FILE_ATTRIBUTE_ARCHIVE);
-    if (!current && wanted == plain)
-        return true;
-    if (current && *current == (wanted | (*current & ~kDosBits)))
-        return true;
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x",
-                  static_cast<unsigned>(wanted | (current ? *current & ~kDosBits : 0u)));
-    if (::lsetxattr(host->path.c_str(), kDosAttrib, text, std::strlen(text), 0) != 0)
+    const bool dosWritten = writeDosBits(host->path, S_ISDIR(st.st_mode), attributes & kDosBits);
+    const int dosError = errno;
+    if (modeChanges && readOnly && ::chmod(host->path.c_str(), mode) != 0)
         return fail(host->path, errno);
-    return true;
+    return dosWritten || fail(host->path, dosError);
 }
 
 bool fileExists(std::string_view path) {

@@ -63,6 +63,12 @@ bool isSymlink(const std::string& hostPath) {
     struct stat st;
     return ::lstat(hostPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
+// Whether two host paths name one folder, also when links lead there by different ways.
+bool sameFolder(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           S_ISDIR(first.st_mode) && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
 bool inside(const std::string& path, const std::string& folder) {
     return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
            (folder == "/" || path[folder.size()] == '/');
@@ -303,7 +309,14 @@ private:
         const auto folder = detail::resolveForAccess(targetPath.substr(0, cut + 1));
         if (!folder || cut == std::string::npos)
             return fail(ERROR_PATH_NOT_FOUND, targetPath);
-        const std::string target = join(folder->path, targetPath.substr(cut + 1));
+        const std::string newName = targetPath.substr(cut + 1);
+        // A rename gives the item a new name in its own folder. A name that leads to another
+        // folder would make it a move, which the caller did not ask for: it is refused, as the
+        // shell refuses it.
+        if (newName.empty() || newName == "." || newName == ".." ||
+            !sameFolder(folder->path, parentOf(source->path)))
+            return fail(ERROR_INVALID_NAME, targetPath);
+        const std::string target = join(folder->path, newName);
         // A name that differs only in case names the same entry, as the program sees it.
         const auto existing = detail::resolveForAccess(targetPath);
         if (existing && exists(existing->path) && existing->path != source->path)

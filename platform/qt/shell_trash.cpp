@@ -1,6 +1,7 @@
 // The desktop's trash (the freedesktop trash standard): deleted items can be restored from the
 // file manager. Items of the home file system go to $XDG_DATA_HOME/Trash; items of another volume
-// go to that volume's own .Trash-UID folder so that deleting never copies a whole tree.
+// go to that volume's own .Trash-UID folder so that deleting never copies a whole tree. A mounted
+// volume never goes to the trash, alone or inside a folder: emptying the trash would erase it.
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 
 #include "platform/core/drive_scan.h"
 #include "platform/core/file_tree.h"
+#include "platform/core/mounts_below.h"
 #include "platform/core/winerror.h"
 #include "platform/qt/shell_internal.h"
 
@@ -69,13 +71,14 @@ TrashPlace trashFor(const std::string& hostPath) {
 }
 
 // The record's Path= holds the path's bytes percent-encoded, whatever they are, so that a name
-// that is not UTF-8 is restored under exactly its own name.
+// that is not UTF-8 is restored under exactly its own name. It is relative to base when the item
+// lies below base, absolute otherwise.
 std::string encodedPath(const std::string& hostPath, const std::string& base) {
     std::string relative = hostPath;
-    if (!base.empty() && base != "/")
-        relative = hostPath.substr(base.size() + 1);
-    else if (!base.empty())
-        relative = hostPath.substr(1);
+    const std::string prefix = base == "/" ? base : base + "/";
+    if (!base.empty() && hostPath.size() > prefix.size() &&
+        hostPath.compare(0, prefix.size(), prefix) == 0)
+        relative = hostPath.substr(prefix.size());
     return QByteArray::fromStdString(relative).toPercentEncoding("/").toStdString();
 }
 
@@ -115,6 +118,9 @@ uint32_t moveToTrash(const std::string& hostPath) {
     struct stat st;
     if (::lstat(hostPath.c_str(), &st) != 0)
         return errorForPath(hostPath, errno);
+    // Refused before anything is made or moved, as a permanent delete refuses it.
+    if (carriesMountedVolume(hostPath))
+        return ERROR_ACCESS_DENIED;
     const TrashPlace place = trashFor(hostPath);
     const std::string files = place.folder + "/files";
     const std::string info = place.folder + "/info";

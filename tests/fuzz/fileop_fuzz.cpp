@@ -2,11 +2,14 @@
 // paths — any bytes from 0x01 to 0xFF, backslashes, slashes, dots — on a small tree of
 // temporary folders. Whatever an operation does or refuses, nothing outside the tree may change:
 // a folder and a file beside it that the tree reaches only through links, and the folders that
-// hold the tree. Failing operations are expected; a change outside, a crash or a hang is not.
+// hold the tree. A rename, done or refused, leaves every entry in the folder that held it.
+// Failing operations are expected; a change outside, an entry renamed into another folder, a
+// crash or a hang is not.
 //
 // Input: one byte choosing the operation and its flags, then the source path, a NUL, and the
-// destination path; both are names below the drive's root "C:\". One letter of either drive
-// lies on a second file system when the machine has one (/dev/shm), so moves also copy.
+// destination path; both are names below the drive's root "C:\", except the new name of a rename
+// with the flag 0x40, which is given alone. One letter of either drive lies on a second file
+// system when the machine has one (/dev/shm), so moves also copy.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +17,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -134,6 +139,28 @@ std::string outsideOfTheTree(const Sandbox& box) {
     return text;
 }
 
+// How many entries each folder of the drives holds, by the folder's identity, which a rename keeps
+// (links are not followed).
+std::map<std::pair<dev_t, ino_t>, size_t> entriesPerFolder(const Sandbox& box) {
+    std::map<std::pair<dev_t, ino_t>, size_t> counts;
+    std::vector<fs::path> folders{box.root / "c", box.other / "e"};
+    while (!folders.empty()) {
+        const fs::path folder = std::move(folders.back());
+        folders.pop_back();
+        struct stat st;
+        if (::lstat(folder.c_str(), &st) != 0)
+            continue;
+        size_t& count = counts[{st.st_dev, st.st_ino}];
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            ++count;
+            if (fs::is_directory(entry.symlink_status(error)))
+                folders.push_back(entry.path());
+        }
+    }
+    return counts;
+}
+
 // The names of a path below a drive's root as the drive map reads them: either separator, empty
 // and "." names left out, ".." taking one name back but never above the root. ASCII letters in
 // lower case (the names of the tree match without regard to case).
@@ -191,17 +218,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (toBytes.find('\0') != std::string::npos)
         return 0; // one destination only
 
+    const unsigned func = platform::FO_MOVE + (choice & 0x3);
+    // A new name given alone stays in the source's folder, which the source's check covers.
+    const bool bareName = func == platform::FO_RENAME && (choice & 0x40);
     const char fromDrive = (choice & 0x10) ? 'E' : 'C';
     const char toDrive = (choice & 0x20) ? 'E' : 'C';
     if (reachesOutside(fromDrive, namesOf(fromBytes), false) ||
-        reachesOutside(toDrive, namesOf(toBytes), true))
+        (!bareName && reachesOutside(toDrive, namesOf(toBytes), true)))
         return 0;
     const std::string from = std::string{fromDrive, ':', '\\'} + fromBytes;
-    const std::string to = std::string{toDrive, ':', '\\'} + toBytes;
+    const std::string to = bareName ? toBytes : std::string{toDrive, ':', '\\'} + toBytes;
     box.reset();
+    const auto foldersBefore = entriesPerFolder(box);
 
     platform::ShFileOpStruct op;
-    op.func = platform::FO_MOVE + (choice & 0x3);
+    op.func = func;
     op.from = from + '\0' + '\0';
     op.to = op.func == platform::FO_DELETE ? std::string() : to + '\0' + '\0';
     op.flags = platform::FOF_NOCONFIRMATION | platform::FOF_NOERRORUI | platform::FOF_SILENT;
@@ -215,6 +246,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (outsideOfTheTree(box) != untouched) {
         std::fprintf(stderr, "fileop_fuzz: operation %u from \"%s\" to \"%s\" changed:\n%s\n",
                      op.func, from.c_str(), to.c_str(), outsideOfTheTree(box).c_str());
+        std::abort();
+    }
+    if (op.func == platform::FO_RENAME && entriesPerFolder(box) != foldersBefore) {
+        std::fprintf(stderr, "fileop_fuzz: rename of \"%s\" to \"%s\" left its folder\n",
+                     from.c_str(), to.c_str());
         std::abort();
     }
     return 0;

@@ -1,6 +1,7 @@
 // Copy and move never replace an existing destination, never leave a half-written file, and never
 // lose the source, on one file system and across two; a move removes only what it copied
-// unchanged, and no walk crosses into another mounted file system.
+// unchanged, and no walk crosses into another mounted file system. The second file system and the
+// volumes inside the tree are RAM disks in the test's own mount namespace.
 #include <ctime>
 #include <filesystem>
 
@@ -14,6 +15,8 @@
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
 #include "tests/platform/interference.h"
+#include "tests/support/guard_skip.h"
+#include "tests/support/own_mounts.h"
 #include "tests/support/temp_dir.h"
 
 using namespace platform;
@@ -39,16 +42,14 @@ protected:
                      {'E', other.path(), DRIVE_REMOVABLE, "", true}});
     }
     void TearDown() override { setDriveMap({}); }
-    // A second file system when the machine has one (a RAM disk), else the same as C:.
-    bool crossesFileSystems() const {
-        struct stat a, b;
-        return ::stat(c.path().c_str(), &a) == 0 && ::stat(other.path().c_str(), &b) == 0 &&
-               a.st_dev != b.st_dev;
-    }
 
     TempDir c;
-    TempDir other{fs::exists("/dev/shm") ? "/dev/shm" : "/tmp"};
+    TempDir other;
+    // E: is a file system of its own where the test may mount one, else a folder beside C:.
+    ScopedMount otherVolume{other.path()};
 };
+
+constexpr const char* kNeedsMounts = "needs a mount namespace of its own (unshare)";
 
 TEST_F(CopyMoveTest, CopyKeepsContentModeAndTimeAndLeavesNoTemporaryFile) {
     writeFile(c / "a.jpg", "picture bytes");
@@ -137,8 +138,8 @@ TEST_F(CopyMoveTest, MoveOnOneFileSystemNeverReplaces) {
 }
 
 TEST_F(CopyMoveTest, MoveAcrossFileSystemsCopiesThenRemovesTheSource) {
-    if (!crossesFileSystems())
-        GTEST_SKIP() << "needs two file systems";
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
     fs::create_directories(c / "album/sub");
     writeFile(c / "album/a.jpg", "a");
     writeFile(c / "album/sub/b.jpg", std::string(300000, 'b'));
@@ -163,8 +164,8 @@ TEST_F(CopyMoveTest, MoveAcrossFileSystemsCopiesThenRemovesTheSource) {
 }
 
 TEST_F(CopyMoveTest, FailedMoveAcrossFileSystemsKeepsEverySourceFile) {
-    if (!crossesFileSystems())
-        GTEST_SKIP() << "needs two file systems";
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
     fs::create_directories(c / "album");
     writeFile(c / "album/a.jpg", "a");
     // A named pipe cannot be copied, so the copy fails after the first file.
@@ -193,53 +194,45 @@ std::string bigPicture(char fill) {
            << "...), not the " << expected.size() << " expected";
 }
 
+// The moves below change their source through the copy observer while the copy is under way.
 TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsAFileReplacedWhileItWasCopied) {
-    if (!crossesFileSystems())
-        GTEST_SKIP() << "needs two file systems (/tmp and /dev/shm)";
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
     writeFile(c / "a.jpg", bigPicture('o'));
     writeFile(c / "newer.jpg", "the new version");
-    DuringRead replace(c / "a.jpg", 1, [&] { fs::rename(c / "newer.jpg", c / "a.jpg"); });
-    if (!replace.available())
-        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+    DuringCopy replace([&] { fs::rename(c / "newer.jpg", c / "a.jpg"); });
 
-    EXPECT_FALSE(moveFile("C:\\a.jpg", "E:\\a.jpg"));
-    EXPECT_EQ(lastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(detail::moveTree(c / "a.jpg", other / "a.jpg", &replace), ERROR_SHARING_VIOLATION);
     ASSERT_TRUE(replace.acted());
     EXPECT_EQ(readFile(c / "a.jpg"), "the new version");
     EXPECT_TRUE(holds(other / "a.jpg", bigPicture('o'))) << "the complete copy of the old one";
 }
 
 TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsAFileWrittenWhileItWasCopied) {
-    if (!crossesFileSystems())
-        GTEST_SKIP() << "needs two file systems (/tmp and /dev/shm)";
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
     writeFile(c / "a.jpg", bigPicture('o'));
-    // After the first block has been copied, the writer changes it.
-    DuringRead write(c / "a.jpg", 2, [&] {
+    // After the first piece has been copied, the writer changes it.
+    DuringCopy write([&] {
         std::fstream file(c / "a.jpg", std::ios::in | std::ios::out | std::ios::binary);
         file.write("written", 7);
     });
-    if (!write.available())
-        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
 
-    EXPECT_FALSE(moveFile("C:\\a.jpg", "E:\\a.jpg"));
-    EXPECT_EQ(lastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(detail::moveTree(c / "a.jpg", other / "a.jpg", &write), ERROR_SHARING_VIOLATION);
     ASSERT_TRUE(write.acted());
     EXPECT_TRUE(holds(c / "a.jpg", "written" + bigPicture('o').substr(7)));
     EXPECT_TRUE(entries(other.path()).empty()) << "no torn copy, no temporary";
 }
 
 TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsWhatAFolderGainedWhileItWasCopied) {
-    if (!crossesFileSystems())
-        GTEST_SKIP() << "needs two file systems (/tmp and /dev/shm)";
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
     fs::create_directories(c / "album/sub");
     writeFile(c / "album/a.jpg", bigPicture('a'));
     writeFile(c / "album/sub/b.jpg", "b");
-    DuringRead arrive(c / "album", 1, [&] { writeFile(c / "album/new.jpg", "arrived"); });
-    if (!arrive.available())
-        GTEST_SKIP() << "needs the right to watch reads (fanotify)";
+    DuringCopy arrive([&] { writeFile(c / "album/new.jpg", "arrived"); });
 
-    EXPECT_FALSE(moveFile("C:\\album", "E:\\album"));
-    EXPECT_EQ(lastError(), ERROR_DIR_NOT_EMPTY);
+    EXPECT_EQ(detail::moveTree(c / "album", other / "album", &arrive), ERROR_DIR_NOT_EMPTY);
     ASSERT_TRUE(arrive.acted());
     EXPECT_EQ(entries(c / "album"), (Names{"new.jpg"})) << "only what was copied went";
     EXPECT_EQ(readFile(c / "album/new.jpg"), "arrived");
@@ -297,35 +290,24 @@ TEST_F(CopyMoveTest, ACopyIntoAFolderRemovesThisProgramsLeftoversOlderThanADay) 
 TEST_F(CopyMoveTest, RemovingATreeNeverEntersAnotherFileSystem) {
     fs::create_directories(c / "tree/volume");
     writeFile(c / "tree/a.jpg", "a");
-    const NamespaceRun run = InMountNamespace([&] {
-        if (::mount("none", (c / "tree/volume").c_str(), "tmpfs", 0, nullptr) != 0)
-            return std::string("no mount");
-        writeFile(c / "tree/volume/data.jpg", "on the volume");
-        const uint32_t code = detail::removeTree(c / "tree");
-        return std::to_string(code) + " " + readFile(c / "tree/volume/data.jpg") + " " +
-               readFile(c / "tree/a.jpg");
-    });
-    if (!run.available)
-        GTEST_SKIP() << "needs a mount namespace of its own";
-    EXPECT_EQ(run.result, std::to_string(ERROR_ACCESS_DENIED) + " on the volume a");
+    const ScopedMount volume(c / "tree/volume");
+    if (!volume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    writeFile(c / "tree/volume/data.jpg", "on the volume");
+    EXPECT_EQ(detail::removeTree(c / "tree"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(readFile(c / "tree/volume/data.jpg"), "on the volume");
+    EXPECT_EQ(readFile(c / "tree/a.jpg"), "a");
 }
 
 TEST_F(CopyMoveTest, AFolderIsNeverCopiedIntoABindMountOfItself) {
     fs::create_directories(c / "album");
     fs::create_directories(c / "alias");
     writeFile(c / "album/x.jpg", "x");
-    const NamespaceRun run = InMountNamespace([&] {
-        if (::mount((c / "album").c_str(), (c / "alias").c_str(), nullptr, MS_BIND, nullptr) != 0)
-            return std::string("no mount");
-        const uint32_t code = detail::copyTree(c / "album", c / "alias/copy", false);
-        std::string left;
-        for (const std::string& name : entries(c / "album"))
-            left += " " + name;
-        return std::to_string(code) + left;
-    });
-    if (!run.available)
-        GTEST_SKIP() << "needs a mount namespace of its own";
-    EXPECT_EQ(run.result, std::to_string(ERROR_INVALID_PARAMETER) + " x.jpg");
+    const ScopedMount alias(c / "alias", c / "album");
+    if (!alias.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    EXPECT_EQ(detail::copyTree(c / "album", c / "alias/copy", false), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(entries(c / "album"), (Names{"x.jpg"}));
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "platform/core/drives.h"
 #include "platform/core/file_tree.h"
 #include "platform/core/winerror.h"
+#include "tests/support/guard_skip.h"
+#include "tests/support/own_mounts.h"
 #include "tests/support/temp_dir.h"
 
 using namespace platform;
@@ -116,11 +118,10 @@ TEST_F(FolderWalkTest, ACopyTellsWhatTheMeasureCountedAndStopsCleanly) {
     EXPECT_EQ(NamesIn(c / "dest"), std::vector<std::string>{"copy"});
 
     // A move that has to copy keeps its source when stopped.
-    TempDir other("/dev/shm");
-    struct stat here, there;
-    if (::stat(c.path().c_str(), &here) != 0 || ::stat(other.path().c_str(), &there) != 0 ||
-        here.st_dev == there.st_dev)
-        GTEST_SKIP() << "needs a second file system at /dev/shm";
+    TempDir other;
+    const ScopedMount otherVolume(other.path());
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP("needs a mount namespace of its own (unshare)");
     CountingObserver stopMove(3);
     EXPECT_EQ(detail::moveTree(c / "src", other / "moved", &stopMove), ERROR_CANCELLED);
     EXPECT_TRUE(NamesIn(other.path()).empty());

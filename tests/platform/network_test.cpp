@@ -94,8 +94,16 @@ TEST_F(NetworkTest, DisconnectAndPersistence) {
 }
 
 TEST_F(NetworkTest, ControlCharactersCannotForgeSavedConnections) {
-    // Such a folder exists, but its name would add a second line to the saved list.
+    // Such a folder exists, but its name would add a second line to the saved list. It lies beside
+    // the share's folder and goes with the test.
     const std::string forged = share.path() + "\nK:\t" + c.path();
+    const struct RemoveForged {
+        std::string top;
+        ~RemoveForged() {
+            std::error_code ignored;
+            std::filesystem::remove_all(top, ignored);
+        }
+    } removeForged{share.path() + "\nK:\t"};
     ASSERT_TRUE(std::filesystem::create_directories(forged));
     EXPECT_EQ(wnetAddConnection("G:", forged, true), ERROR_BAD_NETPATH);
     EXPECT_EQ(driveType("G:\\"), DRIVE_NO_ROOT_DIR);
