@@ -196,7 +196,8 @@ private:
     void ShellNotify();
     QTreeWidgetItem* FindShownNode(const QString& path) const; // nullptr when not built
     // A folder made, removed or renamed in folder (name), or folder itself changed (no name).
-    void FollowFolder(const QString& folder, const QString& name);
+    // Returns the path of the folder node it added, if any.
+    QString FollowFolder(const QString& folder, const QString& name);
     void FollowDrive(int bit, unsigned events);
     void LookAgainEverywhere(); // the drives and every listed folder, read again
     // A listed node's children read again: new folders added, gone ones removed, the others

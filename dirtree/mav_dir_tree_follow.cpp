@@ -69,18 +69,42 @@ int DriveBit(const QTreeWidgetItem* drive) {
     return key.isEmpty() ? -1 : key.at(0).toUpper().unicode() - u'A';
 }
 
-// The child whose match key (see NodeMatchKey) is key: exactly, else without regard to case.
-QTreeWidgetItem* ChildByKey(QTreeWidgetItem* node, const QString& key, int level) {
-    QTreeWidgetItem* caseless = nullptr;
-    for (int i = 0; i < node->childCount(); ++i) {
-        QTreeWidgetItem* child = node->child(i);
-        const QString childKey = NodeMatchKey(level, NodePathName(child));
-        if (childKey == key)
-            return child;
-        if (!caseless && SameText(childKey, key))
-            caseless = child;
+// The drive node of a letter's bit, or nullptr.
+QTreeWidgetItem* DriveNode(QTreeWidgetItem* root, int bit) {
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (DriveBit(root->child(i)) == bit)
+            return root->child(i);
     }
-    return caseless;
+    return nullptr;
+}
+
+// The child folder of this name, found through the children's order (by caption, without regard
+// to case), so that a folder of many thousand sub-folders is not looked through: the exact name,
+// else, when caseless, one that differs only in case.
+QTreeWidgetItem* FolderChild(QTreeWidgetItem* node, const QString& name, bool caseless) {
+    const QString caption = platform::displayText(platform::pathBytes(name));
+    const auto order = [&caption](const QTreeWidgetItem* child) {
+        return child->text(0).compare(caption, Qt::CaseInsensitive);
+    };
+    int low = 0;
+    int high = node->childCount();
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (order(node->child(middle)) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    QTreeWidgetItem* differentCase = nullptr;
+    for (int i = low; i < node->childCount() && order(node->child(i)) == 0; ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        const QString childName = NodePathName(child);
+        if (childName == name)
+            return child;
+        if (caseless && !differentCase && SameText(childName, name))
+            differentCase = child;
+    }
+    return differentCase;
 }
 
 } // namespace
@@ -145,10 +169,18 @@ void TMavDirTree21::ShellNotify() {
     if (everything) {
         LookAgainEverywhere();
     } else {
-        for (const platform::ChangeNotice* notice : folders)
-            FollowFolder(platform::pathText(notice->folder), platform::pathText(notice->name));
+        // The folders that come are followed too; those that go let go of their watches
+        // themselves. Working out every folder to follow again would cost more than the change
+        // itself beside a folder of many thousand sub-folders.
+        std::vector<std::string> added;
+        for (const platform::ChangeNotice* notice : folders) {
+            const QString shown =
+                FollowFolder(platform::pathText(notice->folder), platform::pathText(notice->name));
+            if (!shown.isEmpty())
+                added.push_back(platform::pathBytes(AddSlash(shown)));
+        }
+        platform::changeNotifyWatchMore(NotifyRegistration, added);
     }
-    UpdateWatchedFolders();
     // Only a selected node that went away (its folder removed, renamed or moved, its drive or
     // medium gone or replaced) moves the selection and tells the windows.
     if (hadSelection && !selected.isValid() && !remembered.isEmpty())
@@ -156,20 +188,20 @@ void TMavDirTree21::ShellNotify() {
 }
 
 QTreeWidgetItem* TMavDirTree21::FindShownNode(const QString& path) const {
-    QTreeWidgetItem* node = Root();
-    int level = 1;
-    for (const QString& part : PathParts(AddSlash(path))) {
-        if (!node)
-            return nullptr;
-        node = ChildByKey(node, part, level++);
-    }
+    QTreeWidgetItem* root = Root();
+    const QStringList parts = PathParts(AddSlash(path));
+    if (!root || parts.isEmpty() || parts.front().size() != 3)
+        return nullptr;
+    QTreeWidgetItem* node = DriveNode(root, parts.front().at(0).toUpper().unicode() - u'A');
+    for (qsizetype i = 1; node && i < parts.size(); ++i)
+        node = FolderChild(node, DelSlash(parts.at(i)), true);
     return node;
 }
 
-void TMavDirTree21::FollowFolder(const QString& folder, const QString& name) {
+QString TMavDirTree21::FollowFolder(const QString& folder, const QString& name) {
     QTreeWidgetItem* node = FindShownNode(folder);
     if (!node || node == Root())
-        return;
+        return {};
     const QString path = GetNodePath(node);
     const bool isFolder = NodeLevel(node) >= 2;
     if (name.isEmpty()) {
@@ -180,25 +212,26 @@ void TMavDirTree21::FollowFolder(const QString& folder, const QString& name) {
             MergeChildren(node);
         else if (isFolder)
             UpdateExpandButton(node, path);
-        return;
+        return {};
     }
     if (!IsBuilt(node)) {
         if (isFolder)
             UpdateExpandButton(node, path);
-        return;
+        return {};
     }
     const QString directory = AddSlash(path);
     const uint32_t attributes = platform::getFileAttributes(platform::pathBytes(directory + name));
     const bool listed = attributes != platform::INVALID_FILE_ATTRIBUTES &&
                         FolderPassesFilter(attributes, name, FolderFilterMask(FFolderType));
-    QTreeWidgetItem* child = ChildByKey(node, name + QLatin1Char('\\'), NodeLevel(node) + 1);
-    if (child && NodePathName(child) != name)
-        child = nullptr; // another folder whose name differs only in case
-    if (listed && !child)
+    QTreeWidgetItem* child = FolderChild(node, name, false);
+    if (listed && !child) {
         InsertChildSorted(
             node, MakeFolderNode(directory, platform::pathBytes(name), IsNetworkFolder(path)));
-    else if (!listed && child)
+        return directory + name;
+    }
+    if (!listed && child)
         RemoveNode(child);
+    return {};
 }
 
 void TMavDirTree21::UpdateExpandButton(QTreeWidgetItem* node, const QString& path) {
@@ -261,17 +294,10 @@ void TMavDirTree21::FollowDrive(int bit, unsigned events) {
     // click on the root.
     if (!root || root->childCount() == 0)
         return;
-    QTreeWidgetItem* shown = nullptr;
-    int position = root->childCount();
-    for (int i = 0; i < root->childCount(); ++i) {
-        const int childBit = DriveBit(root->child(i));
-        if (childBit == bit)
-            shown = root->child(i);
-        if (childBit >= bit) {
-            position = i;
-            break;
-        }
-    }
+    QTreeWidgetItem* shown = DriveNode(root, bit);
+    int position = 0;
+    while (position < root->childCount() && DriveBit(root->child(position)) < bit)
+        ++position;
     if (!(platform::logicalDrives() & (1u << bit))) {
         if (shown)
             RemoveNode(shown);
@@ -287,6 +313,7 @@ void TMavDirTree21::FollowDrive(int bit, unsigned events) {
     const QString rootPath = GetNodePath(drive);
     if (wasOpen && platform::directoryExists(platform::pathBytes(rootPath)))
         drive->setExpanded(true);
+    UpdateWatchedFolders();
 }
 
 void TMavDirTree21::LookAgainEverywhere() {

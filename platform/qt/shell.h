@@ -161,6 +161,9 @@ std::vector<ChangeNotice> changeNotifyTake(unsigned long registration);
 // the user's inotify watches that leaves other programs theirs. Events that follow one another
 // within a short pause come as one message per folder (or one for the drives).
 void changeNotifyWatch(unsigned long registration, const std::vector<std::string>& folders);
+// Adds folders to those the registration follows while the share of watches has room, keeping the
+// others: cheaper than the whole set again when a few folders have come.
+void changeNotifyWatchMore(unsigned long registration, const std::vector<std::string>& folders);
 size_t changeNotifyWatchCapacity();
 // SHChangeNotify: the program announces a change it made itself; delivered to every registration
 // whose mask has the event. A rename gives the new path too.

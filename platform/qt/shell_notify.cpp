@@ -210,6 +210,30 @@ public:
         registration.wanted = std::move(wanted);
     }
 
+    void watchMore(unsigned long id, const std::vector<std::string>& folders) {
+        const auto it = registrations_.find(id);
+        if (it == registrations_.end())
+            return;
+        Registration& registration = it->second;
+        for (const std::string& folder : folders) {
+            const auto host = detail::exactHostPath(folder);
+            if (!host)
+                continue;
+            auto wanted = registration.wanted.find(host->path);
+            if (wanted == registration.wanted.end()) {
+                if (registration.wanted.size() >= watchCapacity())
+                    continue;
+                wanted = registration.wanted.emplace(host->path, std::vector<std::string>{}).first;
+            }
+            if (std::find(wanted->second.begin(), wanted->second.end(), folder) ==
+                wanted->second.end())
+                wanted->second.push_back(folder);
+            // A folder removed and made again under the same name is followed again.
+            if (!registration.watched.count(host->path) && acquire(host->path))
+                registration.watched.insert(host->path);
+        }
+    }
+
     // The program tells of its own change: every registration whose mask has the event hears of
     // it, and the watcher's report of the same entry is not told again.
     void announce(unsigned event, std::string_view path) {
@@ -587,6 +611,11 @@ bool changeNotifyDeregister(unsigned long registration) {
 void changeNotifyWatch(unsigned long registration, const std::vector<std::string>& folders) {
     if (NotifyService* s = service(false))
         s->watch(registration, folders);
+}
+
+void changeNotifyWatchMore(unsigned long registration, const std::vector<std::string>& folders) {
+    if (NotifyService* s = service(false))
+        s->watchMore(registration, folders);
 }
 
 std::vector<ChangeNotice> changeNotifyTake(unsigned long registration) {
