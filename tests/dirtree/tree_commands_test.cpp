@@ -68,6 +68,21 @@ QString EnabledMarks(const TMavDirTree21PopUp* menu) {
     return marks;
 }
 
+// Counts the change messages a tree is sent.
+class ShellMessageCounter : public QObject {
+public:
+    explicit ShellMessageCounter(QWidget* tree) { tree->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == platform::MessageEvent::eventType() &&
+            static_cast<platform::MessageEvent*>(event)->msg == TMavDirTree21::WM_SHELLNOTIFY)
+            ++Count;
+        return false;
+    }
+};
+
 // Runs once the next modal dialog is up (a dialog's Execute does not return until it closes).
 void WhenModal(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, [act = std::move(act)] {
@@ -652,12 +667,19 @@ private Q_SLOTS:
         platform::setDisconnectDialogAnswerer(
             [](const std::vector<platform::NetConnection>&) { return 'G'; });
         dirChanges.clear();
+        ShellMessageCounter messages(tree.get());
         tree->DisconnectNetDrive();
         QVERIFY(dirChanges.isEmpty());
         QVERIFY(!platform::driveInfo('G'));
         QCOMPARE(tree->SelectedPath(), QStringLiteral("My Computer"));
         QCOMPARE(tree->currentItem(), tree->Root());
         QVERIFY(!drive('G'));
+        // The drive's going is told afterwards too; the root stays the selected node.
+        QTRY_VERIFY_WITH_TIMEOUT(messages.Count > 0, 5000);
+        QCoreApplication::processEvents(); // the change is followed once the messages are in
+        QCOMPARE(tree->currentItem(), tree->Root());
+        QVERIFY(tree->Root()->isSelected());
+        QVERIFY(dirChanges.isEmpty());
 
         // Cancelled: nothing is connected, nothing changes.
         WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
