@@ -3,9 +3,14 @@
 // change to the last thumbnail applied, what the worker's pauses alone take (10 ms after each item
 // of each pass), the time per picture beyond them, and the longest the window's event loop went
 // without turning (a 5 ms timer's largest gap), which says whether it answered input throughout.
+// Then the same listing while another program makes and removes a folder every 0.3 s beside the
+// folder and in it: how many listings ran (1: none restarted), how many thumbnails arrived, and
+// how long until the last.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -90,6 +95,68 @@ void BM_ListAndShowThumbnails(benchmark::State& state) {
     platform::setDriveMap({});
 }
 BENCHMARK(BM_ListAndShowThumbnails)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_ListWhileFoldersComeAndGo(benchmark::State& state) {
+    const CameraPictures source(1, 1600, 1200, true);
+    const fs::path folder = source.folder() / "Photos";
+    fs::create_directory(folder);
+    for (int i = 0; i < PictureCount; ++i)
+        fs::copy_file(source.files().front(),
+                      folder / ("IMG_" + std::to_string(10000 + i) + ".jpg"));
+    platform::setDriveMap({{'C', source.folder().string(), platform::DRIVE_FIXED, "", true}});
+    CreateWindowSet();
+    MainForm->show();
+
+    for (auto _ : state) {
+        MainForm->explor->OpenPath(QStringLiteral("C:\\"));
+        while (MainForm->FThread)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        int listings = 0;
+        int thumbnails = 0;
+        qint64 lastThumbnail = 0;
+        QElapsedTimer clock;
+        const auto applied =
+            QObject::connect(MainForm, &TMainForm::MessageApplied, [&](unsigned msg, int) {
+                if (msg == WM_THUMB_ICONSDONE)
+                    ++listings;
+                if (MainForm->FThumbnailPass &&
+                    (msg == WM_THUMB_ADDIMAGE || msg == WM_THUMB_REPLACEIMAGE)) {
+                    lastThumbnail = clock.nsecsElapsed();
+                    ++thumbnails;
+                }
+            });
+        std::atomic<bool> done{false};
+        std::thread other([&] {
+            for (int i = 0; !done && i < 50; ++i) { // 15 s at most
+                const fs::path made = (i % 2 ? folder : source.folder()) / "made by another";
+                fs::create_directory(made);
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                fs::remove(made);
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            }
+        });
+        clock.start();
+        MainForm->explor->OpenPath(QStringLiteral("C:\\Photos"));
+        // Until the last listing is over (a restarted one ends its worker and starts another),
+        // 60 s at most.
+        while ((MainForm->FThread || MainForm->FRestartPending) && clock.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        done = true;
+        other.join();
+        QObject::disconnect(applied);
+        state.SetIterationTime(double(lastThumbnail) / 1e9);
+        state.counters["listings"] = listings;
+        state.counters["thumbnails"] = thumbnails;
+        if (thumbnails < PictureCount)
+            state.SkipWithError("not every picture got its thumbnail");
+    }
+    DestroyWindowSet();
+    platform::setDriveMap({});
+}
+BENCHMARK(BM_ListWhileFoldersComeAndGo)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,9 +1,8 @@
-// TMavDirTree21: its properties, building the nodes, turning paths into nodes and back, and
-// following the shell's change notifications. The mouse and the keys are in
-// mav_dir_tree_input.cpp.
+// TMavDirTree21: its properties, building the nodes and turning paths into nodes and back. The
+// mouse and the keys are in mav_dir_tree_input.cpp, following the disk in
+// mav_dir_tree_follow.cpp.
 #include "dirtree/mav_dir_tree.h"
 
-#include <algorithm>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -34,16 +33,6 @@ bool SameText(const QString& a, const QString& b) {
 }
 
 const QString MyComputerPath = QStringLiteral("My Computer");
-
-// The folder above a path: "C:\a\b\" and "C:\a\b" give "C:\a\", "C:\a" gives "C:\"; a drive
-// root gives nothing.
-QString ParentFolder(const QString& path) {
-    const QString folder = DelSlash(path);
-    const qsizetype cut = folder.lastIndexOf(QLatin1Char('\\'));
-    if (cut < 0 || folder.size() <= 2)
-        return {};
-    return folder.left(cut + 1);
-}
 
 } // namespace
 
@@ -228,17 +217,39 @@ void TMavDirTree21::AddDrives() {
     BatchUpdate batch(this);
     const uint32_t mask = platform::logicalDrives();
     for (int bit = 0; bit < 26; ++bit) {
-        if (!(mask & (1u << bit)))
-            continue;
-        const QChar letter(char16_t(u'A' + bit));
-        const QString rootPath = QString(letter) + QStringLiteral(":\\");
-        const QString caption =
-            DriveCaption(letter, platform::shellDisplayName(ToPlatform(rootPath)));
-        auto* drive = new TTreeNode(caption, GetIconIndex(rootPath), GetOpenIconIndex(rootPath));
-        SetHasChildren(drive, true);
-        root->addChild(drive);
-        NetDriveFlags[bit] = platform::driveType(ToPlatform(rootPath)) == platform::DRIVE_REMOTE;
+        if (mask & (1u << bit))
+            root->addChild(MakeDriveNode(bit));
     }
+}
+
+QTreeWidgetItem* TMavDirTree21::MakeDriveNode(int bit) {
+    const QChar letter(char16_t(u'A' + bit));
+    const QString rootPath = QString(letter) + QStringLiteral(":\\");
+    const QString caption = DriveCaption(letter, platform::shellDisplayName(ToPlatform(rootPath)));
+    auto* drive = new TTreeNode(caption, GetIconIndex(rootPath), GetOpenIconIndex(rootPath));
+    SetHasChildren(drive, true);
+    NetDriveFlags[bit] = platform::driveType(ToPlatform(rootPath)) == platform::DRIVE_REMOTE;
+    return drive;
+}
+
+bool TMavDirTree21::IsNetworkFolder(const QString& path) const {
+    const int drive = path.isEmpty() ? -1 : path.at(0).toUpper().unicode() - u'A';
+    // A share mounted inside a local drive (a home folder on NFS, an sshfs mount) is as much a
+    // network location as a network drive.
+    return (drive >= 0 && drive < 26 && NetDriveFlags[drive]) ||
+           platform::isNetworkPath(ToPlatform(path));
+}
+
+QTreeWidgetItem* TMavDirTree21::MakeFolderNode(const QString& directory, const std::string& name,
+                                               bool network) const {
+    const QString folder = directory + platform::pathText(name);
+    auto* node = new TTreeNode(QString(), GetIconIndex(folder), GetOpenIconIndex(folder));
+    SetNodeName(node, name);
+    // On a network drive a look inside every folder would mean a second network enumeration per
+    // folder, so each one gets an expand button instead; so does a share mounted here.
+    SetHasChildren(node,
+                   network || platform::isNetworkPath(ToPlatform(folder)) || HasSubFolders(folder));
+    return node;
 }
 
 bool TMavDirTree21::HasSubFolders(const QString& folder) const {
@@ -253,41 +264,31 @@ bool TMavDirTree21::HasSubFolders(const QString& folder) const {
 void TMavDirTree21::AddFolders(const QString& path, QTreeWidgetItem* node) {
     if (!node)
         return;
-    const uint32_t mask = FolderFilterMask(FFolderType);
     const QString directory = AddSlash(path);
-    const QChar letter = path.isEmpty() ? QChar() : path.at(0).toUpper();
-    const int drive = letter.unicode() - u'A';
-    // A share mounted inside a local drive (a home folder on NFS, an sshfs mount) is as much a
-    // network location as a network drive.
-    const bool network = (drive >= 0 && drive < 26 && NetDriveFlags[drive]) ||
-                         platform::isNetworkPath(ToPlatform(path));
-
+    const bool network = IsNetworkFolder(path);
     QList<QTreeWidgetItem*> children;
+    for (const std::string& name : ListFolders(directory))
+        children.append(MakeFolderNode(directory, name, network));
+    node->addChildren(children);
+}
+
+std::vector<std::string> TMavDirTree21::ListFolders(const QString& directory) const {
+    const uint32_t mask = FolderFilterMask(FFolderType);
+    std::vector<std::string> names;
     platform::FindFile find(ToPlatform(directory + QStringLiteral("*.*")),
                             platform::FindScope::SubFolders);
     platform::FindData entry;
     while (find.next(entry)) {
-        const QString name = platform::pathText(entry.name);
-        if (!FolderPassesFilter(entry.attributes, name, mask))
-            continue;
-        const QString folder = directory + name;
-        auto* child = new TTreeNode(name, GetIconIndex(folder), GetOpenIconIndex(folder));
-        SetNodeName(child, entry.name);
-        // On a network drive a look inside every folder would mean a second network enumeration
-        // per folder, so each one gets an expand button instead; so does a share mounted here.
-        SetHasChildren(child, network || platform::isNetworkPath(ToPlatform(folder)) ||
-                                  HasSubFolders(folder));
-        children.append(child);
+        if (FolderPassesFilter(entry.attributes, platform::pathText(entry.name), mask))
+            names.push_back(std::move(entry.name));
     }
-    node->addChildren(children);
+    return names;
 }
-
-namespace {
 
 // The control's child sort, skipped when the children already come in its order (the folder
 // listing gives names in that order): sorting a folder of many thousand names costs more than
 // the listing itself.
-void SortChildren(QTreeWidgetItem* node) {
+void TMavDirTree21::SortChildren(QTreeWidgetItem* node) {
     for (int i = 1; i < node->childCount(); ++i) {
         if (*node->child(i) < *node->child(i - 1)) {
             node->sortChildren(0, Qt::AscendingOrder);
@@ -295,8 +296,6 @@ void SortChildren(QTreeWidgetItem* node) {
         }
     }
 }
-
-} // namespace
 
 void TMavDirTree21::TreeExpanding(QTreeWidgetItem* node) {
     if (node->childCount() > 0 || !HasChildrenFlag(node))
@@ -376,15 +375,6 @@ void TMavDirTree21::UpdateWatchedFolders() {
     platform::changeNotifyWatch(NotifyRegistration, folders);
 }
 
-void TMavDirTree21::ReadChildrenAgain(QTreeWidgetItem* node) {
-    BatchUpdate batch(this);
-    ExpandAll->Stop();
-    qDeleteAll(node->takeChildren());
-    AddFolders(GetNodePath(node), node);
-    SortChildren(node);
-    UpdateWatchedFolders();
-}
-
 // ---- Paths ------------------------------------------------------------------------------------
 
 QString TMavDirTree21::GetNodePath(QTreeWidgetItem* node) const {
@@ -407,49 +397,55 @@ void TMavDirTree21::OpenPath(const QString& path) {
     if (path.size() <= 1 || !platform::directoryExists(ToPlatform(path)))
         return;
     const QString target = AddSlash(path);
-    QTreeWidgetItem* current = Root();
-    if (!current)
+    QTreeWidgetItem* root = Root();
+    if (!root)
         return;
     {
         BatchUpdate batch(this);
-        if (current->childCount() == 0)
+        if (root->childCount() == 0)
             AddDrives();
-        if (current->isExpanded())
-            CollapseAll(current);
-
-        const QStringList parts = PathParts(target);
-        int level = 1;
-        for (const QString& part : parts) {
-            const auto find = [&] {
-                for (int i = 0; i < current->childCount(); ++i) {
-                    QTreeWidgetItem* child = current->child(i);
-                    if (SameText(part, NodeMatchKey(level, NodePathName(child))))
-                        return child;
-                }
-                return static_cast<QTreeWidgetItem*>(nullptr);
-            };
-            QTreeWidgetItem* match = find();
-            // The folder exists, so a node whose children were listed (or looked for) before it
-            // was made is read again once.
-            if (!match && level > 1) {
-                ReadChildrenAgain(current);
-                match = find();
-            }
-            ++level;
-            if (!match)
-                return; // a part without a node (a folder the filter hides): stop quietly
-            // Selecting a node shows it, as the control does: its parent opens.
-            current->setExpanded(true);
-            setCurrentItem(match);
-            match->setExpanded(true);
-            current = match;
-        }
-        scrollToItem(current);
+        if (root->isExpanded())
+            CollapseAll(root);
+        if (!SelectPathNode(target))
+            return; // a part without a node (a folder the filter hides): stop quietly
     }
     if (!SameText(FSelectedPath, target))
         FSelectedPath = target;
     if (OnDirChange)
         OnDirChange(this, FSelectedPath);
+}
+
+bool TMavDirTree21::SelectPathNode(const QString& target) {
+    BatchUpdate batch(this);
+    QTreeWidgetItem* current = Root();
+    int level = 1;
+    for (const QString& part : PathParts(target)) {
+        const auto find = [&] {
+            for (int i = 0; i < current->childCount(); ++i) {
+                QTreeWidgetItem* child = current->child(i);
+                if (SameText(part, NodeMatchKey(level, NodePathName(child))))
+                    return child;
+            }
+            return static_cast<QTreeWidgetItem*>(nullptr);
+        };
+        QTreeWidgetItem* match = find();
+        // The folder exists, so a node whose children were listed (or looked for) before it was
+        // made is read again once.
+        if (!match && level > 1) {
+            MergeChildren(current);
+            match = find();
+        }
+        ++level;
+        if (!match)
+            return false;
+        // Selecting a node shows it, as the control does: its parent opens.
+        current->setExpanded(true);
+        setCurrentItem(match);
+        match->setExpanded(true);
+        current = match;
+    }
+    scrollToItem(current);
+    return true;
 }
 
 void TMavDirTree21::GoToFolder(const QString& path) {
@@ -461,69 +457,4 @@ void TMavDirTree21::GoToFolder(const QString& path) {
         return;
     LastFolder = folder;
     OpenPath(folder);
-}
-
-// ---- Change notifications ---------------------------------------------------------------------
-
-void TMavDirTree21::ShellNotify(unsigned event) {
-    constexpr unsigned handled[] = {
-        platform::SHCNE_MKDIR,        platform::SHCNE_RMDIR,        platform::SHCNE_MEDIAINSERTED,
-        platform::SHCNE_MEDIAREMOVED, platform::SHCNE_DRIVEREMOVED, platform::SHCNE_DRIVEADD,
-        platform::SHCNE_RENAMEFOLDER,
-    };
-    if (std::find(std::begin(handled), std::end(handled), event) == std::end(handled))
-        return;
-    BatchUpdate lock(this);
-    const QString remembered = FSelectedPath;
-    Reload();
-    if (QTreeWidgetItem* root = Root(); root && !root->isExpanded())
-        root->setExpanded(true);
-    if (!remembered.isEmpty())
-        ReopenSelection(remembered);
-}
-
-void TMavDirTree21::ReopenSelection(const QString& remembered) {
-    if (remembered == MyComputerPath || platform::directoryExists(ToPlatform(remembered))) {
-        OpenPath(remembered);
-        return;
-    }
-    // The folder is gone (its medium pulled, its drive removed, or the folder removed): the
-    // windows must not go on showing what is no longer there.
-    for (QString folder = ParentFolder(remembered); !folder.isEmpty();
-         folder = ParentFolder(folder)) {
-        if (platform::directoryExists(ToPlatform(folder))) {
-            OpenPath(folder);
-            return;
-        }
-    }
-    QTreeWidgetItem* root = Root();
-    if (!root)
-        return;
-    setCurrentItem(root);
-    FSelectedPath = MyComputerPath;
-    if (OnDirChange)
-        OnDirChange(this, FSelectedPath);
-}
-
-bool TMavDirTree21::event(QEvent* event) {
-    if (event->type() == platform::MessageEvent::eventType()) {
-        const auto* message = static_cast<platform::MessageEvent*>(event);
-        if (message->msg == WM_SHELLNOTIFY) {
-            // Messages that arrive together (one for each folder of a burst) make one rebuild,
-            // after the last of them.
-            const auto code = static_cast<unsigned>(message->lParam);
-            if (!ShellNotifyPending) {
-                ShellNotifyPending = true;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, code] {
-                        ShellNotifyPending = false;
-                        ShellNotify(code);
-                    },
-                    Qt::QueuedConnection);
-            }
-            return true;
-        }
-    }
-    return QTreeWidget::event(event);
 }

@@ -8,6 +8,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QHash>
 #include <QIcon>
@@ -173,15 +175,40 @@ private:
     // added when it has none) becomes SelectedPath. Returns the path computed (empty for the root).
     QString TakeNodeAsSelected(QTreeWidgetItem* node);
     bool IsDriveNotReady(QTreeWidgetItem* node, const QString& path) const;
-    void ShellNotify(unsigned event);
-    // After a rebuild: the selected folder again, or the nearest folder above it that still
-    // exists, or "My Computer" when its drive is gone.
-    void ReopenSelection(const QString& remembered);
     void CollapseAll(QTreeWidgetItem* node);
     void UpdateWatchedFolders();
-    // Lists a built node's children from the disk again (a folder made since it was built).
-    void ReadChildrenAgain(QTreeWidgetItem* node);
     QIcon NodeIcon(int imageIndex) const;
+    // Selects the node of a folder path (trailing backslash), opening the way down; false, with
+    // the nodes matched so far selected and open, when a part has no node.
+    bool SelectPathNode(const QString& target);
+
+    // Node builders: a drive's node (and its network flag), the names of the folders the filter
+    // lets through in a directory (trailing backslash), and a folder's node with its expand button.
+    QTreeWidgetItem* MakeDriveNode(int bit);
+    std::vector<std::string> ListFolders(const QString& directory) const;
+    QTreeWidgetItem* MakeFolderNode(const QString& directory, const std::string& name,
+                                    bool network) const;
+    bool IsNetworkFolder(const QString& path) const; // no look inside its sub-folders
+    static void SortChildren(QTreeWidgetItem* node);
+
+    // Following the disk (mav_dir_tree_follow.cpp).
+    void NoteShellMessage(unsigned long wParam, unsigned event);
+    void ShellNotify();
+    QTreeWidgetItem* FindShownNode(const QString& path) const; // nullptr when not built
+    // A folder made, removed or renamed in folder (name), or folder itself changed (no name).
+    // Returns the path of the folder node it added, if any.
+    QString FollowFolder(const QString& folder, const QString& name);
+    void FollowDrive(int bit, unsigned events);
+    void LookAgainEverywhere(); // the drives and every listed folder, read again
+    // A listed node's children read again: new folders added, gone ones removed, the others
+    // kept with their branches.
+    void MergeChildren(QTreeWidgetItem* node);
+    void InsertChildSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child);
+    void UpdateExpandButton(QTreeWidgetItem* node, const QString& path);
+    void RemoveNode(QTreeWidgetItem* node);
+    // The selected folder went away: the nearest folder above it that still exists, or
+    // "My Computer" when its drive is gone; raises OnDirChange.
+    void ReopenSelection(const QString& remembered);
 
     TFileType FFolderType;
     TMavFilelistView28* FFileList = nullptr;
@@ -197,7 +224,8 @@ private:
     unsigned long NotifyRegistration = 0;
     int BatchDepth = 0;
     bool WatchesOutdated = false;    // the folders to follow changed inside a batch update
-    bool ShellNotifyPending = false; // a rebuild is queued for the messages arriving now
+    bool ShellNotifyPending = false; // the messages arriving now are followed once
+    bool UntoldChange = false;       // a message did not tell what changed: look everywhere
     bool WatchUpdateQueued = false;  // the folders to follow are worked out once events ran
     platform::ImageList* Images;
     mutable QHash<int, QIcon> IconCache;
@@ -218,6 +246,5 @@ private:
     bool DragPending = false;    // a drag waits for the mouse to move far enough
     QPoint DragStartPoint;
     bool DeferredShellNotify = false; // a change arrived while a caption was being edited
-    unsigned DeferredShellEvent = 0;
-    TExpandAllBelow* ExpandAll; // a child object of the tree
+    TExpandAllBelow* ExpandAll;       // a child object of the tree
 };

@@ -1,6 +1,6 @@
 // The Qt events behind TMavDirTree21's folder commands: the context menu, the mouse and drag
 // events of drag-and-drop, and the start and end of a caption edit (whose commit becomes a rename
-// and during which the tree's rebuilds wait, so that a folder change does not end the edit).
+// and during which following the disk waits, so that a folder change does not end the edit).
 #include "dirtree/mav_dir_tree.h"
 
 #include <QContextMenuEvent>
@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "dirtree/popup_menu.h"
+#include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
 
 // Watches the tree and its viewport on the tree's behalf.
@@ -35,8 +36,8 @@ private:
         const auto* message = static_cast<platform::MessageEvent*>(event);
         if (message->msg != WM_SHELLNOTIFY)
             return false;
+        Tree->NoteShellMessage(message->wParam, static_cast<unsigned>(message->lParam));
         Tree->DeferredShellNotify = true;
-        Tree->DeferredShellEvent = static_cast<unsigned>(message->lParam);
         return true;
     }
 
@@ -131,7 +132,8 @@ private:
         tree->EditCommitted = false;
         if (tree->DeferredShellNotify) {
             tree->DeferredShellNotify = false;
-            platform::postMessage(tree, WM_SHELLNOTIFY, 0, qintptr(tree->DeferredShellEvent));
+            // What changed waits in the change service, or was noted when the message came.
+            platform::postMessage(tree, WM_SHELLNOTIFY, 1, platform::SHCNE_MKDIR);
         }
     }
 

@@ -133,20 +133,40 @@ enum : unsigned {
     SHCNE_DRIVEADD = 0x100,
     SHCNE_RENAMEFOLDER = 0x20000,
 };
-// Registers target to receive postMessage(target, msg, 0, event) for the events of the mask:
+// Registers target to receive postMessage(target, msg, 1, event) for the events of the mask:
 // folders made, removed or renamed inside the folders given to changeNotifyWatch, and drives or
 // media added or removed anywhere. A burst of events about one folder, or about the drives, is
-// one message carrying its first event. Returns 0 when the service cannot be set up.
+// one message carrying its first event; what the burst was about waits for changeNotifyTake
+// (wParam 1 says so). Returns 0 when the service cannot be set up.
 unsigned long changeNotifyRegister(QObject* target, unsigned eventMask, unsigned msg);
 bool changeNotifyDeregister(unsigned long registration);
+// What one change was about (the item lists of SHChangeNotification_Lock).
+struct ChangeNotice {
+    unsigned event = 0; // SHCNE_*
+    // The folder it happened in, spelled as it was given to changeNotifyWatch (the program's own
+    // changes: as the program named it); for a drive or medium event its root ("G:\"). Empty
+    // when events were lost: anything may have changed.
+    std::string folder;
+    // The folder made, removed or renamed (old or new name) in it; empty when the folder itself
+    // is to be looked at again (it was removed, or too much happened in it to tell).
+    std::string name;
+    bool operator==(const ChangeNotice&) const = default;
+};
+// The notices of the messages posted to a registration so far, oldest first, each handed out
+// once. Several messages may be answered by one call; a message whose notices an earlier call
+// took has none left.
+std::vector<ChangeNotice> changeNotifyTake(unsigned long registration);
 // The program folders whose sub-folders this registration follows (replaces the previous set),
 // the most important first: only the first changeNotifyWatchCapacity() are followed, a share of
 // the user's inotify watches that leaves other programs theirs. Events that follow one another
 // within a short pause come as one message per folder (or one for the drives).
 void changeNotifyWatch(unsigned long registration, const std::vector<std::string>& folders);
+// Adds folders to those the registration follows while the share of watches has room, keeping the
+// others: cheaper than the whole set again when a few folders have come.
+void changeNotifyWatchMore(unsigned long registration, const std::vector<std::string>& folders);
 size_t changeNotifyWatchCapacity();
 // SHChangeNotify: the program announces a change it made itself; delivered to every registration
-// whose mask has the event.
-void shellChangeNotify(unsigned event, std::string_view path);
+// whose mask has the event. A rename gives the new path too.
+void shellChangeNotify(unsigned event, std::string_view path, std::string_view newPath = {});
 
 } // namespace platform

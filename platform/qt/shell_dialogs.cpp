@@ -199,6 +199,9 @@ bool showPropertiesSheet(QWidget* owner, std::string_view path) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
     layout->addWidget(buttons);
     dialog->show();
+    // The sheet takes the keyboard, as a window the user has just asked for: Escape closes it.
+    dialog->raise();
+    dialog->activateWindow();
     return true;
 }
 

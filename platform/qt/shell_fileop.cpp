@@ -327,9 +327,9 @@ private:
         const uint32_t code = detail::moveTree(source->path, target);
         if (code != ERROR_SUCCESS)
             return fail(code, sources_[0]);
-        shellChangeNotify(folderItem ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, sources_[0]);
         // The new name is part of the announced rename, not a folder made by someone else.
-        detail::noteOwnChange(fromHostPath(target));
+        shellChangeNotify(folderItem ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, sources_[0],
+                          fromHostPath(target));
         return ERROR_SUCCESS;
     }
 

@@ -21,9 +21,6 @@ bool isPictureExtension(const std::string& lowerExt);
 // Sends a file or folder to the desktop's trash (the freedesktop trash standard): the item goes
 // to Trash/files under a unique name with its Trash/info record. Returns 0 or a Windows code.
 uint32_t moveToTrash(const std::string& hostPath);
-// The program changed the entry at path (a program path) itself and has announced it: the folder
-// watcher must not report that entry again. Changes of other entries are still reported.
-void noteOwnChange(std::string_view path);
 
 // The trash folder used for items of the home file system ($XDG_DATA_HOME/Trash).
 std::string homeTrashFolder();

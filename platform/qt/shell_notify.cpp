@@ -2,7 +2,8 @@
 // tells a folder from a file by itself), and drives or media coming and going (the mount table and
 // the program's own drive map). A burst of changes is told once: the events of one watched folder,
 // or of the drives, that follow one another within a short pause become one message per
-// registration. Messages are posted on the user-interface thread.
+// registration, and what the burst was about waits, for the registration to take it, as notices
+// that name the folder and the entry. Messages are posted on the user-interface thread.
 #include "platform/qt/shell.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -43,6 +45,11 @@ constexpr auto kLongestDelay = std::chrono::milliseconds(1000);
 constexpr auto kAnnouncedLifetime = std::chrono::seconds(5);
 // The coalescing key of drive and media events.
 const std::string kDrivesKey = "\x01drives";
+// A burst about one folder tells at most this many entries; beyond, the folder is to be looked at
+// again as a whole.
+constexpr size_t kMostNoticesPerBurst = 1000;
+// Notices a registration has not taken yet; beyond, it is told to look again at everything.
+constexpr size_t kMostWaitingNotices = 20000;
 
 constexpr uint32_t kWatchEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                   IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
@@ -51,15 +58,36 @@ struct Registration {
     QPointer<QObject> target;
     unsigned mask = 0;
     unsigned msg = 0;
-    std::set<std::string> wanted;  // host folders this registration follows
-    std::set<std::string> watched; // those of them it holds a watch on
+    // Host folders this registration follows, each with the spellings it gave for it.
+    std::map<std::string, std::vector<std::string>> wanted;
+    std::set<std::string> watched;  // those of them it holds a watch on
+    std::vector<ChangeNotice> told; // waiting for changeNotifyTake
 };
 
 struct Pending {
     unsigned event = 0; // the first event of the burst
     Clock::time_point first;
     Clock::time_point last;
+    std::vector<ChangeNotice> notices;
 };
+
+// What one change is about, before it is spelled for each registration.
+struct About {
+    std::string hostFolder; // the host folder it happened in; empty for drives and lost events
+    std::string folder;     // the program's spelling when the registration follows no hostFolder
+    std::string name;
+};
+
+// The program folder of a program path and the last name in it: "C:\a\b" gives "C:\a\" and
+// "b".
+std::pair<std::string, std::string> splitProgram(std::string_view path) {
+    while (path.size() > 3 && path.back() == '\\')
+        path.remove_suffix(1);
+    const size_t cut = path.rfind('\\');
+    if (cut == std::string_view::npos)
+        return {std::string(path), {}};
+    return {std::string(path.substr(0, cut + 1)), std::string(path.substr(cut + 1))};
+}
 
 std::string joinHost(const std::string& folder, const std::string& name) {
     return folder == "/" ? "/" + name : folder + "/" + name;
@@ -136,7 +164,7 @@ public:
 
     unsigned long add(QObject* target, unsigned mask, unsigned msg) {
         const unsigned long id = nextId_++;
-        registrations_[id] = Registration{target, mask, msg, {}, {}};
+        registrations_[id] = Registration{target, mask, msg, {}, {}, {}};
         return id;
     }
 
@@ -158,14 +186,14 @@ public:
         Registration& registration = it->second;
         // The folders come in the order of their importance; beyond the capacity they are not
         // followed (the tree reads a folder again when it opens it).
-        std::set<std::string> wanted;
+        std::map<std::string, std::vector<std::string>> wanted;
         for (const std::string& folder : folders) {
             if (wanted.size() >= watchCapacity())
                 break;
             // The exact spelling: the tree's paths are made of names as the file system gave
             // them, and the disk (maybe a share that does not answer) is not asked.
             if (const auto host = detail::exactHostPath(folder))
-                wanted.insert(host->path);
+                wanted[host->path].push_back(folder);
         }
         for (auto watched = registration.watched.begin(); watched != registration.watched.end();) {
             if (wanted.count(*watched)) {
@@ -175,19 +203,52 @@ public:
                 watched = registration.watched.erase(watched);
             }
         }
-        for (const std::string& folder : wanted) {
+        for (const auto& [folder, spellings] : wanted) {
             if (!registration.watched.count(folder) && acquire(folder))
                 registration.watched.insert(folder);
         }
         registration.wanted = std::move(wanted);
     }
 
+    void watchMore(unsigned long id, const std::vector<std::string>& folders) {
+        const auto it = registrations_.find(id);
+        if (it == registrations_.end())
+            return;
+        Registration& registration = it->second;
+        for (const std::string& folder : folders) {
+            const auto host = detail::exactHostPath(folder);
+            if (!host)
+                continue;
+            auto wanted = registration.wanted.find(host->path);
+            if (wanted == registration.wanted.end()) {
+                if (registration.wanted.size() >= watchCapacity())
+                    continue;
+                wanted = registration.wanted.emplace(host->path, std::vector<std::string>{}).first;
+            }
+            if (std::find(wanted->second.begin(), wanted->second.end(), folder) ==
+                wanted->second.end())
+                wanted->second.push_back(folder);
+            // A folder removed and made again under the same name is followed again.
+            if (!registration.watched.count(host->path) && acquire(host->path))
+                registration.watched.insert(host->path);
+        }
+    }
+
     // The program tells of its own change: every registration whose mask has the event hears of
     // it, and the watcher's report of the same entry is not told again.
     void announce(unsigned event, std::string_view path) {
         const auto [folder, name] = splitHost(path);
-        queue(event, folder.empty() ? std::string(path) : folder, nullptr);
+        auto [programFolder, programName] = splitProgram(path);
+        queue(event, folder.empty() ? std::string(path) : folder, nullptr,
+              About{folder, std::move(programFolder), name.empty() ? programName : name});
         noteEntry(folder, name);
+    }
+
+    std::vector<ChangeNotice> take(unsigned long id) {
+        const auto it = registrations_.find(id);
+        if (it == registrations_.end())
+            return {};
+        return std::exchange(it->second.told, {});
     }
 
     void noteEntry(const std::string& folder, const std::string& name) {
@@ -279,7 +340,7 @@ private:
 
     void folderEvent(unsigned event, const std::string& folder, const std::string& name) {
         if (!swallowAnnounced(folder, name))
-            queue(event, folder, &folder);
+            queue(event, folder, &folder, About{folder, {}, name});
     }
 
     // A folder renamed or moved between followed folders: one rename, told to those who follow
@@ -296,10 +357,11 @@ private:
             own = swallowAnnounced(folder, toName) || own;
         if (own)
             return;
-        std::set<std::string> told = toFolders;
-        told.insert(fromFolders.begin(), fromFolders.end());
-        for (const std::string& folder : told)
-            queue(SHCNE_RENAMEFOLDER, folder, &folder);
+        // Each side is told with its own name: the old one is gone, the new one is there.
+        for (const std::string& folder : fromFolders)
+            queue(SHCNE_RENAMEFOLDER, folder, &folder, About{folder, {}, fromName});
+        for (const std::string& folder : toFolders)
+            queue(SHCNE_RENAMEFOLDER, folder, &folder, About{folder, {}, toName});
     }
 
     void readEvents() {
@@ -320,7 +382,7 @@ private:
                 const std::string name = event->len > 0 ? std::string(event->name) : std::string();
                 if (event->mask & IN_Q_OVERFLOW) {
                     // Events were lost: whoever follows folders looks again.
-                    queue(SHCNE_MKDIR, "\x01overflow", nullptr);
+                    queue(SHCNE_MKDIR, "\x01overflow", nullptr, About{});
                     continue;
                 }
                 const auto paths = pathsByWd_.find(event->wd);
@@ -337,7 +399,7 @@ private:
                         const size_t slash = folder.rfind('/');
                         const std::string parent = slash == 0 ? "/" : folder.substr(0, slash);
                         if (folder != "/" && !wdByPath_.count(parent))
-                            queue(SHCNE_RMDIR, folder, &folder);
+                            queue(SHCNE_RMDIR, folder, &folder, About{folder, {}, {}});
                     }
                     // A moved folder's watch would follow it under a name the tree no longer
                     // shows.
@@ -384,12 +446,16 @@ private:
     }
 
     // Adds an event to the burst of key for every registration that follows it: all whose mask
-    // has it, or, for an event inside a watched folder, those that follow that folder.
-    void queue(unsigned event, const std::string& key, const std::string* onlyFolder) {
+    // has it, or, for an event inside a watched folder, those that follow that folder. The notice
+    // names the folder as each registration spells it.
+    void queue(unsigned event, const std::string& key, const std::string* onlyFolder,
+               const About& about) {
         const auto now = Clock::now();
         for (auto& [id, registration] : registrations_) {
             if (!registration.target || (registration.mask & event) == 0)
                 continue;
+            const auto spellings = registration.wanted.find(about.hostFolder);
+            const bool follows = spellings != registration.wanted.end();
             if (onlyFolder != nullptr && !registration.wanted.count(*onlyFolder))
                 continue;
             Pending& pending = pending_[{id, key}];
@@ -398,8 +464,34 @@ private:
                 pending.first = now;
             }
             pending.last = now;
+            if (follows) {
+                for (const std::string& folder : spellings->second)
+                    addNotice(pending.notices, ChangeNotice{event, folder, about.name});
+            } else {
+                addNotice(pending.notices, ChangeNotice{event, about.folder, about.name});
+            }
         }
         scheduleFlush();
+    }
+
+    // A burst that tells too many entries of one folder becomes one look at the whole folder.
+    static void addNotice(std::vector<ChangeNotice>& notices, ChangeNotice notice) {
+        const auto toldAlready = [&notice](const ChangeNotice& told) {
+            return told == notice ||
+                   (told.folder == notice.folder && told.name.empty() && !notice.name.empty());
+        };
+        if (std::any_of(notices.begin(), notices.end(), toldAlready))
+            return;
+        if (notices.size() < kMostNoticesPerBurst) {
+            notices.push_back(std::move(notice));
+            return;
+        }
+        std::set<std::string> folders;
+        for (const ChangeNotice& told : notices)
+            folders.insert(told.folder);
+        notices.clear();
+        for (const std::string& folder : folders)
+            notices.push_back(ChangeNotice{notice.event, folder, {}});
     }
 
     static Clock::time_point dueTime(const Pending& pending) {
@@ -419,47 +511,62 @@ private:
 
     void flush() {
         const auto now = Clock::now();
-        std::vector<std::pair<Clock::time_point, std::pair<unsigned long, unsigned>>> ready;
+        struct Ready {
+            Clock::time_point first;
+            unsigned long id;
+            Pending burst;
+        };
+        std::vector<Ready> ready;
         for (auto it = pending_.begin(); it != pending_.end();) {
             if (dueTime(it->second) > now) {
                 ++it;
                 continue;
             }
-            ready.push_back({it->second.first, {it->first.first, it->second.event}});
+            ready.push_back({it->second.first, it->first.first, std::move(it->second)});
             it = pending_.erase(it);
         }
         // In the order the bursts began.
         std::stable_sort(ready.begin(), ready.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [first, message] : ready) {
-            const auto registration = registrations_.find(message.first);
-            if (registration != registrations_.end() && registration->second.target)
-                postMessage(registration->second.target, registration->second.msg, 0,
-                            static_cast<qintptr>(message.second));
+                         [](const Ready& a, const Ready& b) { return a.first < b.first; });
+        for (Ready& message : ready) {
+            const auto registration = registrations_.find(message.id);
+            if (registration == registrations_.end() || !registration->second.target)
+                continue;
+            std::vector<ChangeNotice>& told = registration->second.told;
+            told.insert(told.end(), std::make_move_iterator(message.burst.notices.begin()),
+                        std::make_move_iterator(message.burst.notices.end()));
+            // A registration that does not take what it is told is not let to pile it up.
+            if (told.size() > kMostWaitingNotices)
+                told = {ChangeNotice{message.burst.event, {}, {}}};
+            postMessage(registration->second.target, registration->second.msg, 1,
+                        static_cast<qintptr>(message.burst.event));
         }
         scheduleFlush();
     }
 
     void compareDrives() {
         std::vector<DriveInfo> now = drives();
+        const auto tell = [this](unsigned event, char letter) {
+            queue(event, kDrivesKey, nullptr, About{{}, std::string{letter, ':', '\\'}, {}});
+        };
         for (const DriveInfo& drive : now) {
             const auto before =
                 std::find_if(drives_.begin(), drives_.end(),
                              [&](const DriveInfo& d) { return d.letter == drive.letter; });
             if (before == drives_.end())
-                queue(SHCNE_DRIVEADD, kDrivesKey, nullptr);
+                tell(SHCNE_DRIVEADD, drive.letter);
             else if (before->hostRoot != drive.hostRoot) {
-                queue(SHCNE_DRIVEREMOVED, kDrivesKey, nullptr);
-                queue(SHCNE_DRIVEADD, kDrivesKey, nullptr);
+                tell(SHCNE_DRIVEREMOVED, drive.letter);
+                tell(SHCNE_DRIVEADD, drive.letter);
             } else if (!before->ready && drive.ready)
-                queue(SHCNE_MEDIAINSERTED, kDrivesKey, nullptr);
+                tell(SHCNE_MEDIAINSERTED, drive.letter);
             else if (before->ready && !drive.ready)
-                queue(SHCNE_MEDIAREMOVED, kDrivesKey, nullptr);
+                tell(SHCNE_MEDIAREMOVED, drive.letter);
         }
         for (const DriveInfo& drive : drives_) {
             if (std::none_of(now.begin(), now.end(),
                              [&](const DriveInfo& d) { return d.letter == drive.letter; }))
-                queue(SHCNE_DRIVEREMOVED, kDrivesKey, nullptr);
+                tell(SHCNE_DRIVEREMOVED, drive.letter);
         }
         drives_ = std::move(now);
     }
@@ -506,25 +613,27 @@ void changeNotifyWatch(unsigned long registration, const std::vector<std::string
         s->watch(registration, folders);
 }
 
+void changeNotifyWatchMore(unsigned long registration, const std::vector<std::string>& folders) {
+    if (NotifyService* s = service(false))
+        s->watchMore(registration, folders);
+}
+
+std::vector<ChangeNotice> changeNotifyTake(unsigned long registration) {
+    NotifyService* s = service(false);
+    return s != nullptr ? s->take(registration) : std::vector<ChangeNotice>{};
+}
+
 size_t changeNotifyWatchCapacity() {
     return watchCapacity();
 }
 
-void shellChangeNotify(unsigned event, std::string_view path) {
-    if (NotifyService* s = service(false))
-        s->announce(event, path);
-}
-
-namespace detail {
-
-void noteOwnChange(std::string_view path) {
+void shellChangeNotify(unsigned event, std::string_view path, std::string_view newPath) {
     NotifyService* s = service(false);
     if (s == nullptr)
         return;
-    const auto [folder, name] = NotifyService::splitHost(path);
-    s->noteEntry(folder, name);
+    s->announce(event, path);
+    if (!newPath.empty())
+        s->announce(event, newPath);
 }
-
-} // namespace detail
 
 } // namespace platform

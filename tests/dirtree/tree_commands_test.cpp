@@ -68,6 +68,21 @@ QString EnabledMarks(const TMavDirTree21PopUp* menu) {
     return marks;
 }
 
+// Counts the change messages a tree is sent.
+class ShellMessageCounter : public QObject {
+public:
+    explicit ShellMessageCounter(QWidget* tree) { tree->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == platform::MessageEvent::eventType() &&
+            static_cast<platform::MessageEvent*>(event)->msg == TMavDirTree21::WM_SHELLNOTIFY)
+            ++Count;
+        return false;
+    }
+};
+
 // Runs once the next modal dialog is up (a dialog's Execute does not return until it closes).
 void WhenModal(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, [act = std::move(act)] {
@@ -410,18 +425,22 @@ private Q_SLOTS:
     }
 
     void aFolderChangeWaitsForTheEditToEnd() {
-        open("C:\\Photos\\2008");
+        QTreeWidgetItem* year = open("C:\\Photos\\2008");
         tree->setFocus();
         QTest::keyClick(tree.get(), Qt::Key_F2);
         QVERIFY(tree->Editing());
         dirChanges.clear();
+        // The edited folder goes away meanwhile: removing its node now would end the edit.
+        QVERIFY(QDir().rename(host("c/Photos/2008"), host("c/Photos/2007")));
         platform::postMessage(tree.get(), TMavDirTree21::WM_SHELLNOTIFY, 0, platform::SHCNE_MKDIR);
         platform::processMessages();
-        QVERIFY(tree->Editing()); // a rebuild now would take the edited node away
-        QVERIFY(dirChanges.isEmpty());
+        QVERIFY(tree->Editing());
+        QCOMPARE(tree->currentItem(), year);
         QTest::keyClick(tree->Editor(), Qt::Key_Escape);
-        QTRY_COMPARE_WITH_TIMEOUT(dirChanges, QStringList({"C:\\Photos\\2008\\"}), 5000);
-        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("2008"));
+        QTRY_COMPARE_WITH_TIMEOUT(dirChanges, QStringList({"C:\\Photos\\"}), 5000);
+        QTreeWidgetItem* photos = tree->currentItem();
+        QCOMPARE(photos->childCount(), 2);
+        QCOMPARE(photos->child(0)->text(0), QStringLiteral("2007"));
     }
 
     void deleteSendsTheFolderToTheTrash() {
@@ -646,12 +665,19 @@ private Q_SLOTS:
         platform::setDisconnectDialogAnswerer(
             [](const std::vector<platform::NetConnection>&) { return 'G'; });
         dirChanges.clear();
+        ShellMessageCounter messages(tree.get());
         tree->DisconnectNetDrive();
         QVERIFY(dirChanges.isEmpty());
         QVERIFY(!platform::driveInfo('G'));
         QCOMPARE(tree->SelectedPath(), QStringLiteral("My Computer"));
         QCOMPARE(tree->currentItem(), tree->Root());
         QVERIFY(!drive('G'));
+        // The drive's going is told afterwards too; the root stays the selected node.
+        QTRY_VERIFY_WITH_TIMEOUT(messages.Count > 0, 5000);
+        QCoreApplication::processEvents(); // the change is followed once the messages are in
+        QCOMPARE(tree->currentItem(), tree->Root());
+        QVERIFY(tree->Root()->isSelected());
+        QVERIFY(dirChanges.isEmpty());
 
         // Cancelled: nothing is connected, nothing changes.
         WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
@@ -672,6 +698,53 @@ private Q_SLOTS:
         QVERIFY(sheet);
         QCOMPARE(sheet->windowTitle(), QStringLiteral("Photos Properties"));
         sheet->close();
+    }
+
+    void escapeClosesThePropertiesSheets() {
+        for (const char* path : {"C:\\Photos", "C:\\"}) {
+            tree->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(tree.get()));
+            open(QString::fromLatin1(path));
+            tree->setFocus();
+            QTest::keyClick(tree.get(), Qt::Key_Return, Qt::AltModifier);
+            QWidget* sheet = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == QLatin1String("PropertiesSheet") && widget->isVisible())
+                    sheet = widget;
+            }
+            QVERIFY(sheet);
+            // The key goes where the user's keys go: to the window that has the focus.
+            QTRY_VERIFY_WITH_TIMEOUT(sheet->isActiveWindow(), 5000);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTRY_VERIFY_WITH_TIMEOUT(!sheet->isVisible(), 5000);
+        }
+    }
+
+    void anEmptyNameKeepsTheKeyboardOnTheTree() {
+        tree->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tree.get()));
+        open("C:\\Photos");
+        tree->setFocus();
+        // A new folder's name is edited while the disk tells of the folder.
+        ShellMessageCounter messages(tree.get());
+        QTest::keyClick(tree.get(), Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(tree->Editing());
+        QTRY_VERIFY_WITH_TIMEOUT(messages.Count > 0, 5000);
+        tree->Editor()->clear();
+        QTest::keyClick(tree->Editor(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!tree->Editing(), 5000);
+        QCoreApplication::processEvents(); // the rename the edit asked for, and the change
+        QVERIFY(exists("c/Photos/New Folder"));
+        QCOMPARE(tree->SelectedPath(), QStringLiteral("C:\\Photos\\New Folder\\"));
+        // Arrows and F2 reach the tree without a click.
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(tree.get()),
+                                  5000);
+        QTreeWidgetItem* photos = tree->currentItem()->parent();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(tree->currentItem(), ChildNamed(photos, "2009"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QVERIFY(tree->Editing());
+        QTest::keyClick(tree->Editor(), Qt::Key_Escape);
     }
 
     void dragStartFixesTheOperation() {

@@ -1,7 +1,9 @@
 // Change notifications over an injected drive map: folders made, renamed and removed in watched
 // folders, a burst told once per folder, the program's own announced changes, drives and media,
 // folders beyond what is followed, and a watched folder that is removed and made again.
+#include <algorithm>
 #include <filesystem>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,13 @@
 #include "platform/qt/shell.h"
 #include "tests/platform/qt_helpers.h"
 #include "tests/support/temp_dir.h"
+
+namespace platform {
+// gtest prints a notice this way when a comparison fails.
+void PrintTo(const ChangeNotice& notice, std::ostream* out) {
+    *out << '{' << notice.event << ", \"" << notice.folder << "\", \"" << notice.name << "\"}";
+}
+} // namespace platform
 
 using namespace platform;
 using namespace lumo::test;
@@ -76,16 +85,25 @@ TEST_F(NotifyTest, FoldersMadeRenamedAndRemovedInWatchedFolders) {
                                                  SHCNE_MKDIR, SHCNE_MKDIR}));
     EXPECT_EQ(onlyMake.messages.size(), 2u);
     EXPECT_EQ(all.messages[0].msg, 1026u);
-    EXPECT_EQ(all.messages[0].wParam, 0u);
+    EXPECT_EQ(all.messages[0].wParam, 1u);
+    // What each message was about, the folder spelled as it was given, each told once.
+    EXPECT_EQ(changeNotifyTake(everything),
+              (std::vector<ChangeNotice>{{SHCNE_MKDIR, "C:\\watched\\", "new"},
+                                         {SHCNE_RENAMEFOLDER, "C:\\watched\\", "new"},
+                                         {SHCNE_RENAMEFOLDER, "C:\\watched\\", "renamed"},
+                                         {SHCNE_RMDIR, "C:\\watched\\", "renamed"},
+                                         {SHCNE_MKDIR, "C:\\watched\\", "link"},
+                                         {SHCNE_MKDIR, "C:\\other", "marker"}}));
+    EXPECT_TRUE(changeNotifyTake(everything).empty());
 }
 
 TEST_F(NotifyTest, ABurstIsOneMessagePerFolder) {
     for (const char* folder : {"a", "b", "quiet", "marker"})
         fs::create_directories(c / folder);
     MessageRecorder window;
-    changeNotifyWatch(registerFor(window, kTreeEvents),
-                      {"C:\\a", "C:\\b", "C:\\quiet", "C:\\marker"});
-    for (int i = 0; i < 200; ++i)
+    const unsigned long id = registerFor(window, kTreeEvents);
+    changeNotifyWatch(id, {"C:\\a", "C:\\b", "C:\\quiet", "C:\\marker"});
+    for (int i = 0; i < 1200; ++i)
         fs::create_directory(c / ("a/new " + std::to_string(i)));
     for (int i = 0; i < 3; ++i)
         fs::create_directory(c / ("b/new " + std::to_string(i)));
@@ -93,12 +111,25 @@ TEST_F(NotifyTest, ABurstIsOneMessagePerFolder) {
     ASSERT_TRUE(waitFor([&] { return window.messages.size() >= 2; }));
     mark(window, "marker/done");
     EXPECT_EQ(events(window), (std::vector<qintptr>{SHCNE_MKDIR, SHCNE_MKDIR, SHCNE_MKDIR}));
+    // Too many entries of one folder to tell become one look at the folder.
+    std::vector<ChangeNotice> notices = changeNotifyTake(id);
+    const auto inA = std::stable_partition(
+        notices.begin(), notices.end(), [](const ChangeNotice& n) { return n.folder == "C:\\a"; });
+    EXPECT_LT(inA - notices.begin(), 1000);
+    EXPECT_NE(std::find(notices.begin(), inA, ChangeNotice{SHCNE_MKDIR, "C:\\a", ""}), inA);
+    EXPECT_EQ(std::vector<ChangeNotice>(inA, notices.end()),
+              (std::vector<ChangeNotice>{{SHCNE_MKDIR, "C:\\b", "new 0"},
+                                         {SHCNE_MKDIR, "C:\\b", "new 1"},
+                                         {SHCNE_MKDIR, "C:\\b", "new 2"},
+                                         {SHCNE_RMDIR, "C:\\b", "new 0"},
+                                         {SHCNE_MKDIR, "C:\\marker", "done"}}));
 }
 
 TEST_F(NotifyTest, AnnouncedChangesComeOnceWithOthersInTheSameFolder) {
     fs::create_directories(c / "watched/old");
     MessageRecorder window;
-    changeNotifyWatch(registerFor(window, kTreeEvents), {"C:\\watched"});
+    const unsigned long id = registerFor(window, kTreeEvents);
+    changeNotifyWatch(id, {"C:\\watched"});
 
     // The program makes a folder and tells of it while someone else makes another: one message.
     fs::create_directories(c / "watched/mine");
@@ -119,11 +150,19 @@ TEST_F(NotifyTest, AnnouncedChangesComeOnceWithOthersInTheSameFolder) {
     ASSERT_TRUE(waitFor([&] { return !window.messages.empty(); }));
     mark(window, "watched/marker2");
     EXPECT_EQ(events(window), (std::vector<qintptr>{SHCNE_RENAMEFOLDER, SHCNE_MKDIR}));
+    // Both names of the rename: the old one is gone, the new one is there.
+    const std::vector<ChangeNotice> notices = changeNotifyTake(id);
+    ASSERT_GE(notices.size(), 2u);
+    EXPECT_EQ(notices[notices.size() - 3],
+              (ChangeNotice{SHCNE_RENAMEFOLDER, "C:\\watched", "old"}));
+    EXPECT_EQ(notices[notices.size() - 2],
+              (ChangeNotice{SHCNE_RENAMEFOLDER, "C:\\watched", "new"}));
 }
 
 TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
     MessageRecorder window;
-    ASSERT_NE(registerFor(window, kTreeEvents), 0u);
+    const unsigned long id = registerFor(window, kTreeEvents);
+    ASSERT_NE(id, 0u);
     addDrive({'G', c.path(), DRIVE_REMOTE, "", true});
     ASSERT_TRUE(waitFor([&] { return window.messages.size() == 1; }));
     addDrive({'D', d.path(), DRIVE_REMOVABLE, "", false});
@@ -134,6 +173,10 @@ TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
     ASSERT_TRUE(waitFor([&] { return window.messages.size() == 4; }));
     EXPECT_EQ(events(window), (std::vector<qintptr>{SHCNE_DRIVEADD, SHCNE_MEDIAREMOVED,
                                                     SHCNE_MEDIAINSERTED, SHCNE_DRIVEREMOVED}));
+    EXPECT_EQ(changeNotifyTake(id), (std::vector<ChangeNotice>{{SHCNE_DRIVEADD, "G:\\", ""},
+                                                               {SHCNE_MEDIAREMOVED, "D:\\", ""},
+                                                               {SHCNE_MEDIAINSERTED, "D:\\", ""},
+                                                               {SHCNE_DRIVEREMOVED, "G:\\", ""}}));
 
     // A card that comes with several changes of the map is one message.
     window.messages.clear();
@@ -152,6 +195,7 @@ TEST_F(NotifyTest, DrivesAndMediaAndAnnouncedChanges) {
     shellChangeNotify(SHCNE_RMDIR, "C:\\gone");
     ASSERT_TRUE(waitFor([&] { return !window.messages.empty(); }));
     EXPECT_EQ(events(window), (std::vector<qintptr>{SHCNE_RMDIR}));
+    EXPECT_EQ(changeNotifyTake(id).back(), (ChangeNotice{SHCNE_RMDIR, "C:\\", "gone"}));
 }
 
 TEST_F(NotifyTest, OnlyAsManyFoldersAsTheShareOfWatchesAreFollowed) {

@@ -1,7 +1,8 @@
 // The thumbnail window driven through its handlers over a drive map of temporary folders: its
 // layout and start state, listing with raw files, the worker's messages, Stop and Restart, the
 // flag boxes reaching the next worker, switching views with the main window both ways, the
-// main window's mends, and closing while a worker runs.
+// main window's mends, a listing that other programs' folders do not restart, and closing while a
+// worker runs.
 #include <filesystem>
 
 #include <QAbstractButton>
@@ -71,6 +72,27 @@ QString ShownTitle(const QWidget* window) {
                                                 : title;
 }
 
+QTreeWidgetItem* ChildNamed(QTreeWidgetItem* node, const QString& caption) {
+    for (int i = 0; node && i < node->childCount(); ++i) {
+        if (node->child(i)->text(0) == caption)
+            return node->child(i);
+    }
+    return nullptr;
+}
+
+// The node of a folder of drive C: in the window's tree, or nullptr.
+QTreeWidgetItem* TreeNode(const QStringList& names) {
+    QTreeWidgetItem* root = MainForm->explor->Root();
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        if (root->child(i)->text(0).mid(2, 1) == QLatin1String("C"))
+            node = root->child(i);
+    }
+    for (const QString& name : names)
+        node = ChildNamed(node, name);
+    return node;
+}
+
 } // namespace
 
 class MainFormTest : public WindowTest {
@@ -106,8 +128,15 @@ private Q_SLOTS:
         }
         qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
         for (const char* folder :
-             {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed", "Bytes"})
+             {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed", "Bytes", "Busy/Pics"})
             QDir(root_.path()).mkpath(folder);
+        for (int i = 0; i < 30; ++i)
+            WriteJpeg(host(QStringLiteral("Busy/Pics/p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+        // A damaged raw file: every listing of the folder reports it.
+        QFile damaged(host("Busy/Pics/img.cr2"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("not a raw file");
+        damaged.close();
         QFile(host("Text/notes.txt")).open(QIODevice::WriteOnly);
         writePlainJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
         writePlainJpeg(host("Pics/b.jpg"), 48, 64, Qt::green);
@@ -285,6 +314,43 @@ private Q_SLOTS:
         // The preview the folder change asked for came once the new items were there.
         QCOMPARE(MainForm->ItemIndex(), 0);
         QVERIFY(MainForm->Memo1->toPlainText().contains("Filename : a.jpg"));
+    }
+
+    void foldersOtherProgramsMakeDoNotRestartTheListing() {
+        int listings = 0;
+        const auto connection =
+            connect(MainForm, &TMainForm::MessageApplied, this, [&listings](unsigned msg, int) {
+                if (msg == WM_THUMB_ICONSDONE)
+                    ++listings;
+            });
+        answerAll(platform::IDOK);
+        MainForm->explor->OpenPath("C:\\Busy\\Pics");
+        MainForm->SelectItem(2);
+        MainForm->ListViewClick();
+        const QString selected = MainForm->ItemCaption(2);
+        // Another program makes and removes folders beside the folder and in it while the
+        // thumbnails are made.
+        for (const char* folder : {"Busy/other", "Busy/Pics/inside", "Busy/other"}) {
+            const QStringList names = QString::fromLatin1(folder).split('/');
+            QVERIFY(QDir(root_.path()).mkpath(folder));
+            QTRY_VERIFY_WITH_TIMEOUT(TreeNode(names), Timeout);
+            QVERIFY(QDir(root_.path()).rmdir(folder));
+            QTRY_VERIFY_WITH_TIMEOUT(!TreeNode(names), Timeout);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && !MainForm->FRestartPending, Timeout);
+        disconnect(connection);
+        QCOMPARE(listings, 1);
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1)); // img.cr2, once
+        QCOMPARE(MainForm->EdSelFolder->text(), QStringLiteral("C:\\Busy\\Pics\\"));
+        QCOMPARE(MainForm->ItemCount(), 30);
+        QSet<int> images;
+        for (int i = 0; i < MainForm->ItemCount(); ++i)
+            images.insert(MainForm->ListView->Items()->Item(i).ImageIndex);
+        QCOMPARE(images.size(), 30); // every picture its own thumbnail
+        QVERIFY(!images.contains(-1));
+        QCOMPARE(MainForm->ItemIndex(), 2);
+        QCOMPARE(MainForm->ItemCaption(2), selected);
+        QVERIFY(MainForm->Memo1->toPlainText().contains("Filename : " + selected));
     }
 
     void theFlagBoxesAndThePixelFormatReachTheNextWorker() {

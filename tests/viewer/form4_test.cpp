@@ -1,6 +1,7 @@
 // The viewer window driven through its handlers over a drive map of temporary folders: its look,
 // the opening both openers use, Next and Previous over a list of pictures, the zoom steps and
-// their limit, the slide show (its timer ticked by hand) and pictures that cannot be loaded.
+// their limit, the slide show (its timer ticked by hand), pictures that cannot be loaded, and the
+// place in the thumbnail window's list kept while other programs make folders.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -86,6 +87,27 @@ QRect boxOf(const TImage* box) {
     return box->geometry();
 }
 
+QTreeWidgetItem* ChildNamed(QTreeWidgetItem* node, const QString& caption) {
+    for (int i = 0; node && i < node->childCount(); ++i) {
+        if (node->child(i)->text(0) == caption)
+            return node->child(i);
+    }
+    return nullptr;
+}
+
+// The node of a folder of drive C: in the thumbnail window's tree, or nullptr.
+QTreeWidgetItem* ThumbnailTreeNode(const QStringList& names) {
+    QTreeWidgetItem* root = MainForm->explor->Root();
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        if (root->child(i)->text(0).mid(2, 1) == QLatin1String("C"))
+            node = root->child(i);
+    }
+    for (const QString& name : names)
+        node = ChildNamed(node, name);
+    return node;
+}
+
 bool isYellow(QRgb c) {
     return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) < 80;
 }
@@ -130,6 +152,9 @@ private Q_SLOTS:
                    lumo::test::encodeJpegBytes(lumo::test::photoLikePicture(2000, 1500)));
         writeBytes(host("Pics/late.jpg"), brokenAfterFirstScan());
         writeBytes(host("Pics/broken.jpg"), "this is no picture");
+        QVERIFY(QDir(root_.path()).mkpath("Walk"));
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
+            QVERIFY(filled(64, 48, qRgb(20, 20, 220)).save(host("Walk/") + QLatin1String(name)));
         CreateWindowSet();
     }
 
@@ -444,6 +469,34 @@ private Q_SLOTS:
         // Back onto whatever the listing put before it (which may be one of the broken files).
         QTest::mouseClick(Form4->SpeedButton3, Qt::LeftButton); // through the error box if broken
         QCOMPARE(MainForm->ItemIndex(), green == 0 ? n - 1 : green - 1);
+    }
+
+    void keepsItsPlaceWhileOtherProgramsMakeFolders() {
+        Form4->SetList(ThumbnailWindowList());
+        MainForm->explor->OpenPath(QStringLiteral("C:\\Walk"));
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->FThread == nullptr && !MainForm->FRestartPending, 5000);
+        QCOMPARE(MainForm->ItemCount(), 5);
+        MainForm->SelectItem(2);
+        QVERIFY(shownAfter(
+            [] { Form4->OpenPicture(QStringLiteral("C:\\Walk\\"), MainForm->ItemCaption(2)); }));
+        Form4->SpeedButton6->click(); // the slide show
+        // Another program makes and removes a folder beside the folder and one in it.
+        for (const char* folder : {"Aside", "Walk/inside"}) {
+            const QStringList names = QString::fromLatin1(folder).split('/');
+            QVERIFY(QDir(root_.path()).mkpath(folder));
+            QTRY_VERIFY_WITH_TIMEOUT(ThumbnailTreeNode(names), 5000);
+            QVERIFY(QDir(root_.path()).rmdir(folder));
+            QTRY_VERIFY_WITH_TIMEOUT(!ThumbnailTreeNode(names), 5000);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->FThread == nullptr && !MainForm->FRestartPending, 5000);
+        QVERIFY(shownAfter([] { Form4->SpeedButton1Click(); }));
+        QCOMPARE(MainForm->ItemIndex(), 3);
+        QCOMPARE(MainForm->ItemCaption(3), QStringLiteral("d.jpg"));
+        QVERIFY(Form4->Timer1->isActive());
+        QVERIFY(shownAfter([] { Form4->Timer1Timer(); }));
+        QCOMPARE(MainForm->ItemIndex(), 4);
+        Form4->SpeedButton6->click();
+        Form4->SpeedButton2Click();
     }
 };
 
