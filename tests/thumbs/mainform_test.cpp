@@ -131,7 +131,8 @@ private Q_SLOTS:
              {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed", "Bytes", "Busy/Pics"})
             QDir(root_.path()).mkpath(folder);
         for (int i = 0; i < 30; ++i)
-            WriteJpeg(host(QStringLiteral("Busy/Pics/p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
+            writePlainJpeg(
+                host(QStringLiteral("Busy/Pics/p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
         // A damaged raw file: every listing of the folder reports it.
         QFile damaged(host("Busy/Pics/img.cr2"));
         QVERIFY(damaged.open(QIODevice::WriteOnly));
