@@ -200,6 +200,9 @@ void TMainForm::BuildClientArea() {
                     for (const QModelIndex& index : change->indexes())
                         ListViewSelectItem(index.row());
             }));
+    // Emptying the list takes its selection along: the caption no longer names a picture.
+    connect(ListView->Items(), &QAbstractItemModel::modelReset, this,
+            [this] { setWindowTitle(QCoreApplication::applicationName()); });
     strip->addWidget(ListView);
     centre->addWidget(Panel4);
 

@@ -334,6 +334,17 @@ private Q_SLOTS:
         Form5->hide();
     }
 
+    void theCaptionForgetsAPictureTheNewFolderDoesNotShow() {
+        for (const char* folder : {"C:\\Empty", "C:\\Text"}) {
+            list("C:\\Pics");
+            MainForm->SelectItem(2);
+            QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph - c.jpg"));
+            list(QString::fromLatin1(folder));
+            QCOMPARE(MainForm->ItemCount(), 0);
+            QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph"));
+        }
+    }
+
     // The rules of the history, Back and Up one level are the shared navigation's (tested with
     // it); here the window's own part: its tree and buttons reach them, and each route restarts
     // the listing for the folder it ends on.
