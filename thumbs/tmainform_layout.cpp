@@ -214,7 +214,9 @@ void TMainForm::BuildClientArea() {
     Memo1 = new QPlainTextEdit(Panel8);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (a long file name, a long description) wrap inside the narrow box.
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     report->addWidget(Memo1);
 
     splitter->addWidget(explor);

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -343,6 +345,23 @@ private Q_SLOTS:
             QCOMPARE(MainForm->ItemCount(), 0);
             QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph"));
         }
+    }
+
+    void theReportWrapsItsLongLinesInsideItsWidth() {
+        const QString name = QStringLiteral("a_picture_whose_name_is_far_longer_than_the_report_"
+                                            "box_is_wide.jpg");
+        QDir(root_.path()).mkpath(QStringLiteral("Long"));
+        writePlainJpeg(host(QStringLiteral("Long/") + name));
+        MainForm->show();
+        list("C:\\Long");
+        MainForm->ListViewClick();
+        QPlainTextEdit* memo = MainForm->Memo1;
+        QVERIFY(memo->toPlainText().contains(QStringLiteral("Filename : ") + name));
+        QVERIFY(memo->width() <= 241);
+        // The name's line is broken onto further lines in the box, not cut off at its edge.
+        QTRY_VERIFY(memo->document()->findBlockByNumber(1).layout()->lineCount() > 1);
+        QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
+        MainForm->hide();
     }
 
     // The rules of the history, Back and Up one level are the shared navigation's (tested with
