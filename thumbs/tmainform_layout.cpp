@@ -23,6 +23,7 @@
 #include "browser/tform1.h"
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/shell_codes.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "platform/qt/image_list.h"
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
@@ -306,6 +307,7 @@ void TMainForm::FormCreate() {
                WM_THUMB_ADDIMAGE,
                WM_THUMB_REPLACEIMAGE,
                WM_THUMB_CURRENTITEM};
+    FThumbnailCache = platform::desktopThumbnailCacheFolder();
     // The address box stretches with the window through its layout; the list is drawn through
     // the toolkit's back buffer.
     navigation_->Start();

@@ -33,6 +33,7 @@
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/path_text.h"
@@ -302,7 +303,14 @@ private Q_SLOTS:
         QVERIFY(!Idle());
         QCOMPARE(MainForm->FThread->Job().Flags, 4u | 512u);
         QCOMPARE(MainForm->FThread->Job().ColorDepth, 16u);
+        QCOMPARE(QString::fromStdString(MainForm->FThread->Job().ThumbnailCache), cacheFolder());
         QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        // The worker's extractor filled the desktop's thumbnail cache.
+        for (const char* name : {"Pics/a.jpg", "Pics/d.jpg"}) {
+            const std::string uri = platform::fileUri(host(QLatin1String(name)).toStdString());
+            QVERIFY(QFile::exists(cacheFolder() + QStringLiteral("/normal/") +
+                                  QString::fromStdString(platform::thumbnailFileName(uri))));
+        }
         MainForm->CheckBox4->setChecked(false);
         MainForm->CheckBox3->setChecked(true);
         MainForm->ComboBox1->setCurrentText("pf32Bit");
