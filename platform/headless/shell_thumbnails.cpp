@@ -147,12 +147,17 @@ HRESULT decodedOrCached(ExtractionState& state, QSize picture, QSize scaled,
         return E_ABORT;
     if (subject) {
         // The decoded picture scaled to the normal size; one that is no larger already (it
-        // decoded below that size, or the picture is that small) goes in as it is.
+        // decoded below that size, or the picture is that small) goes in as it is. A thumbnail
+        // that size serves is made from it, as it is from the cache the next time: the same
+        // picture either way, and the large picture is scaled down once.
         const int side = int(ThumbnailSize::Normal);
         const QSize normal = scaledSize(picture, QSize(side, side), false);
         const bool within = made->width <= normal.width() && made->height <= normal.height();
-        cache.store(*subject, ThumbnailSize::Normal,
-                    within ? *made : smoothScaled(*made, normal.width(), normal.height()));
+        Bitmap normalPicture =
+            within ? Bitmap() : smoothScaled(*made, normal.width(), normal.height());
+        cache.store(*subject, ThumbnailSize::Normal, within ? *made : normalPicture);
+        if (!within && scaled.width() <= normal.width() && scaled.height() <= normal.height())
+            *made = std::move(normalPicture);
     }
     return S_OK;
 }
