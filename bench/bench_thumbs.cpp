@@ -1,8 +1,10 @@
 // Thumbnail extraction timing. Milliseconds per picture of the worker's extraction step (the shell
 // extractor asked for a 120 x 120 thumbnail) on 24-megapixel camera JPEGs with a 160 x 120 EXIF
-// thumbnail and without one; vipsthumbnail, ImageMagick and lumograph-thumbs making the same size
-// from the same files in the same run (each tool run once over all files, the time divided by
-// their number); and CR2 preview sidecars per second from the restored CR2.
+// thumbnail and without one; the pictures without one opened through the desktop's thumbnail
+// cache, the first time (decoded, and the cache written) and again (from the cache);
+// vipsthumbnail, ImageMagick and lumograph-thumbs making the same size from the same files in the
+// same run (each tool run once over all files, the time divided by their number); and CR2 preview
+// sidecars per second from the restored CR2.
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +19,7 @@
 
 #include "bench/camera_pictures.h"
 #include "platform/core/drives.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "thumbs/core/file_names.h"
 #include "thumbs/extraction/raw_sidecars.h"
 #include "thumbs/extraction/shell_items.h"
@@ -45,38 +48,83 @@ const CameraPictures& Set(bool thumbnails) {
     return thumbnails ? Pictures().withThumbnails : Pictures().withoutThumbnails;
 }
 
+// The worker's extraction step for one picture of the folder; where its thumbnail came from, None
+// when there was none.
+platform::ThumbnailSource ExtractionStep(platform::ShellFolder& folder,
+                                         platform::ShellTaskAllocator& allocator,
+                                         const std::string& name) {
+    std::shared_ptr<platform::ExtractImage> extractor;
+    uint32_t flags = platform::IEIFLAG_SCREEN;
+    TRunnableTaskSlot task;
+    platform::Bitmap bitmap;
+    if (!GetExtractImageFor(folder, name, allocator, extractor) ||
+        !ExtractImageToBitmap(*extractor, 120, 120, 32, flags, task, bitmap))
+        return platform::ThumbnailSource::None;
+    benchmark::DoNotOptimize(bitmap);
+    return extractor->LastSource();
+}
+
+void CountMegabytes(benchmark::State& state, const CameraPictures& pictures) {
+    uintmax_t bytes = 0;
+    for (const fs::path& file : pictures.files())
+        bytes += fs::file_size(file);
+    state.counters["MB_per_file"] = double(bytes) / 1e6 / double(pictures.files().size());
+}
+
 void BM_ExtractionStep(benchmark::State& state, bool thumbnails) {
     const CameraPictures& pictures = Set(thumbnails);
     platform::ShellTaskAllocator* allocator = nullptr;
     platform::shGetMalloc(allocator);
     const auto folder =
         GetShellFolderFor(platform::fromHostPath(pictures.folder().string()), *allocator);
+    const platform::ThumbnailSource expected =
+        thumbnails ? platform::ThumbnailSource::ExifThumbnail : platform::ThumbnailSource::Decoded;
     size_t next = 0;
     for (auto _ : state) {
         const std::string name = pictures.files()[next++ % pictures.files().size()].filename();
-        std::shared_ptr<platform::ExtractImage> extractor;
-        uint32_t flags = platform::IEIFLAG_SCREEN;
-        TRunnableTaskSlot task;
-        platform::Bitmap bitmap;
-        if (!GetExtractImageFor(*folder, name, *allocator, extractor) ||
-            !ExtractImageToBitmap(*extractor, 120, 120, 32, flags, task, bitmap)) {
-            state.SkipWithError("no thumbnail");
+        if (ExtractionStep(*folder, *allocator, name) != expected) {
+            state.SkipWithError("no thumbnail, or one from another source");
             return;
         }
-        const bool fromExif = extractor->LastSource() == platform::ThumbnailSource::ExifThumbnail;
-        if (fromExif != thumbnails) {
-            state.SkipWithError("the thumbnail came from the other source");
-            return;
-        }
-        benchmark::DoNotOptimize(bitmap);
     }
-    uintmax_t bytes = 0;
-    for (const fs::path& file : pictures.files())
-        bytes += fs::file_size(file);
-    state.counters["MB_per_file"] = double(bytes) / 1e6 / double(pictures.files().size());
+    CountMegabytes(state, pictures);
 }
 BENCHMARK_CAPTURE(BM_ExtractionStep, with_exif_thumbnail, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ExtractionStep, decoded, false)->Unit(benchmark::kMillisecond);
+
+// The pictures without an EXIF thumbnail through a thumbnail cache of their own: opened the first
+// time (the picture's thumbnail is not in the cache: decoded, and written there; the cache's
+// folders exist, as they do after the first picture of a folder) or again (from the cache).
+void BM_CacheOpening(benchmark::State& state, bool again) {
+    const CameraPictures& pictures = Set(false);
+    const CameraPictures home(0, 0, 0, false); // an empty folder for the cache
+    const std::string cache = (home.folder() / "thumbnails").string();
+    platform::ShellTaskAllocator* allocator = nullptr;
+    platform::shGetMalloc(allocator);
+    const auto folder =
+        GetShellFolderFor(platform::fromHostPath(pictures.folder().string()), *allocator, cache);
+    for (const fs::path& file : pictures.files())
+        ExtractionStep(*folder, *allocator, file.filename());
+    const platform::ThumbnailSource expected =
+        again ? platform::ThumbnailSource::Cache : platform::ThumbnailSource::Decoded;
+    size_t next = 0;
+    for (auto _ : state) {
+        const fs::path& file = pictures.files()[next++ % pictures.files().size()];
+        if (!again) {
+            state.PauseTiming();
+            fs::remove(cache + "/normal/" +
+                       platform::thumbnailFileName(platform::fileUri(file.string())));
+            state.ResumeTiming();
+        }
+        if (ExtractionStep(*folder, *allocator, file.filename()) != expected) {
+            state.SkipWithError("no thumbnail, or one from another source");
+            return;
+        }
+    }
+    CountMegabytes(state, pictures);
+}
+BENCHMARK_CAPTURE(BM_CacheOpening, first, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CacheOpening, again, true)->Unit(benchmark::kMillisecond);
 
 double ChildCpuSeconds() {
     rusage usage{};

@@ -181,7 +181,7 @@ void TMainForm::ListPictures(const std::string& folder) {
             ProgressBar1->setMaximum(static_cast<int>(listing.Names.size()));
             FThread = std::make_unique<TThumbnailExtractorThread>(
                 FNotify, folder, listing.Names, ImageList1->width(), ImageList1->height(),
-                GetColorDepth(), GetExtractFlags());
+                GetColorDepth(), GetExtractFlags(), FThumbnailCache);
             FThread->OnTerminate = Guarded([this] { ThreadDone(); });
             // The list stays in update mode until the default icons are in: one repaint.
             FIconsPending = true;

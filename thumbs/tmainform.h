@@ -109,6 +109,9 @@ public:
     bool FThumbnailPass = false;
     bool FRestartPending = false;
     TBackHistory History;
+    // The desktop's thumbnail cache that every worker's extractor reads and fills (a host folder,
+    // platform/headless/thumbnail_cache.h); taken from the desktop at creation, empty for none.
+    std::string FThumbnailCache;
 
     // The thumbnail list as the other windows walk it (the viewer steps through it, the main
     // window hands over its selected index). Indices are those of the listing.

@@ -23,6 +23,7 @@
 #include "browser/tform1.h"
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/shell_codes.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "platform/qt/image_list.h"
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
@@ -200,6 +201,9 @@ void TMainForm::BuildClientArea() {
                     for (const QModelIndex& index : change->indexes())
                         ListViewSelectItem(index.row());
             }));
+    // Emptying the list takes its selection along: the caption no longer names a picture.
+    connect(ListView->Items(), &QAbstractItemModel::modelReset, this,
+            [this] { setWindowTitle(QCoreApplication::applicationName()); });
     strip->addWidget(ListView);
     centre->addWidget(Panel4);
 
@@ -211,7 +215,9 @@ void TMainForm::BuildClientArea() {
     Memo1 = new QPlainTextEdit(Panel8);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (a long file name, a long description) wrap inside the narrow box.
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     report->addWidget(Memo1);
 
     splitter->addWidget(explor);
@@ -301,6 +307,7 @@ void TMainForm::FormCreate() {
                WM_THUMB_ADDIMAGE,
                WM_THUMB_REPLACEIMAGE,
                WM_THUMB_CURRENTITEM};
+    FThumbnailCache = platform::desktopThumbnailCacheFolder();
     // The address box stretches with the window through its layout; the list is drawn through
     // the toolkit's back buffer.
     navigation_->Start();

@@ -2,13 +2,16 @@
 // code as the thumbnail window.
 //   lumograph-thumbs [--out DIR] FILE...   the 120 x 120 thumbnail of each picture, as the worker's
 //       thumbnail pass makes it; one line per file: name, TAB, the extracted picture's size before
-//       fitting (WxH), TAB, where it came from (exif, decoded or none). --out writes DIR/NAME.png.
+//       fitting (WxH), TAB, where it came from (exif, decoded, cache or none). --out writes
+//       DIR/NAME.png.
 //   lumograph-thumbs --folder DIR   the window's listing of a folder without a window: the raw
 //       step, the listing rule and the worker's two passes; one line per message the worker posts
 //       and then the items' captions as the window shows them when the worker has ended.
 //   lumograph-thumbs --raw-preview RAW OUT   the embedded preview JPEG of a CR2 file, to OUT.
-// Problems go to standard error, and the exit status is then 1. Built on the headless side of the
-// platform only: it starts without loading the toolkit's graphical or desktop-bus libraries.
+// Both thumbnail forms use and fill the desktop's thumbnail cache ($XDG_CACHE_HOME/thumbnails), as
+// the window does: a picture decoded on one run comes from the cache on the next. Problems go to
+// standard error, and the exit status is then 1. Built on the headless side of the platform only:
+// it starts without loading the toolkit's graphical or desktop-bus libraries.
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +29,7 @@
 #include "platform/core/host_entry.h"
 #include "platform/headless/image_message.h"
 #include "platform/headless/png_writer.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "platform/headless/worker_desktop.h"
 #include "thumbs/core/file_names.h"
 #include "thumbs/core/folder_listing.h"
@@ -67,6 +71,20 @@ std::string ProgramPath(const std::string& argument, platform::HostEntryKind kin
     return programPath;
 }
 
+const char* SourceName(platform::ThumbnailSource source) {
+    switch (source) {
+    case platform::ThumbnailSource::ExifThumbnail:
+        return "exif";
+    case platform::ThumbnailSource::Decoded:
+        return "decoded";
+    case platform::ThumbnailSource::Cache:
+        return "cache";
+    case platform::ThumbnailSource::None:
+        break;
+    }
+    return "none";
+}
+
 std::string SizeText(int width, int height) {
     return std::to_string(width) + "x" + std::to_string(height);
 }
@@ -93,7 +111,8 @@ bool Thumbnail(const std::string& argument, const std::string& outFolder) {
     platform::Bitmap bitmap;
     const platform::WorkerDesktop desktop = platform::workerDesktop();
     try {
-        const auto folder = GetShellFolderFor(FolderOf(path), *allocator);
+        const auto folder =
+            GetShellFolderFor(FolderOf(path), *allocator, platform::desktopThumbnailCacheFolder());
         std::shared_ptr<platform::ExtractImage> extractor;
         uint32_t flags = ExtractFlags;
         TRunnableTaskSlot task;
@@ -101,9 +120,7 @@ bool Thumbnail(const std::string& argument, const std::string& outFolder) {
             ExtractImageToBitmap(*extractor, ThumbnailSide, ThumbnailSide, ColorDepth, flags, task,
                                  bitmap)) {
             size = SizeText(bitmap.width, bitmap.height);
-            source = extractor->LastSource() == platform::ThumbnailSource::ExifThumbnail
-                         ? "exif"
-                         : "decoded";
+            source = SourceName(extractor->LastSource());
             if (bitmap.width != ThumbnailSide || bitmap.height != ThumbnailSide)
                 FitThumbnail(bitmap, ThumbnailSide, ThumbnailSide,
                              desktop.sysColor(platform::COLOR_WINDOW));
@@ -191,7 +208,8 @@ bool ListFolder(const std::string& argument) {
                                WM_THUMB_CURRENTITEM};
         QEventLoop loop;
         TThumbnailExtractorThread worker(notify, folder, captions, ThumbnailSide, ThumbnailSide,
-                                         ColorDepth, ExtractFlags);
+                                         ColorDepth, ExtractFlags,
+                                         platform::desktopThumbnailCacheFolder());
         worker.OnTerminate = [&loop] {
             loop.quit();
         };

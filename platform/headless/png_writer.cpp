@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <png.h>
+#include <zlib.h>
 
 namespace platform {
 
@@ -45,14 +46,22 @@ void packRow(const Rgb* pixels, int width, bool alpha, png_byte* out) {
     }
 }
 
-// False when libpng raised an error. row is scratch of one packed row.
-bool writeRows(png_structp png, png_infop info, const Bitmap& bitmap, png_byte* row) {
+// False when libpng raised an error. row is scratch of one packed row; texts are libpng's view of
+// the text chunks.
+bool writeRows(png_structp png, png_infop info, const Bitmap& bitmap, png_byte* row,
+               std::vector<png_text>& texts) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     const bool alpha = bitmap.premultiplied;
     png_set_IHDR(png, info, png_uint_32(bitmap.width), png_uint_32(bitmap.height), 8,
                  alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    // Thumbnails of photos: one filter and run-length compression make files within a few per
+    // cent of libpng's default effort in less than half its time.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_PAETH);
+    png_set_compression_strategy(png, Z_RLE);
+    if (!texts.empty())
+        png_set_text(png, info, texts.data(), int(texts.size()));
     png_write_info(png, info);
     for (int y = 0; y < bitmap.height; ++y) {
         packRow(bitmap.row(y), bitmap.width, alpha, row);
@@ -64,7 +73,7 @@ bool writeRows(png_structp png, png_infop info, const Bitmap& bitmap, png_byte* 
 
 } // namespace
 
-std::string encodePng(const Bitmap& bitmap) {
+std::string encodePng(const Bitmap& bitmap, const std::vector<PngText>& texts) {
     if (bitmap.isNull())
         throw std::runtime_error("Cannot encode an empty picture");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -73,10 +82,17 @@ std::string encodePng(const Bitmap& bitmap) {
     png_infop info = png_create_info_struct(png);
     Output output;
     std::vector<png_byte> row(size_t(bitmap.width) * 4);
+    std::vector<png_text> chunks(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(texts[i].key.c_str());
+        chunks[i].text = const_cast<char*>(texts[i].text.c_str());
+        chunks[i].text_length = texts[i].text.size();
+    }
     bool written = false;
     if (info != nullptr) {
         png_set_write_fn(png, &output, appendBytes, flushNothing);
-        written = writeRows(png, info, bitmap, row.data());
+        written = writeRows(png, info, bitmap, row.data(), chunks);
     }
     png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
     if (!written)

@@ -21,6 +21,7 @@ namespace platform {
 struct ExtractionState {
     std::string path;
     TJpegOutline outline;
+    ThumbnailCache cache;
     std::atomic<bool> killed{false};
     std::atomic<bool> running{false};
     // What GetLocation asked for; read and written on the extracting thread only.
@@ -93,6 +94,74 @@ std::optional<std::vector<uint8_t>> readRange(const std::string& path, const TBy
     return bytes;
 }
 
+// The cache's sizes that can serve a request, smallest first.
+constexpr ThumbnailSize CachedSizes[] = {ThumbnailSize::Normal, ThumbnailSize::Large,
+                                         ThumbnailSize::XLarge};
+
+// A fresh cached thumbnail that can stand for the decoded picture: at least as large as the
+// thumbnail must be, and of the picture's proportions (which a thumbnail of another picture, or
+// another program's cropped one, lacks).
+std::optional<Bitmap> cachedPicture(const ThumbnailCache& cache, const ThumbnailSubject& subject,
+                                    QSize picture, QSize scaled) {
+    const int longest = std::max(scaled.width(), scaled.height());
+    for (const ThumbnailSize size : CachedSizes) {
+        if (int(size) < longest)
+            continue;
+        auto cached = cache.thumbnail(subject, size);
+        if (cached && cached->width >= scaled.width() && cached->height >= scaled.height() &&
+            sameProportions({cached->width, cached->height}, {picture.width(), picture.height()}))
+            return cached;
+    }
+    return std::nullopt;
+}
+
+// The picture decoded at a scale that serves scaled, or the cache's thumbnail in its place. A
+// picture decoded afresh leaves its normal-size thumbnail in the cache, and one that cannot be
+// decoded its failure record. nullopt with E_ABORT when killed.
+HRESULT decodedOrCached(ExtractionState& state, QSize picture, QSize scaled,
+                        const ThumbnailDecode& how, std::optional<Bitmap>& made) {
+    const ThumbnailCache& cache = state.cache;
+    const auto subject = cache.subjectOf(state.path, "image/jpeg");
+    if (subject && !how.accurate) {
+        made = cachedPicture(cache, *subject, picture, scaled);
+        if (made) {
+            state.source = ThumbnailSource::Cache;
+            return S_OK;
+        }
+    }
+    if (subject && cache.failedBefore(*subject))
+        return E_FAIL;
+    const auto bytes = readFileBytes(state.path);
+    if (!bytes)
+        return E_FAIL;
+    try {
+        made = decodeJpegThumbnail(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size(),
+                                   how);
+    } catch (const EJpegError&) {
+        if (subject)
+            cache.recordFailure(*subject);
+        throw;
+    }
+    state.source = ThumbnailSource::Decoded;
+    if (!made)
+        return E_ABORT;
+    if (subject) {
+        // The decoded picture scaled to the normal size; one that is no larger already (it
+        // decoded below that size, or the picture is that small) goes in as it is. A thumbnail
+        // that size serves is made from it, as it is from the cache the next time: the same
+        // picture either way, and the large picture is scaled down once.
+        const int side = int(ThumbnailSize::Normal);
+        const QSize normal = scaledSize(picture, QSize(side, side), false);
+        const bool within = made->width <= normal.width() && made->height <= normal.height();
+        Bitmap normalPicture =
+            within ? Bitmap() : smoothScaled(*made, normal.width(), normal.height());
+        cache.store(*subject, ThumbnailSize::Normal, within ? *made : normalPicture);
+        if (!within && scaled.width() <= normal.width() && scaled.height() <= normal.height())
+            *made = std::move(normalPicture);
+    }
+    return S_OK;
+}
+
 HRESULT makeThumbnail(ExtractionState& state, Bitmap& bitmap) {
     const std::string& path = state.path;
     const TJpegOutline& outline = state.outline;
@@ -116,13 +185,9 @@ HRESULT makeThumbnail(ExtractionState& state, Bitmap& bitmap) {
                 return E_FAIL;
             made = decodeJpegThumbnail(bytes->data(), bytes->size(), how);
             state.source = ThumbnailSource::ExifThumbnail;
-        } else {
-            const auto bytes = readFileBytes(path);
-            if (!bytes)
-                return E_FAIL;
-            made = decodeJpegThumbnail(reinterpret_cast<const uint8_t*>(bytes->data()),
-                                       bytes->size(), how);
-            state.source = ThumbnailSource::Decoded;
+        } else if (const HRESULT result = decodedOrCached(state, picture, scaled, how, made);
+                   result != S_OK) {
+            return result;
         }
     } catch (const EJpegError&) {
         return E_FAIL;
@@ -223,10 +288,11 @@ HRESULT RunnableTask::Run() {
     return result;
 }
 
-ExtractImage::ExtractImage(std::string path, TJpegOutline outline)
+ExtractImage::ExtractImage(std::string path, TJpegOutline outline, ThumbnailCache cache)
     : state_(std::make_shared<ExtractionState>()) {
     state_->path = std::move(path);
     state_->outline = std::move(outline);
+    state_->cache = std::move(cache);
 }
 
 HRESULT ExtractImage::GetLocation(std::u16string& location, size_t capacity, uint32_t& priority,
@@ -268,7 +334,8 @@ ThumbnailSource ExtractImage::LastSource() const {
     return state_->source;
 }
 
-ShellFolder::ShellFolder(std::string folder) : folder_(withoutSlash(folder)) {}
+ShellFolder::ShellFolder(std::string folder, ThumbnailCache cache)
+    : folder_(withoutSlash(folder)), cache_(std::move(cache)) {}
 
 HRESULT ShellFolder::ParseDisplayName(std::string_view name, ItemIdList*& list, uint32_t* eaten,
                                       uint32_t* attributes) {
@@ -296,7 +363,7 @@ HRESULT ShellFolder::BindToObject(const ItemIdList* list, Iid iid,
     if (list == nullptr ||
         !directoryExists(list->path.size() == 2 ? list->path + "\\" : list->path))
         return E_INVALIDARG;
-    folder = std::make_shared<ShellFolder>(list->path);
+    folder = std::make_shared<ShellFolder>(list->path, cache_);
     return S_OK;
 }
 
@@ -318,12 +385,12 @@ HRESULT ShellFolder::GetUIObjectOf(uint32_t count, ItemIdList* const* lists, Iid
     }
     if (!outline.IsJpeg || !outline.Picture)
         return S_FALSE;
-    extractor = std::make_shared<ExtractImage>(path, std::move(outline));
+    extractor = std::make_shared<ExtractImage>(path, std::move(outline), cache_);
     return S_OK;
 }
 
-HRESULT shGetDesktopFolder(std::shared_ptr<ShellFolder>& desktop) {
-    desktop = std::make_shared<ShellFolder>(std::string());
+HRESULT shGetDesktopFolder(std::shared_ptr<ShellFolder>& desktop, ThumbnailCache cache) {
+    desktop = std::make_shared<ShellFolder>(std::string(), std::move(cache));
     return S_OK;
 }
 

@@ -9,6 +9,13 @@
 // the picture at the smallest DCT scale that is not smaller than the thumbnail. A picture is never
 // decoded at full size unless it is no larger than the thumbnail itself.
 //
+// Pictures that must be decoded go through the desktop's thumbnail cache (thumbnail_cache.h) when
+// the folders were bound with one: a fresh cached thumbnail that is large enough and has the
+// picture's proportions stands for the decoded picture, and a picture decoded afresh leaves its
+// normal-size thumbnail there (one that cannot be decoded, its failure record, so it is not
+// decoded again until it changes). Requests for quality (IEIFLAG_QUALITY) decode afresh. A
+// cached thumbnail is fitted, cropped and reduced exactly as a decoded picture.
+//
 // Threads: objects are made and used on one thread (the worker's); only RunnableTask::Kill may be
 // called from another thread, and it is safe while the extraction runs.
 #pragma once
@@ -26,6 +33,7 @@
 #include "exif/jpeg_outline.h"
 #include "platform/core/shell_codes.h"
 #include "platform/headless/bitmap.h"
+#include "platform/headless/thumbnail_cache.h"
 
 namespace platform {
 
@@ -64,7 +72,7 @@ private:
 HRESULT shGetMalloc(ShellTaskAllocator*& allocator);
 
 // Where an extractor's thumbnail came from.
-enum class ThumbnailSource { None, ExifThumbnail, Decoded };
+enum class ThumbnailSource { None, ExifThumbnail, Decoded, Cache };
 
 struct ExtractionState; // shared by an extractor and its task
 
@@ -86,7 +94,7 @@ private:
 // IExtractImage of one JPEG file.
 class ExtractImage {
 public:
-    ExtractImage(std::string path, TJpegOutline outline);
+    ExtractImage(std::string path, TJpegOutline outline, ThumbnailCache cache = {});
 
     // Takes the requested size, colour depth and IEIFLAG_* flags for Extract. Writes the file's
     // location into location, cut to capacity - 1 characters. flags come back as the extractor
@@ -110,10 +118,11 @@ private:
 };
 
 // IShellFolder of a folder of the namespace, or of the desktop (the namespace's root, which
-// parses full paths).
+// parses full paths). The folders a folder binds and the extractors it hands out share its
+// thumbnail cache.
 class ShellFolder {
 public:
-    explicit ShellFolder(std::string folder); // empty: the desktop
+    explicit ShellFolder(std::string folder, ThumbnailCache cache = {}); // empty: the desktop
 
     // The item named name inside the folder (a full path for the desktop). Fails with
     // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) when there is no such file or folder.
@@ -130,9 +139,10 @@ public:
 
 private:
     std::string folder_;
+    ThumbnailCache cache_;
 };
 
-// SHGetDesktopFolder.
-HRESULT shGetDesktopFolder(std::shared_ptr<ShellFolder>& desktop);
+// SHGetDesktopFolder, whose extractors use cache.
+HRESULT shGetDesktopFolder(std::shared_ptr<ShellFolder>& desktop, ThumbnailCache cache = {});
 
 } // namespace platform

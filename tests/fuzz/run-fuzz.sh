@@ -7,7 +7,10 @@
 #   raw_preview_fuzz                the CR2 preview walk: its own seeds and the start of the camera
 #                                   raw files when present;
 #   fileop_fuzz                     the shell file operations with hostile paths on a temporary
-#                                   tree: its seeds and dictionary (built only where Qt is).
+#                                   tree: its seeds and dictionary (built only where Qt is);
+#   cached_thumbnail_fuzz           a file of the desktop's thumbnail cache (a PNG with its tags),
+#                                   read within bounds: its seeds and the PNG dictionary (built
+#                                   only where Qt is).
 #   tests/fuzz/run-fuzz.sh BUILD_DIR SECONDS_PER_TARGET [TARGET...]
 set -euo pipefail
 
@@ -19,7 +22,8 @@ build_dir=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(exif_fuzz exif_thumbnail_fuzz raw_preview_fuzz fileop_fuzz)
+[ ${#targets[@]} -gt 0 ] ||
+  targets=(exif_fuzz exif_thumbnail_fuzz raw_preview_fuzz fileop_fuzz cached_thumbnail_fuzz)
 here=$(cd "$(dirname "$0")" && pwd)
 testdata="${LUMO_TESTDATA:-$here/../../../shared/testdata}"
 
@@ -44,6 +48,8 @@ if [ -d "$testdata/raw" ]; then
 fi
 mkdir "$work/fileop"
 cp "$here"/fileop_seeds/* "$work/fileop/"
+mkdir "$work/png"
+cp "$here"/seeds-png/* "$work/png/"
 
 fuzz() { # TARGET SEEDS MAX_LEN [DICTIONARY]
   local target=$1 seeds=$2 max_len=$3 dictionary=${4:-}
@@ -72,6 +78,7 @@ for target in "${targets[@]}"; do
     exif_thumbnail_fuzz) fuzz exif_thumbnail_fuzz pictures 70000 "$here/exif.dict" ;;
     raw_preview_fuzz) fuzz raw_preview_fuzz raw 100000 ;;
     fileop_fuzz) fuzz fileop_fuzz fileop 600 "$here/fileop.dict" ;;
+    cached_thumbnail_fuzz) fuzz cached_thumbnail_fuzz png 70000 "$here/png.dict" ;;
     *) echo "$0: unknown target $target" >&2; exit 2 ;;
   esac
 done

@@ -15,12 +15,17 @@
 
 namespace lumo::test {
 
-WindowTest::WindowTest() {
+WindowTest::WindowTest() : savedCacheHome_(qgetenv("XDG_CACHE_HOME")) {
     platform::setDriveMap({{'C', root_.path().toStdString(), platform::DRIVE_FIXED, "", true}});
     answerAll(platform::IDOK);
+    qputenv("XDG_CACHE_HOME", cache_.path().toUtf8());
 }
 
 WindowTest::~WindowTest() {
+    if (savedCacheHome_.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", savedCacheHome_);
     platform::setMessageBoxAnswerer(nullptr);
     platform::setDriveMap({});
     // The toolkit's own clean-up passes over names that are not UTF-8, which some tests make.

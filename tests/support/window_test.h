@@ -3,6 +3,7 @@
 // the folder tree's nodes as a user makes them.
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -16,9 +17,10 @@ namespace lumo::test {
 class WindowTest : public QObject {
 public:
     // Maps C:, and no other drive, onto a fresh temporary folder; message boxes answer "OK" and
-    // are recorded instead of shown.
+    // are recorded instead of shown; the desktop's thumbnail cache of windows made from now on is
+    // in another temporary folder (cacheFolder()), outside drive C:.
     WindowTest();
-    // Forgets the drive map and the answerer, and removes the folder with all it holds.
+    // Forgets the drive map and the answerer, and removes the folders with all they hold.
     ~WindowTest() override;
 
 protected:
@@ -26,8 +28,12 @@ protected:
     QString host(const QString& relative) const { return root_.filePath(relative); }
     // From now on every message box is answered with answer and recorded; the record starts empty.
     static void answerAll(int answer);
+    // The host folder of the thumbnail cache the windows use.
+    QString cacheFolder() const { return cache_.filePath(QStringLiteral("thumbnails")); }
 
     QTemporaryDir root_;
+    QTemporaryDir cache_;
+    QByteArray savedCacheHome_;
 };
 
 // A JPEG without EXIF, of one colour, written by the program's own encoder. The EXIF reader's

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -32,6 +34,7 @@
 #include "dirtree/mav_dir_tree.h"
 #include "platform/core/drives.h"
 #include "platform/core/files.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "platform/qt/image_list.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/path_text.h"
@@ -367,7 +370,14 @@ private Q_SLOTS:
         QVERIFY(!Idle());
         QCOMPARE(MainForm->FThread->Job().Flags, 4u | 512u);
         QCOMPARE(MainForm->FThread->Job().ColorDepth, 16u);
+        QCOMPARE(QString::fromStdString(MainForm->FThread->Job().ThumbnailCache), cacheFolder());
         QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        // The worker's extractor filled the desktop's thumbnail cache.
+        for (const char* name : {"Pics/a.jpg", "Pics/d.jpg"}) {
+            const std::string uri = platform::fileUri(host(QLatin1String(name)).toStdString());
+            QVERIFY(QFile::exists(cacheFolder() + QStringLiteral("/normal/") +
+                                  QString::fromStdString(platform::thumbnailFileName(uri))));
+        }
         MainForm->CheckBox4->setChecked(false);
         MainForm->CheckBox3->setChecked(true);
         MainForm->ComboBox1->setCurrentText("pf32Bit");
@@ -399,6 +409,34 @@ private Q_SLOTS:
         QVERIFY(Form5->isVisible());
         QCOMPARE(Form5->Lines(), lines);
         Form5->hide();
+    }
+
+    void theCaptionForgetsAPictureTheNewFolderDoesNotShow() {
+        for (const char* folder : {"C:\\Empty", "C:\\Text"}) {
+            list("C:\\Pics");
+            MainForm->SelectItem(2);
+            QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph - c.jpg"));
+            list(QString::fromLatin1(folder));
+            QCOMPARE(MainForm->ItemCount(), 0);
+            QCOMPARE(MainForm->windowTitle(), QStringLiteral("Lumograph"));
+        }
+    }
+
+    void theReportWrapsItsLongLinesInsideItsWidth() {
+        const QString name = QStringLiteral("a_picture_whose_name_is_far_longer_than_the_report_"
+                                            "box_is_wide.jpg");
+        QDir(root_.path()).mkpath(QStringLiteral("Long"));
+        writePlainJpeg(host(QStringLiteral("Long/") + name));
+        MainForm->show();
+        list("C:\\Long");
+        MainForm->ListViewClick();
+        QPlainTextEdit* memo = MainForm->Memo1;
+        QVERIFY(memo->toPlainText().contains(QStringLiteral("Filename : ") + name));
+        QVERIFY(memo->width() <= 241);
+        // The name's line is broken onto further lines in the box, not cut off at its edge.
+        QTRY_VERIFY(memo->document()->findBlockByNumber(1).layout()->lineCount() > 1);
+        QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
+        MainForm->hide();
     }
 
     // The rules of the history, Back and Up one level are the shared navigation's (tested with

@@ -2,6 +2,7 @@
 // thumbnail", that no item list outlives a call, and what the extractor makes of a picture.
 #include "thumbs/extraction/shell_items.h"
 
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -10,6 +11,8 @@
 #include "platform/core/debug_output.h"
 #include "platform/headless/bitmap_depth.h"
 #include "platform/headless/jpeg_thumbnail.h"
+#include "platform/headless/png_reader.h"
+#include "platform/headless/thumbnail_cache.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/thumbs/picture_fixture.h"
 
@@ -29,7 +32,7 @@ protected:
         PictureFixture::TearDown();
     }
     std::shared_ptr<platform::ShellFolder> Folder() {
-        return GetShellFolderFor(Program(""), *allocator_);
+        return GetShellFolderFor(Program(""), *allocator_, cache_);
     }
     // The thumbnail of a picture in C:\ as the worker asks for it.
     platform::Bitmap Thumbnail(const std::string& name, uint32_t flags = platform::IEIFLAG_SCREEN,
@@ -47,6 +50,7 @@ protected:
 
     platform::ShellTaskAllocator* allocator_ = nullptr;
     long listsBefore_ = 0;
+    std::string cache_; // the thumbnail cache's host folder; none
 };
 
 HRESULT ErrorCodeOf(const std::function<void()>& call) {
@@ -256,6 +260,148 @@ TEST_F(ShellItems, ATaskKilledBeforeItIsStoredIsKilledOnArrival) {
     // The stop request came between two items: the next extraction is killed as it starts.
     EXPECT_FALSE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
     EXPECT_TRUE(bitmap.isNull());
+}
+
+// ---- Through the desktop's thumbnail cache ------------------------------------------------
+
+class CachedThumbnails : public ShellItems {
+protected:
+    void SetUp() override {
+        ShellItems::SetUp();
+        cache_ = Host("cache/thumbnails");
+        WritePicture("plain.jpg", 1600, 1200, Qt::blue);
+    }
+    platform::ThumbnailSubject Subject() const {
+        return platform::ThumbnailCache(cache_).subjectOf(Program("plain.jpg"), "").value();
+    }
+    std::string CacheFile(const std::string& size) const {
+        return cache_ + "/" + size + "/" + platform::thumbnailFileName(Subject().uri);
+    }
+    // Another program's red thumbnail of plain.jpg; stale when its time is off.
+    void Plant(const std::string& size, QSize thumbnail, int64_t timeOff = 0) const {
+        std::filesystem::create_directories(cache_ + "/" + size);
+        const platform::Bitmap red(thumbnail.width(), thumbnail.height(),
+                                   platform::rgbOf(255, 0, 0));
+        lumo::test::writeFile(
+            CacheFile(size),
+            platform::encodePng(red,
+                                {{"Thumb::URI", Subject().uri},
+                                 {"Thumb::MTime", std::to_string(Subject().mtime + timeOff)}}));
+    }
+    // The size of plain.jpg's fresh normal thumbnail in the cache; empty when there is none.
+    QSize Cached() const {
+        const auto cached =
+            platform::ThumbnailCache(cache_).thumbnail(Subject(), platform::ThumbnailSize::Normal);
+        return cached ? QSize(cached->width, cached->height) : QSize();
+    }
+};
+
+TEST_F(CachedThumbnails, ADecodedPictureIsCachedAndServesTheNextRequests) {
+    WritePicture("camera.jpg", 1600, 1200, Qt::blue, 160, 120, Qt::red);
+    using platform::ThumbnailSource;
+    const struct {
+        uint32_t flags, depth;
+        QSize size;
+        ThumbnailSource source;
+    } requests[] = {
+        {0x20, 32, {120, 90}, ThumbnailSource::Decoded},
+        {0x20, 32, {120, 90}, ThumbnailSource::Cache},
+        {0x20, 16, {120, 90}, ThumbnailSource::Cache},
+        // Filling the box needs 160 x 120: more than the normal size holds.
+        {0x24, 32, {120, 120}, ThumbnailSource::Decoded},
+        // Quality asks for the picture itself.
+        {0x220, 32, {120, 90}, ThumbnailSource::Decoded},
+    };
+    for (const auto& r : requests) {
+        ThumbnailSource source = ThumbnailSource::None;
+        const platform::Bitmap bitmap = Thumbnail("plain.jpg", r.flags, r.depth, &source);
+        EXPECT_EQ(source, r.source) << r.flags << " " << r.depth;
+        EXPECT_EQ(QSize(bitmap.width, bitmap.height), r.size) << r.flags;
+        EXPECT_EQ(bitmap.depth, int(r.depth)) << r.flags;
+        EXPECT_TRUE(Near(QColor(bitmap.pixel(bitmap.width / 2, bitmap.height / 2)), Qt::blue));
+        EXPECT_EQ(Cached(), QSize(128, 96));
+    }
+    // The camera's own thumbnail costs nothing to read again: nothing is cached for it.
+    ThumbnailSource source = ThumbnailSource::None;
+    Thumbnail("camera.jpg", 0x20, 32, &source);
+    EXPECT_EQ(source, ThumbnailSource::ExifThumbnail);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache_ + "/normal"), {}), 1);
+}
+
+TEST_F(CachedThumbnails, AnotherProgramsThumbnailServesWhenFreshLargeEnoughAndOfTheSameShape) {
+    const struct {
+        const char* what;
+        const char* size;
+        QSize planted;
+        int64_t timeOff;
+        bool used;
+    } cases[] = {
+        {"fresh", "normal", {128, 96}, 0, true},
+        {"stale", "normal", {128, 96}, -1, false},
+        {"too small", "normal", {100, 75}, 0, false},
+        {"of other proportions", "normal", {128, 64}, 0, false},
+        {"large", "large", {256, 192}, 0, true},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(cache_);
+        Plant(c.size, c.planted, c.timeOff);
+        platform::ThumbnailSource source = platform::ThumbnailSource::None;
+        const platform::Bitmap bitmap = Thumbnail("plain.jpg", 0x20, 32, &source);
+        EXPECT_EQ(QSize(bitmap.width, bitmap.height), QSize(120, 90)) << c.what;
+        EXPECT_EQ(source,
+                  c.used ? platform::ThumbnailSource::Cache : platform::ThumbnailSource::Decoded)
+            << c.what;
+        EXPECT_TRUE(Near(QColor(bitmap.pixel(60, 45)), c.used ? Qt::red : Qt::blue)) << c.what;
+        if (!c.used) {
+            EXPECT_EQ(Cached(), QSize(128, 96)) << c.what; // one that did not serve is made again
+        }
+    }
+    // A damaged one too; a cache that cannot be written only costs the time.
+    std::filesystem::remove_all(cache_);
+    std::filesystem::create_directories(cache_ + "/normal");
+    lumo::test::writeFile(CacheFile("normal"), "\x89PNG\r\n\x1a\n damaged");
+    EXPECT_EQ(Thumbnail("plain.jpg").width, 120);
+    EXPECT_EQ(Cached(), QSize(128, 96));
+    std::filesystem::remove_all(Host("cache"));
+    lumo::test::writeFile(Host("cache"), "a file where the cache's folder would be");
+    EXPECT_EQ(Thumbnail("plain.jpg").width, 120);
+}
+
+TEST_F(CachedThumbnails, APictureThatFailedIsNotDecodedAgainUntilItChanges) {
+    lumo::test::writeBytes(Host("broken.jpg"),
+                           lumo::test::JpegWriter()
+                               .raw({0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08,
+                                     0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01,
+                                     0x01, 0x00, 0x00, 0x3F, 0x00, 0x12, 0x34, 0xFF, 0xD9})
+                               .bytes());
+    const platform::ThumbnailCache cache(cache_);
+    const auto broken = [&] {
+        return cache.subjectOf(Program("broken.jpg"), "").value();
+    };
+    EXPECT_FALSE(cache.failedBefore(broken()));
+    std::shared_ptr<platform::ExtractImage> extractor;
+    platform::Bitmap bitmap;
+    TRunnableTaskSlot slot;
+    uint32_t flags = 0;
+    ASSERT_TRUE(GetExtractImageFor(*Folder(), "broken.jpg", *allocator_, extractor));
+    EXPECT_FALSE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
+    EXPECT_TRUE(cache.failedBefore(broken()));
+    // This program's record, private as a thumbnail, in the cache's folder of failures.
+    const std::filesystem::directory_entry program(
+        *std::filesystem::directory_iterator(cache_ + "/fail"));
+    EXPECT_TRUE(program.path().filename().string().starts_with("lumograph-"));
+    const auto record = program.path() / platform::thumbnailFileName(broken().uri);
+    EXPECT_EQ(std::filesystem::status(record).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    // A record of failing on a good picture shows that the record alone is trusted: no thumbnail
+    // until the picture changes.
+    ASSERT_TRUE(cache.recordFailure(Subject()));
+    ASSERT_TRUE(GetExtractImageFor(*Folder(), "plain.jpg", *allocator_, extractor));
+    EXPECT_FALSE(ExtractImageToBitmap(*extractor, 120, 120, 32, flags, slot, bitmap));
+    const std::string path = Host("plain.jpg");
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) +
+                                               std::chrono::seconds(2));
+    EXPECT_EQ(Thumbnail("plain.jpg").width, 120);
 }
 
 } // namespace

@@ -28,6 +28,7 @@ protected:
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(Host("run")));
+        environment.insert("XDG_CACHE_HOME", QString::fromStdString(Host("cache")));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(QString::fromStdString(dir_.path()));
         process.start(QStringLiteral(LUMOGRAPH_THUMBS), arguments);
@@ -54,6 +55,9 @@ TEST_F(ThumbsTool, ThumbnailsOfFilesWithWhereTheyCameFrom) {
     EXPECT_TRUE(Near(written.pixelColor(60, 60), Qt::red));
     EXPECT_TRUE(fs::exists(Host("out/plain.jpg.png")));
     EXPECT_FALSE(fs::exists(Host("out/notes.txt.png")));
+    // The decoded picture left its thumbnail in the desktop's cache, which serves the next run.
+    EXPECT_EQ(Tool({"camera.jpg", "plain.jpg"}).out, QStringLiteral("camera.jpg\t120x90\texif\n"
+                                                                    "plain.jpg\t120x80\tcache\n"));
 }
 
 TEST_F(ThumbsTool, ListsAFolderAsTheWindowWould) {

@@ -79,6 +79,9 @@ struct TThumbnailJob {
     int Height = 120;
     uint32_t ColorDepth = 32;
     uint32_t Flags = 0; // IEIFLAG_* values from the window
+    // The desktop's thumbnail cache the extractor reads and fills, as the platform names it
+    // (platform/headless/thumbnail_cache.h); empty: none.
+    std::string ThumbnailCache;
 };
 
 // The folder as the worker keeps it: one trailing backslash removed ("C:\" becomes "C:").

@@ -64,9 +64,11 @@ bool ShellGetUIObjectOf(platform::ShellFolder& folder, uint32_t count,
 }
 
 std::shared_ptr<platform::ShellFolder> GetShellFolderFor(const std::string& path,
-                                                         platform::ShellTaskAllocator& allocator) {
+                                                         platform::ShellTaskAllocator& allocator,
+                                                         const std::string& thumbnailCache) {
     std::shared_ptr<platform::ShellFolder> desktop;
-    const platform::HRESULT result = platform::shGetDesktopFolder(desktop);
+    const platform::HRESULT result =
+        platform::shGetDesktopFolder(desktop, platform::ThumbnailCache(thumbnailCache));
     if (platform::FAILED(result))
         throw platform::EOleSysError(result);
     platform::ItemIdList* list = ShellParseDisplayName(*desktop, path);

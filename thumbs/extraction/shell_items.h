@@ -42,10 +42,12 @@ bool ShellGetUIObjectOf(platform::ShellFolder& folder, uint32_t count,
                         platform::ItemIdList* const* lists, platform::Iid iid,
                         std::shared_ptr<platform::ExtractImage>& extractor);
 
-// The shell folder of a folder path ("C:\Photos", "C:"): parsed by the desktop and bound. Raises
+// The shell folder of a folder path ("C:\Photos", "C:"): parsed by the desktop and bound, its
+// extractors using the thumbnail cache in the host folder thumbnailCache (empty: none). Raises
 // EOleSysError for a path the shell cannot parse or bind; the list is freed either way.
 std::shared_ptr<platform::ShellFolder> GetShellFolderFor(const std::string& path,
-                                                         platform::ShellTaskAllocator& allocator);
+                                                         platform::ShellTaskAllocator& allocator,
+                                                         const std::string& thumbnailCache = {});
 // The thumbnail extractor of the item name inside folder; false when the shell refuses one. A name
 // that cannot be parsed raises EOleSysError; the list is freed on every path after the parse.
 bool GetExtractImageFor(platform::ShellFolder& folder, const std::string& name,

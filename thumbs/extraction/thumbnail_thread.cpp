@@ -30,7 +30,7 @@ public:
                                   thread_.windowColor_, thread_.borderColor_));
     }
     void BindFolder(const std::string& folder) override {
-        folder_ = GetShellFolderFor(folder, malloc_);
+        folder_ = GetShellFolderFor(folder, malloc_, thread_.job_.ThumbnailCache);
     }
     void ReleaseFolder() override { folder_.reset(); }
     std::optional<TExtractedThumbnail> ExtractThumbnail(const std::string& caption,
@@ -67,7 +67,7 @@ TThumbnailExtractorThread::TThumbnailExtractorThread(const ThumbnailNotify& noti
                                                      const std::string& folder,
                                                      std::vector<std::string> captions, int width,
                                                      int height, uint32_t colorDepth,
-                                                     uint32_t flags)
+                                                     uint32_t flags, std::string thumbnailCache)
     : window_(reinterpret_cast<QObject*>(notify.Handle)), desktop_(platform::workerDesktop()),
       // Taken here, on the window's thread: the palette belongs to it.
       windowColor_(desktop_.sysColor(platform::COLOR_WINDOW)),
@@ -79,6 +79,7 @@ TThumbnailExtractorThread::TThumbnailExtractorThread(const ThumbnailNotify& noti
     job_.Height = height;
     job_.ColorDepth = colorDepth;
     job_.Flags = flags;
+    job_.ThumbnailCache = std::move(thumbnailCache);
 }
 
 TThumbnailExtractorThread::~TThumbnailExtractorThread() {

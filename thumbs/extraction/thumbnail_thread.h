@@ -31,10 +31,11 @@ class TThumbnailExtractorThread {
 public:
     // Create: notify's Handle is the window (a QObject* that lives on the window's thread);
     // folder is the listed folder (its trailing backslash is removed here); captions are the
-    // items' captions as file-name bytes. Created suspended: Start() runs it.
+    // items' captions as file-name bytes; thumbnailCache the desktop's thumbnail cache the
+    // extractor uses (TThumbnailJob). Created suspended: Start() runs it.
     TThumbnailExtractorThread(const ThumbnailNotify& notify, const std::string& folder,
                               std::vector<std::string> captions, int width, int height,
-                              uint32_t colorDepth, uint32_t flags);
+                              uint32_t colorDepth, uint32_t flags, std::string thumbnailCache = {});
     ~TThumbnailExtractorThread();
     TThumbnailExtractorThread(const TThumbnailExtractorThread&) = delete;
     TThumbnailExtractorThread& operator=(const TThumbnailExtractorThread&) = delete;
