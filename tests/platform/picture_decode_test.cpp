@@ -143,6 +143,28 @@ TEST_F(PictureDecodeTest, BaselinePictureGetsAQuickEighthScalePassOnlyWhenLarger
     EXPECT_EQ(stages[0].image.size(), QSize(1600, 1200));
 }
 
+// Printers' pictures: CMYK with and without Adobe's inverted inks, and Adobe's YCCK, in their
+// colours in the viewer's decoder and the picture boxes' loader, at full size and reduced.
+TEST_F(PictureDecodeTest, CmykAndYcckPicturesComeOutInTheirColours) {
+    const Quarters colours{qRgb(200, 30, 30), qRgb(30, 160, 60), qRgb(40, 40, 180),
+                           qRgb(128, 64, 0)};
+    const QImage picture = quarteredPicture(128, 64, colours);
+    for (const JpegInk ink : {JpegInk::Cmyk, JpegInk::AdobeCmyk, JpegInk::AdobeYcck}) {
+        const std::string path =
+            put("ink.jpg", encodeJpegBytes(picture, {.quality = 95, .ink = ink}));
+        for (const QSize box : {QSize(), QSize(64, 32)}) {
+            const std::vector<PictureStage> stages = decodeAll({path, box, true});
+            ASSERT_FALSE(stages.empty());
+            const QImage viewed = stages.back().image;
+            const QImage previewed = loadPicture(path, box);
+            EXPECT_EQ(viewed.size(), box.isEmpty() ? picture.size() : box);
+            EXPECT_EQ(previewed.size(), viewed.size());
+            EXPECT_TRUE(nearColours(quarterColours(viewed), colours)) << int(ink);
+            EXPECT_TRUE(nearColours(quarterColours(previewed), colours)) << int(ink);
+        }
+    }
+}
+
 TEST_F(PictureDecodeTest, StopEndsTheDecodeWithoutFurtherStages) {
     const std::string path =
         put("p.jpg", encodeJpegBytes(photoLikePicture(800, 600), {.progressive = true}));

@@ -10,7 +10,9 @@
 #include "platform/core/debug_output.h"
 #include "platform/headless/bitmap_depth.h"
 #include "platform/headless/jpeg_thumbnail.h"
+#include "platform/qt/bitmap_image.h"
 #include "tests/support/jpeg_writer.h"
+#include "tests/support/picture_writer.h"
 #include "tests/thumbs/picture_fixture.h"
 
 namespace {
@@ -176,6 +178,26 @@ TEST_F(ShellItems, TheEmbeddedThumbnailServesOnlyWhenLargeEnoughAndOfTheSameShap
         const QColor seen(bitmap.pixel(bitmap.width / 2, bitmap.height / 2));
         EXPECT_TRUE(Near(seen, c.source == ThumbnailSource::ExifThumbnail ? Qt::red : Qt::blue))
             << c.name;
+    }
+}
+
+// Printers' pictures get thumbnails too, in their colours: CMYK with plain inks, Adobe's inverted
+// CMYK and Adobe's YCCK.
+TEST_F(ShellItems, CmykAndYcckPicturesGetThumbnailsInTheirColours) {
+    using lumo::test::JpegInk;
+    const lumo::test::Quarters colours{qRgb(200, 30, 30), qRgb(30, 160, 60), qRgb(40, 40, 180),
+                                       qRgb(128, 64, 0)};
+    const QImage picture = lumo::test::quarteredPicture(480, 240, colours);
+    for (const JpegInk ink : {JpegInk::Cmyk, JpegInk::AdobeCmyk, JpegInk::AdobeYcck}) {
+        lumo::test::writeFile(Host("ink.jpg"),
+                              lumo::test::encodeJpegBytes(picture, {.quality = 95, .ink = ink}));
+        platform::ThumbnailSource source = platform::ThumbnailSource::None;
+        const QImage thumbnail =
+            platform::toQImage(Thumbnail("ink.jpg", platform::IEIFLAG_SCREEN, 32, &source));
+        EXPECT_EQ(source, platform::ThumbnailSource::Decoded) << int(ink);
+        EXPECT_EQ(thumbnail.size(), QSize(120, 60)) << int(ink);
+        EXPECT_TRUE(lumo::test::nearColours(lumo::test::quarterColours(thumbnail), colours))
+            << int(ink);
     }
 }
 

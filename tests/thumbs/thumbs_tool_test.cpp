@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/picture_writer.h"
 #include "tests/thumbs/picture_fixture.h"
 
 namespace {
@@ -54,6 +55,18 @@ TEST_F(ThumbsTool, ThumbnailsOfFilesWithWhereTheyCameFrom) {
     EXPECT_TRUE(Near(written.pixelColor(60, 60), Qt::red));
     EXPECT_TRUE(fs::exists(Host("out/plain.jpg.png")));
     EXPECT_FALSE(fs::exists(Host("out/notes.txt.png")));
+
+    // A printer's CMYK picture gets its thumbnail; a file that gets none is a problem.
+    lumo::test::writeFile(Host("ink.jpg"),
+                          lumo::test::encodeJpegBytes(Solid(480, 240, Qt::darkRed),
+                                                      {.ink = lumo::test::JpegInk::AdobeCmyk}));
+    const ToolRun ink = Tool({"ink.jpg"});
+    EXPECT_EQ(ink.status, 0) << ink.err.toStdString();
+    EXPECT_EQ(ink.out, QStringLiteral("ink.jpg\t120x60\tdecoded\n"));
+    const ToolRun text = Tool({"notes.txt"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, QStringLiteral("notes.txt\t0x0\tnone\n"));
+    EXPECT_TRUE(text.err.contains(QStringLiteral("notes.txt")));
 }
 
 TEST_F(ThumbsTool, ListsAFolderAsTheWindowWould) {

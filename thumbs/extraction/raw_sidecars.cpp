@@ -42,13 +42,8 @@ platform::Bitmap DecodeForPlacement(const std::string& bytes, geometry::Rect pla
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     platform::ThumbnailDecode how;
     how.atLeast = QSize(placement.width, placement.height);
-    try {
-        if (auto picture = platform::decodeJpegThumbnail(data, bytes.size(), how))
-            return std::move(*picture);
-    } catch (const platform::EJpegError&) {
-        // The full decoder reads what the scaled one leaves out (CMYK), and names the fault.
-    }
-    return platform::decodeJpegBitmap({data, bytes.size(), nullptr});
+    // Without a cancel flag the decode always ends with a picture.
+    return std::move(platform::decodeJpegThumbnail(data, bytes.size(), how).value());
 }
 
 } // namespace
