@@ -2,7 +2,8 @@
 // code as the thumbnail window.
 //   lumograph-thumbs [--out DIR] FILE...   the 120 x 120 thumbnail of each picture, as the worker's
 //       thumbnail pass makes it; one line per file: name, TAB, the extracted picture's size before
-//       fitting (WxH), TAB, where it came from (exif, decoded or none). --out writes DIR/NAME.png.
+//       fitting, as drawn upright (WxH), TAB, where it came from (exif, decoded or none). --out
+//       writes DIR/NAME.png.
 //       A file that gets no thumbnail is a problem too.
 //   lumograph-thumbs --folder DIR   the window's listing of a folder without a window: the raw
 //       step, the listing rule and the worker's two passes; one line per message the worker posts

@@ -49,10 +49,11 @@ void PaintBlack(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
-// The pixels a box needs of a picture of size own: the size it draws it at, in device pixels.
-QSize DrawnPixels(const TImage* box, QSize own) {
+// The pixels a box needs of a picture whose own size is upright as drawn: the size it draws it
+// at, in device pixels.
+QSize DrawnPixels(const TImage* box, QSize upright) {
     const geometry::Rect drawn = geometry::PlacePicture(
-        {own.width(), own.height()}, {box->width(), box->height()},
+        {upright.width(), upright.height()}, {box->width(), box->height()},
         {.center = box->Center, .proportional = box->Proportional, .stretch = box->Stretch});
     const qreal ratio = box->devicePixelRatioF();
     return {static_cast<int>(std::ceil(drawn.width * ratio)),
@@ -237,18 +238,20 @@ void TForm4::Timer1Timer() {
 
 void TForm4::LoadPicture(const QString& path, const std::vector<TImage*>& boxes, bool coarseFirst) {
     const platform::PictureInfo info = platform::probePicture(platform::pathBytes(path));
+    const QSize upright = platform::uprightSize(info.size, info.orientation);
     Load load;
     load.path = path;
     QSize needed;
     for (TImage* box : boxes) {
-        load.targets.push_back(
-            {box, box->Picture(), QSize(box->PictureWidth(), box->PictureHeight())});
-        needed = needed.expandedTo(DrawnPixels(box, info.size));
+        load.targets.push_back({box, box->Picture(),
+                                QSize(box->PictureWidth(), box->PictureHeight()),
+                                box->Orientation()});
+        needed = needed.expandedTo(DrawnPixels(box, upright));
     }
     // The picture decoded ahead serves when it is this file as it is now, at least as large.
     if (prefetch_ && prefetch_->path == path && prefetch_->stamp == info.stamp &&
-        platform::reductionFor(info.size, prefetch_->needed) <=
-            platform::reductionFor(info.size, needed)) {
+        platform::reductionFor(upright, prefetch_->needed) <=
+            platform::reductionFor(upright, needed)) {
         loader_->cancel();
         load.ticket = prefetch_->ticket;
         load_ = std::move(load);
@@ -282,7 +285,8 @@ void TForm4::PrefetchNext() {
         const platform::PictureInfo info = platform::probePicture(platform::pathBytes(path));
         QSize needed;
         for (TImage* box : StepBoxes())
-            needed = needed.expandedTo(DrawnPixels(box, info.size));
+            needed = needed.expandedTo(
+                DrawnPixels(box, platform::uprightSize(info.size, info.orientation)));
         // A progressive picture keeps its coarse stages, in case the step comes while it is
         // still being decoded and takes the decode over.
         const quint64 ticket =
@@ -296,7 +300,8 @@ void TForm4::PrefetchNext() {
 void TForm4::RefineForBox() {
     if (load_ || shownPath_.isEmpty())
         return;
-    const QSize own(Image1->PictureWidth(), Image1->PictureHeight());
+    // Both the decoded picture and the size it is drawn at are upright.
+    const QSize own = Image1->UprightSize();
     const QSize decoded = Image1->Picture().size();
     const QSize needed = DrawnPixels(Image1, own);
     if (decoded == own ||
@@ -314,7 +319,7 @@ void TForm4::StageReady(quint64 ticket, const platform::PictureStage& stage) {
     if (!load_ || ticket != load_->ticket)
         return;
     for (const Target& target : load_->targets)
-        target.box->SetPicture(stage.image, stage.size);
+        target.box->SetPicture(stage.image, stage.size, stage.orientation);
     if (!stage.final)
         return;
     shownPath_ = load_->path;
@@ -332,7 +337,7 @@ void TForm4::LoadFailed(quint64 ticket, const QString& message) {
     if (!load_ || ticket != load_->ticket)
         return;
     for (const Target& target : load_->targets)
-        target.box->SetPicture(target.before, target.beforeSize);
+        target.box->SetPicture(target.before, target.beforeSize, target.beforeOrientation);
     load_.reset();
     ReportLoadError(message);
 }

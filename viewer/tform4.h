@@ -85,6 +85,7 @@ private:
         TImage* box = nullptr;
         QImage before;
         QSize beforeSize;
+        int beforeOrientation = 1;
     };
     struct Load {
         quint64 ticket = 0;
@@ -96,8 +97,8 @@ private:
     struct Prefetch {
         quint64 ticket = 0;
         QString path;
-        platform::FileStamp stamp; // the file as it was when the decode started
-        QSize needed;
+        platform::FileStamp stamp;                    // the file as it was when the decode started
+        QSize needed;                                 // upright
         std::optional<platform::PictureStage> result; // the final stage, once decoded
     };
 

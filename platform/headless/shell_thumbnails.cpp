@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bytes/byte_reader.h"
+#include "geometry/orientation.h"
 #include "platform/core/file_contents.h"
 #include "platform/core/file_source.h"
 #include "platform/core/files.h"
@@ -15,6 +16,7 @@
 #include "platform/headless/bitmap_scale.h"
 #include "platform/headless/jpeg_error.h"
 #include "platform/headless/jpeg_thumbnail.h"
+#include "platform/headless/upright.h"
 
 namespace platform {
 
@@ -101,16 +103,20 @@ HRESULT makeThumbnail(ExtractionState& state, Bitmap& bitmap) {
     if (state.killed)
         return E_ABORT;
     const RunningScope running(state.running);
-    const QSize picture(outline.Picture->Width, outline.Picture->Height);
+    // The thumbnail is of the upright picture; the picture and its EXIF thumbnail are decoded as
+    // stored, where a quarter turn swaps the sides asked for.
+    const bool swaps = geometry::SwapsSides(outline.Orientation);
+    const QSize stored(outline.Picture->Width, outline.Picture->Height);
+    const QSize picture = swaps ? stored.transposed() : stored;
     const bool crop = cropsToFill(state.flags);
     const QSize scaled = scaledSize(picture, state.size, crop);
     ThumbnailDecode how;
-    how.atLeast = scaled;
+    how.atLeast = swaps ? scaled.transposed() : scaled;
     how.accurate = (state.flags & IEIFLAG_QUALITY) != 0;
     how.cancel = &state.killed;
     std::optional<Bitmap> made;
     try {
-        if (!how.accurate && exifThumbnailServes(outline, scaled)) {
+        if (!how.accurate && exifThumbnailServes(outline, how.atLeast)) {
             const auto bytes = readRange(path, *outline.ExifThumbnail);
             if (!bytes)
                 return E_FAIL;
@@ -131,6 +137,7 @@ HRESULT makeThumbnail(ExtractionState& state, Bitmap& bitmap) {
     }
     if (!made)
         return E_ABORT;
+    *made = orientBitmap(std::move(*made), outline.Orientation);
     if (QSize(made->width, made->height) != scaled)
         *made = smoothScaled(*made, scaled.width(), scaled.height());
     if (crop) {

@@ -9,6 +9,8 @@
 
 #include <jpeglib.h>
 
+#include "tests/support/tiff_layout.h"
+
 namespace lumo::test {
 
 namespace {
@@ -148,6 +150,17 @@ std::string encodeJpegBytes(const QImage& image, JpegOptions options) {
     return bytes;
 }
 
+std::string turnedJpegBytes(const QImage& image, int orientation, JpegOptions options) {
+    const std::string plain = encodeJpegBytes(image, options);
+    const Bytes turned =
+        WithOrientation(Bytes(plain.begin(), plain.end()), static_cast<uint16_t>(orientation));
+    return std::string(turned.begin(), turned.end());
+}
+
+Quarters distinctQuarters() {
+    return {qRgb(220, 30, 30), qRgb(30, 200, 60), qRgb(40, 40, 220), qRgb(230, 220, 40)};
+}
+
 QImage quarteredPicture(int width, int height, const Quarters& colours) {
     QImage picture(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
@@ -161,6 +174,25 @@ Quarters quarterColours(const QImage& picture) {
     const int h = picture.height();
     return {picture.pixel(w / 4, h / 4), picture.pixel(3 * w / 4, h / 4),
             picture.pixel(w / 4, 3 * h / 4), picture.pixel(3 * w / 4, 3 * h / 4)};
+}
+
+Quarters uprightQuarters(const Quarters& stored, int orientation) {
+    // Which stored quarter (0 top left, 1 top right, 2 bottom left, 3 bottom right) is drawn in
+    // each upright quarter.
+    static constexpr int From[9][4] = {
+        {0, 1, 2, 3}, // (no orientation 0)
+        {0, 1, 2, 3}, // 1 as stored
+        {1, 0, 3, 2}, // 2 mirrored left to right
+        {3, 2, 1, 0}, // 3 half a turn
+        {2, 3, 0, 1}, // 4 mirrored top to bottom
+        {0, 2, 1, 3}, // 5 mirrored about the main diagonal
+        {2, 0, 3, 1}, // 6 a quarter clockwise
+        {3, 1, 2, 0}, // 7 mirrored about the other diagonal
+        {1, 3, 0, 2}, // 8 a quarter anticlockwise
+    };
+    const int* from = From[orientation >= 1 && orientation <= 8 ? orientation : 1];
+    return {stored[size_t(from[0])], stored[size_t(from[1])], stored[size_t(from[2])],
+            stored[size_t(from[3])]};
 }
 
 bool nearColours(const Quarters& seen, const Quarters& expected, int tolerance) {

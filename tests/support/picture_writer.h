@@ -32,6 +32,11 @@ using Quarters = std::array<QRgb, 4>;
 QImage quarteredPicture(int width, int height, const Quarters& colours);
 // The colour at the middle of each quarter of picture, in the same order.
 Quarters quarterColours(const QImage& picture);
+// Red, green, blue and yellow: quarters that tell every turn and mirroring apart.
+Quarters distinctQuarters();
+// The quarters of a picture whose quarters are stored as stored, once it is drawn upright by the
+// EXIF orientation (1..8; written out by hand, one line per orientation).
+Quarters uprightQuarters(const Quarters& stored, int orientation);
 // Whether each colour is within tolerance of the expected one in every channel (JPEG changes
 // colours a little).
 bool nearColours(const Quarters& seen, const Quarters& expected, int tolerance = 24);
@@ -39,5 +44,8 @@ bool nearColours(const Quarters& seen, const Quarters& expected, int tolerance =
 // A colour JPEG (4:2:0 chroma, as cameras write) of image. Its ink form gets the inks that print
 // each colour: black ink for what the brightest channel lacks, the other inks for the rest.
 std::string encodeJpegBytes(const QImage& image, JpegOptions options = {});
+// The same with an EXIF block whose IFD0 holds the orientation alone, as a turned camera writes
+// it: the pixels stay as image has them.
+std::string turnedJpegBytes(const QImage& image, int orientation, JpegOptions options = {});
 
 } // namespace lumo::test

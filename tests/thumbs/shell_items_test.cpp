@@ -13,6 +13,7 @@
 #include "platform/qt/bitmap_image.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/picture_writer.h"
+#include "tests/support/tiff_layout.h"
 #include "tests/thumbs/picture_fixture.h"
 
 namespace {
@@ -178,6 +179,34 @@ TEST_F(ShellItems, TheEmbeddedThumbnailServesOnlyWhenLargeEnoughAndOfTheSameShap
         const QColor seen(bitmap.pixel(bitmap.width / 2, bitmap.height / 2));
         EXPECT_TRUE(Near(seen, c.source == ThumbnailSource::ExifThumbnail ? Qt::red : Qt::blue))
             << c.name;
+    }
+}
+
+// Thumbnails are of the upright picture, whether the camera's EXIF thumbnail (stored as its
+// picture is) serves or the picture is decoded: a quarter turn swaps the fitted size's sides.
+TEST_F(ShellItems, ThumbnailsAreDrawnUprightByTheOrientation) {
+    const lumo::test::Quarters stored = lumo::test::distinctQuarters();
+    const lumo::test::Bytes picture = Encoded(lumo::test::quarteredPicture(480, 240, stored));
+    const lumo::test::Bytes embedded = Encoded(lumo::test::quarteredPicture(160, 80, stored));
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const auto value = static_cast<uint16_t>(orientation);
+        lumo::test::writeBytes(Host("exif.jpg"),
+                               lumo::test::WithExifThumbnail(
+                                   picture, embedded, lumo::test::ByteOrder::Motorola, value));
+        lumo::test::writeBytes(Host("decoded.jpg"), lumo::test::WithOrientation(picture, value));
+        const QSize fitted = orientation >= 5 ? QSize(60, 120) : QSize(120, 60);
+        for (const auto& [name, expectedSource] :
+             {std::pair{"exif.jpg", platform::ThumbnailSource::ExifThumbnail},
+              std::pair{"decoded.jpg", platform::ThumbnailSource::Decoded}}) {
+            platform::ThumbnailSource source = platform::ThumbnailSource::None;
+            const QImage thumbnail =
+                platform::toQImage(Thumbnail(name, platform::IEIFLAG_SCREEN, 32, &source));
+            EXPECT_EQ(source, expectedSource) << name << " " << orientation;
+            EXPECT_EQ(thumbnail.size(), fitted) << name << " " << orientation;
+            EXPECT_TRUE(lumo::test::nearColours(lumo::test::quarterColours(thumbnail),
+                                                lumo::test::uprightQuarters(stored, orientation)))
+                << name << " " << orientation;
+        }
     }
 }
 

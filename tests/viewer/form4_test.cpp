@@ -1,6 +1,7 @@
 // The viewer window driven through its handlers over a drive map of temporary folders: its look,
 // the opening both openers use, Next and Previous over a list of pictures, the zoom steps and
-// their limit, the slide show (its timer ticked by hand) and pictures that cannot be loaded.
+// their limit, pictures drawn upright, the slide show (its timer ticked by hand) and pictures that
+// cannot be loaded.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -130,6 +131,11 @@ private Q_SLOTS:
                    lumo::test::encodeJpegBytes(lumo::test::photoLikePicture(2000, 1500)));
         writeBytes(host("Pics/late.jpg"), brokenAfterFirstScan());
         writeBytes(host("Pics/broken.jpg"), "this is no picture");
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            writeBytes(host(QStringLiteral("Pics/turned%1.jpg").arg(orientation)),
+                       lumo::test::turnedJpegBytes(
+                           lumo::test::quarteredPicture(1280, 640, lumo::test::distinctQuarters()),
+                           orientation));
         CreateWindowSet();
     }
 
@@ -315,6 +321,52 @@ private Q_SLOTS:
         QCOMPARE(ownSize(Form4->Image1), QSize(100, 100));
     }
 
+    // Each orientation drawn upright in the viewer and the list's previews, also when the picture
+    // was decoded ahead of its step; zoomed, the upright picture fills the box and is decoded
+    // larger. The own size stays as stored.
+    void picturesAreDrawnUprightAlsoDecodedAheadAndZoomed() {
+        QStringList names;
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            names << QStringLiteral("turned%1.jpg").arg(orientation);
+        FakeList* list = useList(names, -1);
+        Form4->show();
+        QCOMPARE(boxOf(Form4->Image1), QRect(271, 126, 473, 443));
+        auto* ahead = Form4->findChild<platform::PictureLoader*>(QStringLiteral("prefetcher"));
+        QSignalSpy decodedAhead(ahead, &platform::PictureLoader::stageReady);
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            QSignalSpy shown(Form4, &TForm4::PictureShown);
+            Form4->SpeedButton1Click();
+            // From the second picture on the step shows what was decoded ahead, at once.
+            QVERIFY(orientation == 1 ? shown.wait(5000) : shown.count() == 1);
+            const QImage picture = Form4->Image1->Picture();
+            const bool swaps = orientation >= 5;
+            QCOMPARE(picture.width() < picture.height(), swaps);
+            QVERIFY2(lumo::test::nearColours(
+                         lumo::test::quarterColours(picture),
+                         lumo::test::uprightQuarters(lumo::test::distinctQuarters(), orientation)),
+                     qPrintable(QString::number(orientation)));
+            QCOMPARE(ownSize(Form4->Image1), QSize(1280, 640));
+            QCOMPARE(ownSize(&list->preview), QSize(1280, 640));
+            QCOMPARE(list->copy.Orientation(), orientation);
+            const QRect drawn = Form4->Image1->DrawRect();
+            QCOMPARE(drawn, swaps ? QRect(126, 0, 221, 443) : QRect(0, 103, 473, 236));
+            if (orientation < 8)
+                QTRY_COMPARE_WITH_TIMEOUT(decodedAhead.count(), orientation, 5000);
+        }
+        // Zoomed up, the quarter-turned picture fills the box's height and is decoded at full size.
+        QVERIFY(shownAfter([] {
+            for (int i = 0; i < 3; ++i)
+                Form4->SpeedButton5Click();
+        }));
+        QCOMPARE(Form4->Image1->DrawRect(), QRect(201, 0, 371, 743));
+        QCOMPARE(Form4->Image1->Picture().size(), QSize(640, 1280));
+        QVERIFY(lumo::test::nearColours(
+            lumo::test::quarterColours(Form4->Image1->Picture()),
+            lumo::test::uprightQuarters(lumo::test::distinctQuarters(), 8)));
+        for (int i = 0; i < 3; ++i)
+            Form4->SpeedButton4Click();
+    }
+
     void autoviewRunsTheSlideShowAlsoWhileHidden() {
         FakeList* list = useList({"red.jpg", "green.jpg", "blue.jpg"}, 0);
         Form4->show();
@@ -398,9 +450,11 @@ private Q_SLOTS:
         QFile::remove(host("Pics/camera.jpg"));
         QVERIFY(QFile::copy(testData("Canon_PowerShot_SX60_hdr_NO.jpg"), host("Pics/camera.jpg")));
         QVERIFY(shownAfter([] { Form4->OpenPicture("C:\\Pics\\", "camera.jpg"); }));
+        // Stored 2048 x 1536, turned a quarter clockwise by the camera: drawn upright, its own
+        // size as stored.
         QCOMPARE(ownSize(Form4->Image1), QSize(2048, 1536));
-        QCOMPARE(Form4->Image1->Picture().size(), QSize(512, 384)); // 1/4 fills 473 x 354
-        QCOMPARE(Form4->Image1->DrawRect(), QRect(0, 44, 473, 354));
+        QCOMPARE(Form4->Image1->Picture().size(), QSize(384, 512)); // 1/4 fills 332 x 443
+        QCOMPARE(Form4->Image1->DrawRect(), QRect(70, 0, 332, 443));
     }
 
     void doubleClickInTheMainWindowOpensTheViewer() {
