@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -11,6 +12,7 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "geometry/placement.h"
 #include "platform/qt/jpeg.h"
@@ -26,6 +28,8 @@ namespace {
 
 constexpr int kBarHeight = 41;
 constexpr int kSlideShowMs = 5000;
+// One notch of a mouse wheel, in the eighths of a degree wheel events count.
+constexpr int kWheelNotch = 120;
 const geometry::Rect kStartBox{271, 126, 473, 443};
 
 QPushButton* FlatButton(QWidget* parent, const char* name, const char* caption) {
@@ -113,6 +117,11 @@ TForm4::TForm4(std::unique_ptr<TViewerList> list, QWidget* parent)
     ScrollBox1->setWidgetResizable(true);
     column->addWidget(ScrollBox1, 1);
     SetBox(kStartBox);
+    // The window takes the keys; the scrolling area would take the arrows and the wheel for
+    // itself.
+    setFocusPolicy(Qt::StrongFocus);
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
+    ScrollBox1->viewport()->installEventFilter(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -164,6 +173,70 @@ void TForm4::FormShow() {
     setWindowState(windowState() | Qt::WindowMaximized);
     Image1->Center = true;
     Image1->Proportional = true;
+    setFocus();
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        SpeedButton2->click();
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+        SpeedButton1->click();
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+        SpeedButton3->click();
+        break;
+    case Qt::Key_Home:
+        RunReported([this] { Step(FirstIndex(list_->ItemCount()), 1); });
+        break;
+    case Qt::Key_End:
+        RunReported([this] { Step(LastIndex(list_->ItemCount()), -1); });
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        SpeedButton5->click();
+        break;
+    case Qt::Key_Minus:
+        SpeedButton4->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TForm4::wheelEvent(QWheelEvent* event) {
+    // A fine-grained wheel (a touchpad) sends parts of a notch; they add up to one step.
+    wheelTurn_ += event->angleDelta().y();
+    while (wheelTurn_ <= -kWheelNotch) {
+        wheelTurn_ += kWheelNotch;
+        SpeedButton1->click();
+    }
+    while (wheelTurn_ >= kWheelNotch) {
+        wheelTurn_ -= kWheelNotch;
+        SpeedButton3->click();
+    }
+    event->accept();
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox1->viewport()) {
+        if (event->type() == QEvent::Wheel) {
+            wheelEvent(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            SpeedButton2->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm4::OpenPicture(const QString& folder, const QString& fileName) {

@@ -2,7 +2,8 @@
 // scrolling area that holds the picture box. It walks the list it is given (Next, Previous and the
 // Autoview slide show) and zooms the box in steps of 100 pixels. Pictures decode on a loader
 // thread at the size the boxes need and are drawn stage by stage as they sharpen; while one is
-// looked at, a second loader decodes the picture the next step will show. The window itself lives
+// looked at, a second loader decodes the picture the next step will show. Keys and the mouse wheel
+// do what the buttons do; a double-click on the picture closes the window. The window itself lives
 // on the user-interface thread.
 #pragma once
 
@@ -77,6 +78,14 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape closes; Right, Down, Page Down and Space step to the next picture, Left, Up, Page Up
+    // and Backspace to the previous one; Home and End go to the first and the last; + and -
+    // (keypad too; = is + without Shift) zoom up and down. Each through its button's own handling.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Turned away from the user, a notch steps to the next picture; towards, to the previous one.
+    void wheelEvent(QWheelEvent* event) override;
+    // The picture area's wheel turns and double-clicks, before it scrolls with them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A box a load draws into, with the picture it showed before: put back when the decode fails
@@ -127,6 +136,7 @@ private:
     std::optional<Prefetch> prefetch_;
     QString shownPath_; // the picture Image1 shows, when a load put it there
     int lastStep_ = 1;  // +1 after Next, -1 after Previous
+    int wheelTurn_ = 0; // eighths of a degree turned since the last step, less than a notch
     bool reportingError_ = false;
 };
 

@@ -1,7 +1,7 @@
 // The viewer window driven through its handlers over a drive map of temporary folders: its look,
 // the opening both openers use, Next and Previous over a list of pictures, the zoom steps and
-// their limit, pictures drawn upright, the slide show (its timer ticked by hand) and pictures that
-// cannot be loaded.
+// their limit, pictures drawn upright, keys and the wheel, the slide show (its timer ticked by
+// hand) and pictures that cannot be loaded.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "app/application.h"
 #include "app/window_set.h"
@@ -365,6 +366,88 @@ private Q_SLOTS:
             lumo::test::uprightQuarters(lumo::test::distinctQuarters(), 8)));
         for (int i = 0; i < 3; ++i)
             Form4->SpeedButton4Click();
+    }
+
+    // The keys and the wheel over a list of five do what the buttons do, with their wrapping and
+    // their limits; Escape and a double-click on the picture close the viewer.
+    void keysAndTheWheelDoWhatTheButtonsDo() {
+        FakeList* list =
+            useList({"red.jpg", "green.jpg", "blue.jpg", "turned6.jpg", "big.jpg"}, -1);
+        QVERIFY(shownAfter([] { Form4->OpenPicture("C:\\Pics\\", "red.jpg"); }));
+        // The window keeps the focus for itself: nothing in it takes the keys away, whichever
+        // part is clicked.
+        QWidget* focused = Form4->focusWidget();
+        QCOMPARE(focused, static_cast<QWidget*>(Form4));
+        QCOMPARE(Form4->focusPolicy(), Qt::StrongFocus);
+        QCOMPARE(Form4->ScrollBox1->focusPolicy(), Qt::NoFocus);
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int index;
+        } steps[] = {
+            {Qt::Key_Right, Qt::NoModifier, 0}, // nothing selected: the first
+            {Qt::Key_Down, Qt::NoModifier, 1},      {Qt::Key_PageDown, Qt::NoModifier, 2},
+            {Qt::Key_Space, Qt::NoModifier, 3},     {Qt::Key_Right, Qt::NoModifier, 4},
+            {Qt::Key_Right, Qt::NoModifier, 0}, // the last wraps to the first
+            {Qt::Key_Left, Qt::NoModifier, 4},  // and back
+            {Qt::Key_Up, Qt::NoModifier, 3},        {Qt::Key_PageUp, Qt::NoModifier, 2},
+            {Qt::Key_Backspace, Qt::NoModifier, 1}, {Qt::Key_End, Qt::NoModifier, 4},
+            {Qt::Key_Home, Qt::NoModifier, 0},
+        };
+        for (const auto& step : steps) {
+            QVERIFY(shownAfter(
+                [focused, &step] { QTest::keyClick(focused, step.key, step.modifiers); }));
+            QCOMPARE(list->index, step.index);
+            QCOMPARE(list->preview.Picture().cacheKey(), Form4->Image1->Picture().cacheKey());
+        }
+
+        // The wheel: a notch away from the user is Next, towards is Previous; parts of a notch
+        // add up.
+        const auto turn = [](int delta) {
+            QWidget* area = Form4->ScrollBox1->viewport();
+            const QPointF at(area->width() / 2.0, area->height() / 2.0);
+            QWheelEvent wheel(at, area->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(area, &wheel);
+        };
+        QVERIFY(shownAfter([&] { turn(-120); }));
+        QCOMPARE(list->index, 1);
+        QVERIFY(shownAfter([&] { turn(120); }));
+        QCOMPARE(list->index, 0);
+        QVERIFY(shownAfter([&] { turn(120); }));
+        QCOMPARE(list->index, 4);
+        turn(-60);
+        QCOMPARE(list->index, 4);
+        QVERIFY(shownAfter([&] { turn(-60); }));
+        QCOMPARE(list->index, 0);
+
+        // Zoom keys, keypad too, stop where the buttons stop.
+        const QRect start(271, 126, 473, 443);
+        QTest::keyClick(focused, Qt::Key_Plus);
+        QCOMPARE(boxOf(Form4->Image1), QRect(221, 76, 573, 543));
+        QTest::keyClick(focused, Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(boxOf(Form4->Image1), start);
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(focused, Qt::Key_Minus);
+        QCOMPARE(boxOf(Form4->Image1), QRect(471, 326, 73, 43));
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(focused, Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(boxOf(Form4->Image1), start);
+        QVERIFY(platform::recordedMessageBoxes().empty());
+
+        // Escape closes, as Close does; so does a double-click on the picture.
+        QTest::keyClick(focused, Qt::Key_Escape);
+        QVERIFY(!Form4->isVisible());
+        QVERIFY(shownAfter([] { Form4->OpenPicture("C:\\Pics\\", "red.jpg"); }));
+        QTest::mouseDClick(Form4->Image1, Qt::LeftButton);
+        QVERIFY(!Form4->isVisible());
+
+        // Home and End on an empty list do nothing.
+        list = useList({}, -1);
+        QTest::keyClick(Form4, Qt::Key_Home);
+        QTest::keyClick(Form4, Qt::Key_End);
+        QCOMPARE(list->index, -1);
+        QVERIFY(platform::recordedMessageBoxes().empty());
     }
 
     void autoviewRunsTheSlideShowAlsoWhileHidden() {
