@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "platform/qt/jpeg.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/picture_loader.h"
+#include "platform/qt/ui.h"
 #include "viewer/core/list_steps.h"
 #include "widgets/handler_guard.h"
 #include "widgets/timage.h"
@@ -130,6 +132,8 @@ TForm4::TForm4(std::unique_ptr<TViewerList> list, QWidget* parent)
     loader_ = new platform::PictureLoader(this);
     prefetcher_ = new platform::PictureLoader(this);
     prefetcher_->setObjectName(QStringLiteral("prefetcher"));
+    slideShowReport_ = new platform::OpenMessageBox(this);
+    slideShowReport_->setObjectName(QStringLiteral("slideShowReport"));
     for (platform::PictureLoader* loader : {loader_, prefetcher_}) {
         connect(loader, &platform::PictureLoader::stageReady, this, &TForm4::StageReady);
         connect(loader, &platform::PictureLoader::failed, this, &TForm4::LoadFailed);
@@ -302,10 +306,6 @@ void TForm4::SpeedButton2Click() {
 }
 
 void TForm4::Timer1Timer() {
-    // While the error box of an earlier step is open, the slide show waits for it to be closed
-    // rather than piling a new box on it every tick.
-    if (reportingError_)
-        return;
     RunReported([this] { SpeedButton1Click(); });
 }
 
@@ -431,6 +431,12 @@ void TForm4::RunReported(const std::function<void()>& step) {
 }
 
 void TForm4::ReportLoadError(const QString& message) {
+    // A box that waited for the user would hold the show up at the picture it could not load.
+    if (Timer1->isActive() || slideShowReport_->isOpen()) {
+        slideShowReport_->show(nullptr, message, QApplication::applicationDisplayName(),
+                               platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
     if (reportingError_)
         return;
     reportingError_ = true;

@@ -29,6 +29,7 @@ namespace geometry {
 struct Rect;
 }
 namespace platform {
+class OpenMessageBox;
 class PictureLoader;
 } // namespace platform
 
@@ -122,15 +123,19 @@ private:
     void StageReady(quint64 ticket, const platform::PictureStage& stage);
     void LoadFailed(quint64 ticket, const QString& message);
     void SetBox(const geometry::Rect& box);
-    // Runs a step of Next, Previous or the slide show; a picture that cannot be loaded is shown in
-    // the standard error box.
+    // Runs a step of Next, Previous or the slide show; a picture that cannot be loaded is reported
+    // (ReportLoadError).
     void RunReported(const std::function<void()>& step);
-    // The standard error box, one at a time: while one is open, another failure is not shown.
+    // A picture that cannot be loaded. During the slide show the report is left open while the
+    // show steps on, and a later failure puts its text into that open report rather than stacking
+    // another box on it; so does any failure while that report is still open. Otherwise the
+    // standard error box, one at a time.
     void ReportLoadError(const QString& message);
 
     QWidget* canvas_;
     platform::PictureLoader* loader_;
     platform::PictureLoader* prefetcher_;
+    platform::OpenMessageBox* slideShowReport_;
     std::unique_ptr<TViewerList> list_;
     std::optional<Load> load_; // the decode whose stages are being drawn
     std::optional<Prefetch> prefetch_;
