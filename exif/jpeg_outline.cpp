@@ -1,4 +1,5 @@
-// JPEG segment walk up to the first scan, and the EXIF thumbnail walk of IFD1.
+// JPEG segment walk up to the first scan, the orientation of IFD0 and the EXIF thumbnail walk of
+// IFD1.
 #include "exif/jpeg_outline.h"
 
 #include <cstring>
@@ -6,6 +7,7 @@
 
 #include "bytes/byte_reader.h"
 #include "exif/exif_tags.h"
+#include "exif/orientation.h"
 #include "exif/tiff_directory.h"
 
 namespace {
@@ -89,15 +91,9 @@ std::optional<TPixelSize> FrameSize(ByteReader& reader, const Segment& segment) 
     return TPixelSize{width, height};
 }
 
-// IFD1's JPEG thumbnail inside the TIFF block of an EXIF segment.
-std::optional<TByteRange> FindThumbnail(ByteReader& reader, uint64_t start, uint64_t length) {
-    TTiffBlock tiff(reader, start, length);
-    if (!tiff.Valid())
-        return std::nullopt;
-    const auto ifd0 = tiff.ReadDirectory(tiff.FirstDirectory());
-    if (!ifd0)
-        return std::nullopt;
-    const auto ifd1 = tiff.ReadDirectory(ifd0->Next);
+// IFD1's JPEG thumbnail inside the TIFF block of an EXIF segment, IFD0 already read.
+std::optional<TByteRange> FindThumbnail(TTiffBlock& tiff, const TTiffDirectory& ifd0) {
+    const auto ifd1 = tiff.ReadDirectory(ifd0.Next);
     if (!ifd1)
         return std::nullopt;
     const TTiffEntry* at = ifd1->Find(exif::tag::JpegInterchangeFormat);
@@ -108,7 +104,7 @@ std::optional<TByteRange> FindThumbnail(ByteReader& reader, uint64_t start, uint
     const auto bytes = tiff.UnsignedValue(*size);
     if (!offset || !bytes || *bytes < 4 || !tiff.Holds(*offset, *bytes))
         return std::nullopt;
-    return TByteRange{start + *offset, *bytes};
+    return TByteRange{tiff.Start() + *offset, *bytes};
 }
 
 } // namespace
@@ -148,7 +144,14 @@ TJpegOutline ReadJpegOutline(ByteSource& source) {
     });
     if (!exifBlock)
         return outline;
-    const auto thumbnail = FindThumbnail(reader, exifBlock->Offset, exifBlock->Length);
+    TTiffBlock tiff(reader, exifBlock->Offset, exifBlock->Length);
+    if (!tiff.Valid())
+        return outline;
+    const auto ifd0 = tiff.ReadDirectory(tiff.FirstDirectory());
+    if (!ifd0)
+        return outline;
+    outline.Orientation = OrientationOf(tiff, *ifd0);
+    const auto thumbnail = FindThumbnail(tiff, *ifd0);
     if (!thumbnail)
         return outline;
     const auto size = ReadJpegFrameSize(reader, *thumbnail);

@@ -1,8 +1,9 @@
 // Where the parts a thumbnail maker needs lie in a JPEG file: the picture's own size from its frame
-// header and the JPEG thumbnail that the EXIF block's second directory (IFD1) points at, with the
-// thumbnail's own size. Found by walking the segments up to the first scan and the TIFF
-// directories through the bounds-checked byte reader; the compressed picture data is never read.
-// The EXIF reader does not read thumbnails; this walk is its own. Standard C++ only.
+// header, the orientation its EXIF block's first directory gives, and the JPEG thumbnail that the
+// EXIF block's second directory (IFD1) points at, with the thumbnail's own size. Found by walking
+// the segments up to the first scan and the TIFF directories through the bounds-checked byte
+// reader; the compressed picture data is never read. The EXIF reader does not read thumbnails; this
+// walk is its own. Standard C++ only.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,9 @@ struct TJpegOutline {
     // points outside its block.
     std::optional<TByteRange> ExifThumbnail;
     std::optional<TPixelSize> ExifThumbnailSize;
+    // How the picture and its EXIF thumbnail, which is stored the same way, are turned to be drawn
+    // upright (exif/orientation.h); 1 without an EXIF block.
+    int Orientation = 1;
 };
 
 // Reads the outline of a JPEG file. Damaged or hostile data gives what could be found (never an

@@ -2,8 +2,8 @@
 // code as the thumbnail window.
 //   lumograph-thumbs [--out DIR] FILE...   the 120 x 120 thumbnail of each picture, as the worker's
 //       thumbnail pass makes it; one line per file: name, TAB, the extracted picture's size before
-//       fitting (WxH), TAB, where it came from (exif, decoded, cache or none). --out writes
-//       DIR/NAME.png.
+//       fitting, as drawn upright (WxH), TAB, where it came from (exif, decoded, cache or none).
+//       --out writes DIR/NAME.png. A file that gets no thumbnail is a problem too.
 //   lumograph-thumbs --folder DIR   the window's listing of a folder without a window: the raw
 //       step, the listing rule and the worker's two passes; one line per message the worker posts
 //       and then the items' captions as the window shows them when the worker has ended.
@@ -132,7 +132,11 @@ bool Thumbnail(const std::string& argument, const std::string& outFolder) {
         return false;
     }
     std::printf("%s\t%s\t%s\n", argument.c_str(), size.c_str(), source.c_str());
-    if (!outFolder.empty() && !bitmap.isNull() && !WritePng(bitmap, outFolder, FileNameOf(path))) {
+    if (bitmap.isNull()) {
+        Problem(argument, "no thumbnail");
+        return false;
+    }
+    if (!outFolder.empty() && !WritePng(bitmap, outFolder, FileNameOf(path))) {
         Problem(argument, "cannot write its thumbnail into " + outFolder);
         return false;
     }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -11,11 +13,13 @@
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "geometry/placement.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/picture_loader.h"
+#include "platform/qt/ui.h"
 #include "viewer/core/list_steps.h"
 #include "widgets/handler_guard.h"
 #include "widgets/timage.h"
@@ -26,6 +30,8 @@ namespace {
 
 constexpr int kBarHeight = 41;
 constexpr int kSlideShowMs = 5000;
+// One notch of a mouse wheel, in the eighths of a degree wheel events count.
+constexpr int kWheelNotch = 120;
 const geometry::Rect kStartBox{271, 126, 473, 443};
 
 QPushButton* FlatButton(QWidget* parent, const char* name, const char* caption) {
@@ -49,10 +55,11 @@ void PaintBlack(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
-// The pixels a box needs of a picture of size own: the size it draws it at, in device pixels.
-QSize DrawnPixels(const TImage* box, QSize own) {
+// The pixels a box needs of a picture whose own size is upright as drawn: the size it draws it
+// at, in device pixels.
+QSize DrawnPixels(const TImage* box, QSize upright) {
     const geometry::Rect drawn = geometry::PlacePicture(
-        {own.width(), own.height()}, {box->width(), box->height()},
+        {upright.width(), upright.height()}, {box->width(), box->height()},
         {.center = box->Center, .proportional = box->Proportional, .stretch = box->Stretch});
     const qreal ratio = box->devicePixelRatioF();
     return {static_cast<int>(std::ceil(drawn.width * ratio)),
@@ -112,6 +119,11 @@ TForm4::TForm4(std::unique_ptr<TViewerList> list, QWidget* parent)
     ScrollBox1->setWidgetResizable(true);
     column->addWidget(ScrollBox1, 1);
     SetBox(kStartBox);
+    // The window takes the keys; the scrolling area would take the arrows and the wheel for
+    // itself.
+    setFocusPolicy(Qt::StrongFocus);
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
+    ScrollBox1->viewport()->installEventFilter(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -120,6 +132,8 @@ TForm4::TForm4(std::unique_ptr<TViewerList> list, QWidget* parent)
     loader_ = new platform::PictureLoader(this);
     prefetcher_ = new platform::PictureLoader(this);
     prefetcher_->setObjectName(QStringLiteral("prefetcher"));
+    slideShowReport_ = new platform::OpenMessageBox(this);
+    slideShowReport_->setObjectName(QStringLiteral("slideShowReport"));
     for (platform::PictureLoader* loader : {loader_, prefetcher_}) {
         connect(loader, &platform::PictureLoader::stageReady, this, &TForm4::StageReady);
         connect(loader, &platform::PictureLoader::failed, this, &TForm4::LoadFailed);
@@ -163,6 +177,70 @@ void TForm4::FormShow() {
     setWindowState(windowState() | Qt::WindowMaximized);
     Image1->Center = true;
     Image1->Proportional = true;
+    setFocus();
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        SpeedButton2->click();
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+        SpeedButton1->click();
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+    case Qt::Key_Backspace:
+        SpeedButton3->click();
+        break;
+    case Qt::Key_Home:
+        RunReported([this] { Step(FirstIndex(list_->ItemCount()), 1); });
+        break;
+    case Qt::Key_End:
+        RunReported([this] { Step(LastIndex(list_->ItemCount()), -1); });
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        SpeedButton5->click();
+        break;
+    case Qt::Key_Minus:
+        SpeedButton4->click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TForm4::wheelEvent(QWheelEvent* event) {
+    // A fine-grained wheel (a touchpad) sends parts of a notch; they add up to one step.
+    wheelTurn_ += event->angleDelta().y();
+    while (wheelTurn_ <= -kWheelNotch) {
+        wheelTurn_ += kWheelNotch;
+        SpeedButton1->click();
+    }
+    while (wheelTurn_ >= kWheelNotch) {
+        wheelTurn_ -= kWheelNotch;
+        SpeedButton3->click();
+    }
+    event->accept();
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox1->viewport()) {
+        if (event->type() == QEvent::Wheel) {
+            wheelEvent(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            SpeedButton2->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm4::OpenPicture(const QString& folder, const QString& fileName) {
@@ -228,27 +306,25 @@ void TForm4::SpeedButton2Click() {
 }
 
 void TForm4::Timer1Timer() {
-    // While the error box of an earlier step is open, the slide show waits for it to be closed
-    // rather than piling a new box on it every tick.
-    if (reportingError_)
-        return;
     RunReported([this] { SpeedButton1Click(); });
 }
 
 void TForm4::LoadPicture(const QString& path, const std::vector<TImage*>& boxes, bool coarseFirst) {
     const platform::PictureInfo info = platform::probePicture(platform::pathBytes(path));
+    const QSize upright = platform::uprightSize(info.size, info.orientation);
     Load load;
     load.path = path;
     QSize needed;
     for (TImage* box : boxes) {
-        load.targets.push_back(
-            {box, box->Picture(), QSize(box->PictureWidth(), box->PictureHeight())});
-        needed = needed.expandedTo(DrawnPixels(box, info.size));
+        load.targets.push_back({box, box->Picture(),
+                                QSize(box->PictureWidth(), box->PictureHeight()),
+                                box->Orientation()});
+        needed = needed.expandedTo(DrawnPixels(box, upright));
     }
     // The picture decoded ahead serves when it is this file as it is now, at least as large.
     if (prefetch_ && prefetch_->path == path && prefetch_->stamp == info.stamp &&
-        platform::reductionFor(info.size, prefetch_->needed) <=
-            platform::reductionFor(info.size, needed)) {
+        platform::reductionFor(upright, prefetch_->needed) <=
+            platform::reductionFor(upright, needed)) {
         loader_->cancel();
         load.ticket = prefetch_->ticket;
         load_ = std::move(load);
@@ -282,7 +358,8 @@ void TForm4::PrefetchNext() {
         const platform::PictureInfo info = platform::probePicture(platform::pathBytes(path));
         QSize needed;
         for (TImage* box : StepBoxes())
-            needed = needed.expandedTo(DrawnPixels(box, info.size));
+            needed = needed.expandedTo(
+                DrawnPixels(box, platform::uprightSize(info.size, info.orientation)));
         // A progressive picture keeps its coarse stages, in case the step comes while it is
         // still being decoded and takes the decode over.
         const quint64 ticket =
@@ -296,7 +373,8 @@ void TForm4::PrefetchNext() {
 void TForm4::RefineForBox() {
     if (load_ || shownPath_.isEmpty())
         return;
-    const QSize own(Image1->PictureWidth(), Image1->PictureHeight());
+    // Both the decoded picture and the size it is drawn at are upright.
+    const QSize own = Image1->UprightSize();
     const QSize decoded = Image1->Picture().size();
     const QSize needed = DrawnPixels(Image1, own);
     if (decoded == own ||
@@ -314,7 +392,7 @@ void TForm4::StageReady(quint64 ticket, const platform::PictureStage& stage) {
     if (!load_ || ticket != load_->ticket)
         return;
     for (const Target& target : load_->targets)
-        target.box->SetPicture(stage.image, stage.size);
+        target.box->SetPicture(stage.image, stage.size, stage.orientation);
     if (!stage.final)
         return;
     shownPath_ = load_->path;
@@ -332,7 +410,7 @@ void TForm4::LoadFailed(quint64 ticket, const QString& message) {
     if (!load_ || ticket != load_->ticket)
         return;
     for (const Target& target : load_->targets)
-        target.box->SetPicture(target.before, target.beforeSize);
+        target.box->SetPicture(target.before, target.beforeSize, target.beforeOrientation);
     load_.reset();
     ReportLoadError(message);
 }
@@ -353,6 +431,12 @@ void TForm4::RunReported(const std::function<void()>& step) {
 }
 
 void TForm4::ReportLoadError(const QString& message) {
+    // A box that waited for the user would hold the show up at the picture it could not load.
+    if (Timer1->isActive() || slideShowReport_->isOpen()) {
+        slideShowReport_->show(nullptr, message, QApplication::applicationDisplayName(),
+                               platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
     if (reportingError_)
         return;
     reportingError_ = true;

@@ -2,7 +2,8 @@
 // scrolling area that holds the picture box. It walks the list it is given (Next, Previous and the
 // Autoview slide show) and zooms the box in steps of 100 pixels. Pictures decode on a loader
 // thread at the size the boxes need and are drawn stage by stage as they sharpen; while one is
-// looked at, a second loader decodes the picture the next step will show. The window itself lives
+// looked at, a second loader decodes the picture the next step will show. Keys and the mouse wheel
+// do what the buttons do; a double-click on the picture closes the window. The window itself lives
 // on the user-interface thread.
 #pragma once
 
@@ -28,6 +29,7 @@ namespace geometry {
 struct Rect;
 }
 namespace platform {
+class OpenMessageBox;
 class PictureLoader;
 } // namespace platform
 
@@ -77,6 +79,14 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape closes; Right, Down, Page Down and Space step to the next picture, Left, Up, Page Up
+    // and Backspace to the previous one; Home and End go to the first and the last; + and -
+    // (keypad too; = is + without Shift) zoom up and down. Each through its button's own handling.
+    void keyPressEvent(QKeyEvent* event) override;
+    // Turned away from the user, a notch steps to the next picture; towards, to the previous one.
+    void wheelEvent(QWheelEvent* event) override;
+    // The picture area's wheel turns and double-clicks, before it scrolls with them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A box a load draws into, with the picture it showed before: put back when the decode fails
@@ -85,6 +95,7 @@ private:
         TImage* box = nullptr;
         QImage before;
         QSize beforeSize;
+        int beforeOrientation = 1;
     };
     struct Load {
         quint64 ticket = 0;
@@ -96,8 +107,8 @@ private:
     struct Prefetch {
         quint64 ticket = 0;
         QString path;
-        platform::FileStamp stamp; // the file as it was when the decode started
-        QSize needed;
+        platform::FileStamp stamp;                    // the file as it was when the decode started
+        QSize needed;                                 // upright
         std::optional<platform::PictureStage> result; // the final stage, once decoded
     };
 
@@ -112,20 +123,25 @@ private:
     void StageReady(quint64 ticket, const platform::PictureStage& stage);
     void LoadFailed(quint64 ticket, const QString& message);
     void SetBox(const geometry::Rect& box);
-    // Runs a step of Next, Previous or the slide show; a picture that cannot be loaded is shown in
-    // the standard error box.
+    // Runs a step of Next, Previous or the slide show; a picture that cannot be loaded is reported
+    // (ReportLoadError).
     void RunReported(const std::function<void()>& step);
-    // The standard error box, one at a time: while one is open, another failure is not shown.
+    // A picture that cannot be loaded. During the slide show the report is left open while the
+    // show steps on, and a later failure puts its text into that open report rather than stacking
+    // another box on it; so does any failure while that report is still open. Otherwise the
+    // standard error box, one at a time.
     void ReportLoadError(const QString& message);
 
     QWidget* canvas_;
     platform::PictureLoader* loader_;
     platform::PictureLoader* prefetcher_;
+    platform::OpenMessageBox* slideShowReport_;
     std::unique_ptr<TViewerList> list_;
     std::optional<Load> load_; // the decode whose stages are being drawn
     std::optional<Prefetch> prefetch_;
     QString shownPath_; // the picture Image1 shows, when a load put it there
     int lastStep_ = 1;  // +1 after Next, -1 after Previous
+    int wheelTurn_ = 0; // eighths of a degree turned since the last step, less than a notch
     bool reportingError_ = false;
 };
 

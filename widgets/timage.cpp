@@ -2,30 +2,32 @@
 
 #include <QPainter>
 
+#include "geometry/orientation.h"
 #include "geometry/placement.h"
 #include "platform/qt/jpeg.h"
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
 void TImage::LoadFromFile(const std::string& path, QSize decodeBox) {
-    QImage picture = platform::loadPicture(path, decodeBox);
-    QSize own = picture.size();
-    if (!decodeBox.isEmpty()) {
-        const platform::JpegSize size = platform::jpegSize(path);
-        if (size.width > 0 && size.height > 0)
-            own = QSize(size.width, size.height);
-    }
-    SetPicture(picture, own);
+    const platform::LoadedPicture loaded = platform::readPicture(path, decodeBox);
+    SetPicture(loaded.image, loaded.ownSize, loaded.orientation);
 }
 
 void TImage::Assign(const TImage& other) {
-    SetPicture(other.picture_, other.ownSize_);
+    SetPicture(other.picture_, other.ownSize_, other.orientation_);
 }
 
-void TImage::SetPicture(const QImage& picture, QSize ownSize) {
+void TImage::SetPicture(const QImage& picture, QSize ownSize, int orientation) {
     picture_ = picture;
     ownSize_ = ownSize.isEmpty() ? picture.size() : ownSize;
+    orientation_ = orientation;
     update();
+}
+
+QSize TImage::UprightSize() const {
+    const geometry::Size upright =
+        geometry::UprightSize({ownSize_.width(), ownSize_.height()}, orientation_);
+    return {upright.width, upright.height};
 }
 
 void TImage::Clear() {
@@ -35,8 +37,9 @@ void TImage::Clear() {
 QRect TImage::DrawRect() const {
     if (picture_.isNull())
         return {};
+    const QSize upright = UprightSize();
     const geometry::Rect rect = geometry::PlacePicture(
-        {ownSize_.width(), ownSize_.height()}, {width(), height()},
+        {upright.width(), upright.height()}, {width(), height()},
         {.center = Center, .proportional = Proportional, .stretch = Stretch});
     return QRect(rect.left, rect.top, rect.width, rect.height);
 }

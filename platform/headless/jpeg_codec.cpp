@@ -1,11 +1,14 @@
-// The full decoder and the encoder, steps of the guarded libjpeg call.
+// The full decoder and the encoder, steps of the guarded libjpeg call; the decoded picture is
+// turned upright after the step.
 #include "platform/headless/jpeg_codec.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/jpeg/jpeg_guard.h"
+#include "geometry/orientation.h"
 #include "platform/headless/jpeg_pixels.h"
+#include "platform/headless/upright.h"
+#include "platform/jpeg/jpeg_guard.h"
 
 namespace platform {
 
@@ -28,6 +31,7 @@ struct DecodeJob {
     int fitWidth = 0;
     int fitHeight = 0;
     Bitmap bitmap;
+    JpegHeader header;
 };
 
 void decode(jpeg_decompress_struct& cinfo, DecodeJob& job) {
@@ -39,10 +43,16 @@ void decode(jpeg_decompress_struct& cinfo, DecodeJob& job) {
         jpeg_stdio_src(&cinfo, job.input->file);
     else
         jpeg_mem_src(&cinfo, job.input->data, static_cast<unsigned long>(job.input->size));
+    keepExifSegments(cinfo);
     jpeg_read_header(&cinfo, TRUE);
+    job.header = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+                  keptOrientation(cinfo)};
+    // The box is the upright picture's; a picture turned a quarter fits it with its sides swapped.
+    const bool swaps = geometry::SwapsSides(job.header.orientation);
     cinfo.scale_num = 1;
-    cinfo.scale_denom =
-        scaleDenominator(cinfo.image_width, cinfo.image_height, job.fitWidth, job.fitHeight);
+    cinfo.scale_denom = scaleDenominator(cinfo.image_width, cinfo.image_height,
+                                         swaps ? job.fitHeight : job.fitWidth,
+                                         swaps ? job.fitWidth : job.fitHeight);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
     jpeg_calc_output_dimensions(&cinfo);
@@ -74,7 +84,7 @@ void decode(jpeg_decompress_struct& cinfo, DecodeJob& job) {
 } // namespace
 
 Bitmap decodeJpegBitmap(const JpegInput& input, int fitWidth, int fitHeight,
-                        const std::string& errorPrefix) {
+                        const std::string& errorPrefix, JpegHeader* header) {
     if (input.file == nullptr && (input.data == nullptr || input.size == 0))
         throw EJpegError("Empty JPEG data");
     DecodeJob job;
@@ -85,7 +95,9 @@ Bitmap decodeJpegBitmap(const JpegInput& input, int fitWidth, int fitHeight,
         decode(cinfo, job);
     };
     withDecompressor(step, errorPrefix);
-    return std::move(job.bitmap);
+    if (header != nullptr)
+        *header = job.header;
+    return orientBitmap(std::move(job.bitmap), job.header.orientation);
 }
 
 std::string encodeJpegBitmap(const Bitmap& bitmap, int quality) {

@@ -1,7 +1,7 @@
 // Small pictures of big JPEGs for thumbnails: libjpeg-turbo's DCT scaling at the smallest of its
 // scales (1/8 to 8/8) that still leaves the picture at least as large as asked, so a thumbnail of
 // a camera picture never costs a full-size decode, and a decode that a stop request can end
-// between rows. Thread-safe.
+// between rows. Greyscale, CMYK and YCCK pictures come out as RGB. Thread-safe.
 #pragma once
 
 #include <atomic>

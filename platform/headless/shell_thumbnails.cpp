@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "bytes/byte_reader.h"
+#include "geometry/orientation.h"
 #include "platform/core/file_contents.h"
 #include "platform/core/file_source.h"
 #include "platform/core/files.h"
 #include "platform/core/winerror.h"
 #include "platform/headless/bitmap_depth.h"
 #include "platform/headless/bitmap_scale.h"
-#include "platform/jpeg/jpeg_error.h"
 #include "platform/headless/jpeg_thumbnail.h"
+#include "platform/headless/upright.h"
+#include "platform/jpeg/jpeg_error.h"
 
 namespace platform {
 
@@ -115,8 +117,8 @@ std::optional<Bitmap> cachedPicture(const ThumbnailCache& cache, const Thumbnail
     return std::nullopt;
 }
 
-// The picture decoded at a scale that serves scaled, or the cache's thumbnail in its place. A
-// picture decoded afresh leaves its normal-size thumbnail in the cache, and one that cannot be
+// The upright picture decoded at a scale that serves scaled, or the cache's thumbnail in its place.
+// A picture decoded afresh leaves its normal-size thumbnail in the cache, and one that cannot be
 // decoded its failure record. nullopt with E_ABORT when killed.
 HRESULT decodedOrCached(ExtractionState& state, QSize picture, QSize scaled,
                         const ThumbnailDecode& how, std::optional<Bitmap>& made) {
@@ -145,6 +147,8 @@ HRESULT decodedOrCached(ExtractionState& state, QSize picture, QSize scaled,
     state.source = ThumbnailSource::Decoded;
     if (!made)
         return E_ABORT;
+    // The cache holds upright thumbnails, as every program of the desktop shows them.
+    *made = orientBitmap(std::move(*made), state.outline.Orientation);
     if (subject) {
         // The decoded picture scaled to the normal size; one that is no larger already (it
         // decoded below that size, or the picture is that small) goes in as it is. A thumbnail
@@ -170,21 +174,27 @@ HRESULT makeThumbnail(ExtractionState& state, Bitmap& bitmap) {
     if (state.killed)
         return E_ABORT;
     const RunningScope running(state.running);
-    const QSize picture(outline.Picture->Width, outline.Picture->Height);
+    // The thumbnail is of the upright picture; the picture and its EXIF thumbnail are decoded as
+    // stored, where a quarter turn swaps the sides asked for.
+    const bool swaps = geometry::SwapsSides(outline.Orientation);
+    const QSize stored(outline.Picture->Width, outline.Picture->Height);
+    const QSize picture = swaps ? stored.transposed() : stored;
     const bool crop = cropsToFill(state.flags);
     const QSize scaled = scaledSize(picture, state.size, crop);
     ThumbnailDecode how;
-    how.atLeast = scaled;
+    how.atLeast = swaps ? scaled.transposed() : scaled;
     how.accurate = (state.flags & IEIFLAG_QUALITY) != 0;
     how.cancel = &state.killed;
     std::optional<Bitmap> made;
     try {
-        if (!how.accurate && exifThumbnailServes(outline, scaled)) {
+        if (!how.accurate && exifThumbnailServes(outline, how.atLeast)) {
             const auto bytes = readRange(path, *outline.ExifThumbnail);
             if (!bytes)
                 return E_FAIL;
             made = decodeJpegThumbnail(bytes->data(), bytes->size(), how);
             state.source = ThumbnailSource::ExifThumbnail;
+            if (made)
+                *made = orientBitmap(std::move(*made), outline.Orientation);
         } else if (const HRESULT result = decodedOrCached(state, picture, scaled, how, made);
                    result != S_OK) {
             return result;

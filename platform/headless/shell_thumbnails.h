@@ -7,7 +7,8 @@
 // proportions. It takes the EXIF thumbnail the camera embedded when that one is at least as large
 // as the thumbnail must be and has the picture's proportions (within a pixel); otherwise it decodes
 // the picture at the smallest DCT scale that is not smaller than the thumbnail. A picture is never
-// decoded at full size unless it is no larger than the thumbnail itself.
+// decoded at full size unless it is no larger than the thumbnail itself. The thumbnail is drawn
+// upright as the picture's EXIF orientation says; the EXIF thumbnail is stored as its picture is.
 //
 // Pictures that must be decoded go through the desktop's thumbnail cache (thumbnail_cache.h) when
 // the folders were bound with one: a fresh cached thumbnail that is large enough and has the

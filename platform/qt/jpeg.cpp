@@ -87,6 +87,15 @@ std::FILE* openPictureFile(int fd, std::string_view path) {
     return file;
 }
 
+LoadedPicture readJpeg(std::string_view path, QSize fitInto) {
+    // Decoded straight from the file: however large the file, only the picture is held.
+    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
+    JpegHeader header;
+    QImage image = toQImage(decodeJpegBitmap({nullptr, 0, file.get()}, fitInto.width(),
+                                             fitInto.height(), std::string(path) + ": ", &header));
+    return {std::move(image), QSize(header.width, header.height), header.orientation};
+}
+
 } // namespace
 
 QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto) {
@@ -94,10 +103,7 @@ QImage decodeJpeg(const uint8_t* data, size_t size, QSize fitInto) {
 }
 
 QImage loadJpeg(std::string_view path, QSize fitInto) {
-    // Decoded straight from the file: however large the file, only the picture is held.
-    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
-    return toQImage(decodeJpegBitmap({nullptr, 0, file.get()}, fitInto.width(), fitInto.height(),
-                                     std::string(path) + ": "));
+    return readJpeg(path, fitInto).image;
 }
 
 JpegSize jpegSize(std::string_view path) {
@@ -137,10 +143,10 @@ void saveJpeg(const QImage& image, std::string_view path, int quality) {
     }
 }
 
-QImage loadPicture(std::string_view path, QSize fitInto) {
+LoadedPicture readPicture(std::string_view path, QSize fitInto) {
     const std::string ext = lowerExtension(path);
     if (isJpegExtension(ext))
-        return loadJpeg(path, fitInto);
+        return readJpeg(path, fitInto);
     if (!ext.empty() &&
         QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(ext.substr(1)))) {
         const int fd = openPictureDescriptor(path);
@@ -160,9 +166,14 @@ QImage loadPicture(std::string_view path, QSize fitInto) {
         if (image.isNull())
             throw EJpegError("Cannot load picture " + std::string(path) + ": " +
                              reader.errorString().toStdString());
-        return image;
+        const QSize own = image.size();
+        return {std::move(image), own, 1};
     }
     throw EJpegError("Unknown picture file extension (" + ext + ")");
+}
+
+QImage loadPicture(std::string_view path, QSize fitInto) {
+    return readPicture(path, fitInto).image;
 }
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,10 +20,12 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "geometry/orientation.h"
 #include "platform/core/drives.h"
-#include "platform/jpeg/jpeg_guard.h"
 #include "platform/headless/jpeg_pixels.h"
 #include "platform/headless/jpeg_support.h"
+#include "platform/headless/upright.h"
+#include "platform/jpeg/jpeg_guard.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/picture_limits.h"
 
@@ -137,12 +140,14 @@ void resetSource(FdSource& source, int fd) {
 struct DecodeJob {
     FdSource* source = nullptr;
     int reduction = 1;
+    int orientation = 1;    // what turns each stage upright
     bool showScans = false; // progressive: deliver pictures while the scans come in
     bool finalPass = true;  // the pass's last picture is the request's final stage
     const std::stop_token* stop = nullptr;
     const StageSink* deliver = nullptr;
     JSAMPARRAY cmykRow = nullptr;
-    QImage image; // the output pass being written
+    QImage image;  // the output pass being written
+    QImage turned; // the output pass drawn upright
     bool stopped = false;
 };
 
@@ -171,8 +176,20 @@ bool readOutputPass(j_decompress_ptr cinfo, DecodeJob& job) {
     return true;
 }
 
-void deliverImage(DecodeJob& job, QSize own, bool final) {
-    (*job.deliver)(PictureStage{std::move(job.image), own, final});
+// Hands the output pass over, turned upright. Runs inside the guarded step, so a failure ends it
+// the way libjpeg's own do, and the pictures live in the job.
+void deliverImage(j_decompress_ptr cinfo, DecodeJob& job, QSize own, bool final) {
+    if (geometry::KnownOrientation(job.orientation) != 1) {
+        job.turned = QImage(uprightSize(job.image.size(), job.orientation), job.image.format());
+        if (job.turned.isNull())
+            ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+        orientPixels(reinterpret_cast<const Rgb*>(job.image.constBits()), job.image.width(),
+                     job.image.height(), job.image.bytesPerLine() / 4,
+                     reinterpret_cast<Rgb*>(job.turned.bits()), job.turned.bytesPerLine() / 4,
+                     job.orientation);
+        job.image = std::exchange(job.turned, QImage());
+    }
+    (*job.deliver)(PictureStage{std::move(job.image), own, final, job.orientation});
     job.image = QImage();
 }
 
@@ -216,7 +233,7 @@ void decodePass(jpeg_decompress_struct& cinfo, DecodeJob& job) {
     if (!cinfo.buffered_image) {
         job.stopped = !readOutputPass(&cinfo, job);
         if (!job.stopped)
-            deliverImage(job, own, job.finalPass);
+            deliverImage(&cinfo, job, own, job.finalPass);
         return;
     }
     bool shownAny = false;
@@ -233,7 +250,7 @@ void decodePass(jpeg_decompress_struct& cinfo, DecodeJob& job) {
         }
         jpeg_finish_output(&cinfo);
         const bool complete = jpeg_input_complete(&cinfo) != 0;
-        deliverImage(job, own, complete && job.finalPass);
+        deliverImage(&cinfo, job, own, complete && job.finalPass);
         if (complete)
             return;
         shownAny = true;
@@ -246,11 +263,13 @@ PictureInfo readJpegInfo(const PictureFile& file, FdSource& source) {
     PictureInfo info;
     auto step = [&](jpeg_decompress_struct& cinfo) {
         cinfo.src = &source.pub;
+        keepExifSegments(cinfo);
         jpeg_read_header(&cinfo, TRUE);
         info.size =
             QSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
         info.jpeg = true;
         info.progressive = cinfo.progressive_mode != 0;
+        info.orientation = keptOrientation(cinfo);
     };
     withDecompressor(step, file.path() + ": ");
     checkPictureSize(static_cast<uint64_t>(info.size.width()),
@@ -302,6 +321,10 @@ PictureInfo readToolkitInfo(const PictureFile& file, const std::string& ext) {
 
 } // namespace
 
+QSize uprightSize(QSize own, int orientation) {
+    return geometry::SwapsSides(orientation) ? own.transposed() : own;
+}
+
 int reductionFor(QSize own, QSize atLeast) {
     if (atLeast.isEmpty())
         return 1;
@@ -344,9 +367,11 @@ void decodePicture(const PictureRequest& request, std::stop_token stop, const St
     }
     const auto source = std::make_unique<FdSource>();
     const PictureInfo info = readJpegInfo(file, *source);
-    const int reduction = reductionFor(info.size, request.atLeast);
+    // The size asked for is the upright picture's; the decoder scales the stored one.
+    const int reduction = reductionFor(uprightSize(info.size, info.orientation), request.atLeast);
     DecodeJob job;
     job.source = source.get();
+    job.orientation = info.orientation;
     job.stop = &stop;
     job.deliver = &deliver;
     // One decode from the file's start; false when it was stopped.

@@ -2,7 +2,8 @@
 // A progressive JPEG goes through libjpeg-turbo's buffered-image mode: a picture after its first
 // scan, again after later scans, the complete one last. A baseline JPEG that must come out larger
 // than its 1/8 DCT scale first gets a quick 1/8 pass. Other formats the toolkit reads come in one
-// stage. A JPEG is decoded at the smallest DCT scale that still gives the size asked for.
+// stage. A JPEG is decoded at the smallest DCT scale that still gives the size asked for, and every
+// stage is turned upright as the picture's EXIF orientation says.
 // Plain functions for any thread; files are read in 64 KiB pieces, never whole.
 #pragma once
 
@@ -28,24 +29,29 @@ struct FileStamp {
 
 // What a picture's header tells before any pixel is decoded.
 struct PictureInfo {
-    QSize size;               // the picture's own width and height
+    QSize size;               // the picture's own width and height, as stored
     bool jpeg = false;        // decoded through libjpeg; otherwise through the toolkit's readers
     bool progressive = false; // a progressive JPEG, refined scan by scan
     FileStamp stamp;
+    int orientation = 1; // the EXIF orientation its stages are turned by (upright.h)
 };
+
+// The picture's own size as it is drawn: upright, its sides swapped by a quarter turn.
+QSize uprightSize(QSize own, int orientation);
 
 struct PictureRequest {
     std::string path; // program path
-    QSize atLeast;    // the smallest output that serves the boxes showing it; empty: own size
+    QSize atLeast; // the smallest upright output that serves the boxes showing it; empty: own size
     bool coarseFirst = true; // deliver a quick coarse stage before the sharp one
 };
 
-// One stage of a decode. A JPEG's pixels come out in Format_RGB32 and, DCT-scaled, are often
-// smaller than the picture itself.
+// One stage of a decode, drawn upright. A JPEG's pixels come out in Format_RGB32 and, DCT-scaled,
+// are often smaller than the picture itself.
 struct PictureStage {
     QImage image;
-    QSize size;         // the picture's own width and height
-    bool final = false; // the sharpest stage of this request, delivered last
+    QSize size;          // the picture's own width and height, as stored
+    bool final = false;  // the sharpest stage of this request, delivered last
+    int orientation = 1; // what turned the image upright
 };
 
 using StageSink = std::function<void(PictureStage)>;

@@ -45,12 +45,15 @@ int answerWithoutUser(unsigned flags) {
     }
 }
 
-int showBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-        return answerWithoutUser(flags);
-    }
-    QMessageBox box(owner != nullptr ? owner : activeWindow());
+bool haveWindows() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// A box's buttons and what each answers.
+using BoxButtons = std::vector<std::pair<QAbstractButton*, int>>;
+
+// Text, caption, icon and buttons of a box as flags say.
+BoxButtons setUpBox(QMessageBox& box, const QString& text, const QString& caption, unsigned flags) {
     box.setTextFormat(Qt::PlainText);
     box.setText(messageBoxLines(text));
     box.setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
@@ -71,7 +74,7 @@ int showBox(QWidget* owner, const QString& text, const QString& caption, unsigne
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    std::vector<std::pair<QAbstractButton*, int>> buttons;
+    BoxButtons buttons;
     const auto add = [&](const QString& label, QMessageBox::ButtonRole role, int id) {
         buttons.emplace_back(box.addButton(label, role), id);
         return buttons.back().first;
@@ -96,6 +99,16 @@ int showBox(QWidget* owner, const QString& text, const QString& caption, unsigne
         box.setEscapeButton(add(QStringLiteral("OK"), QMessageBox::AcceptRole, IDOK));
         break;
     }
+    return buttons;
+}
+
+int showBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
+    if (!haveWindows()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        return answerWithoutUser(flags);
+    }
+    QMessageBox box(owner != nullptr ? owner : activeWindow());
+    const BoxButtons buttons = setUpBox(box, text, caption, flags);
     box.exec();
     for (const auto& [button, id] : buttons) {
         if (box.clickedButton() == button)
@@ -104,14 +117,21 @@ int showBox(QWidget* owner, const QString& text, const QString& caption, unsigne
     return answerWithoutUser(flags);
 }
 
+// Records the call when a test answers boxes; whether one does.
+bool recordIfAnswered(const QString& text, const QString& caption, unsigned flags,
+                      MessageBoxAnswerer* answerer = nullptr) {
+    std::lock_guard lock(gAnswerMutex);
+    if (!gAnswerer)
+        return false;
+    recorded().push_back({text, caption, flags});
+    if (answerer != nullptr)
+        *answerer = gAnswerer;
+    return true;
+}
+
 int answerOrShow(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
     MessageBoxAnswerer answerer;
-    {
-        std::lock_guard lock(gAnswerMutex);
-        answerer = gAnswerer;
-        if (answerer)
-            recorded().push_back({text, caption, flags});
-    }
+    recordIfAnswered(text, caption, flags, &answerer);
     if (answerer)
         return answerer({text, caption, flags});
     return showBox(owner, text, caption, flags);
@@ -137,6 +157,45 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, unsi
         [&] { result = answerOrShow(guardedOwner.data(), text, caption, flags); },
         Qt::BlockingQueuedConnection);
     return result;
+}
+
+OpenMessageBox::OpenMessageBox(QObject* parent) : QObject(parent) {}
+
+OpenMessageBox::~OpenMessageBox() {
+    delete box_;
+}
+
+void OpenMessageBox::show(QWidget* owner, const QString& text, const QString& caption,
+                          unsigned flags) {
+    text_ = text;
+    if (isOpen()) {
+        if (box_ != nullptr)
+            box_->setText(messageBoxLines(text));
+        return;
+    }
+    if (recordIfAnswered(text, caption, flags)) {
+        answeredOpen_ = true;
+        return;
+    }
+    if (!haveWindows()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+        return;
+    }
+    box_ = new QMessageBox(owner != nullptr ? owner : activeWindow());
+    box_->setAttribute(Qt::WA_DeleteOnClose);
+    box_->setWindowModality(Qt::NonModal);
+    setUpBox(*box_, text, caption, flags);
+    box_->show();
+}
+
+bool OpenMessageBox::isOpen() const {
+    return answeredOpen_ || (box_ != nullptr && box_->isVisible());
+}
+
+void OpenMessageBox::close() {
+    answeredOpen_ = false;
+    if (box_ != nullptr)
+        box_->close();
 }
 
 void setMessageBoxAnswerer(MessageBoxAnswerer answerer) {

@@ -1,17 +1,19 @@
 // User-interface services of the host desktop in the form the program's windows call them:
-// message boxes, beeps, the hourglass cursor and posted window messages with numbers
-// (posted_message.h).
+// message boxes (also one left open while the program goes on), beeps, the hourglass cursor and
+// posted window messages with numbers (posted_message.h).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include "platform/headless/posted_message.h"
 
-class QObject;
+class QMessageBox;
 class QWidget;
 
 namespace platform {
@@ -48,8 +50,31 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, unsi
 // a line feed breaks the line. The box shows the text as it is, never as markup.
 QString messageBoxLines(const QString& text);
 
+// A message box that does not hold its caller up: it is shown and left open while the program goes
+// on (the slide show reporting a picture it could not load goes on with the show). One box per
+// object: while it is open, show() puts the new text into it rather than stacking a second box on
+// it. Looks as messageBox's boxes do. User-interface thread only.
+class OpenMessageBox : public QObject {
+    Q_OBJECT
+public:
+    explicit OpenMessageBox(QObject* parent = nullptr);
+    ~OpenMessageBox() override; // closes a box still open
+
+    void show(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+    bool isOpen() const;
+    QString text() const { return text_; } // the last text shown
+    void close();                          // as the user's "OK"
+
+private:
+    QPointer<QMessageBox> box_; // deletes itself when the user closes it
+    bool answeredOpen_ = false; // opened while a test answers boxes
+    QString text_;
+};
+
 // Tests answer message boxes instead of showing them: while an answerer is installed every call
 // is appended to recordedMessageBoxes() and answered by it (no dialog appears). nullptr removes it.
+// An OpenMessageBox that opens is recorded too and then stays open, without an answer, until its
+// close(); a text put into it while it is open is no new box.
 using MessageBoxAnswerer = std::function<int(const MessageBoxCall&)>;
 void setMessageBoxAnswerer(MessageBoxAnswerer answerer);
 std::vector<MessageBoxCall>& recordedMessageBoxes();

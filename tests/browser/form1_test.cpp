@@ -32,6 +32,8 @@
 #include "platform/qt/jpeg.h"
 #include "platform/qt/ui.h"
 #include "tests/platform/interference.h"
+#include "tests/support/picture_writer.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/window_test.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
@@ -100,6 +102,9 @@ private Q_SLOTS:
         QDir(root_.path()).mkpath("Pics/d.jpg");
         QDir(root_.path()).mkpath("Dest");
         QDir(root_.path()).mkpath("Empty");
+        QDir(root_.path()).mkpath("Turned");
+        writeFile(host("Turned/eight.jpg").toStdString(),
+                  turnedJpegBytes(quarteredPicture(96, 48, distinctQuarters()), 8));
         writePlainJpeg(host("top.jpg"));
         writePlainJpeg(host("Pics/a.JPG"));
         writePlainJpeg(host("Pics/.e.jpg"));
@@ -248,6 +253,19 @@ private Q_SLOTS:
             QCOMPARE(lines.at(3), QStringLiteral("Make: Canon"));
             QVERIFY(Form5->Image1->DrawRect().width() <= 153);
         }
+        Form5->hide();
+    }
+
+    // The properties picture of a picture the camera turned is drawn upright; the report keeps the
+    // stored dimensions.
+    void propertiesPictureIsUpright() {
+        openFolder(QStringLiteral("C:\\Turned"));
+        Form1->ListView1->SetItemIndex(rowOf("eight.jpg"));
+        Form1->Properties1Click();
+        QVERIFY(nearColours(quarterColours(Form5->Image1->Picture()),
+                            uprightQuarters(distinctQuarters(), 8)));
+        QCOMPARE(Form5->Image1->UprightSize(), QSize(48, 96));
+        QVERIFY(Form5->Lines().contains(QStringLiteral("Dimension: 96 x 48")));
         Form5->hide();
     }
 

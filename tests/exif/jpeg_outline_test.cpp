@@ -1,5 +1,5 @@
-// The JPEG outline walk: the picture's size and the EXIF thumbnail of IFD1, in camera pictures and
-// in hand-made blocks whose offsets point anywhere.
+// The JPEG outline walk: the picture's size, its orientation and the EXIF thumbnail of IFD1, in
+// camera pictures and in hand-made blocks whose offsets point anywhere.
 #include "exif/jpeg_outline.h"
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include "bytes/byte_reader.h"
 #include "bytes/byte_source.h"
 #include "exif/exif_tags.h"
+#include "exif/orientation.h"
 #include "platform/core/drives.h"
 #include "platform/core/file_source.h"
 #include "tests/support/jpeg_writer.h"
@@ -93,6 +94,56 @@ TEST(JpegOutline, DamagedWaysToTheThumbnailGiveNone) {
     }
 }
 
+// The orientation of IFD0, read the same from the outline, from a bare TIFF block and from an
+// APP1 segment's payload; anything but a single SHORT or LONG of 1..8 reads as 1.
+TEST(JpegOutline, OrientationOfIfd0AndDamagedOnesAsStored) {
+    using lumo::test::TIFF_ASCII;
+    using lumo::test::TIFF_LONG;
+    using lumo::test::TIFF_SHORT;
+    struct Case {
+        const char* what;
+        ByteOrder order;
+        std::vector<TiffLayout::Entry> ifd0;
+        int expected;
+    };
+    const Case cases[] = {
+        {"6, Intel",
+         ByteOrder::Intel,
+         {{tag::Make, TIFF_ASCII, 4, 0}, {tag::Orientation, TIFF_SHORT, 1, 6}},
+         6},
+        {"8, Motorola", ByteOrder::Motorola, {{tag::Orientation, TIFF_SHORT, 1, 8}}, 8},
+        {"3 as a LONG", ByteOrder::Intel, {{tag::Orientation, TIFF_LONG, 1, 3}}, 3},
+        {"missing", ByteOrder::Intel, {{tag::Make, TIFF_ASCII, 4, 0}}, 1},
+        {"0", ByteOrder::Intel, {{tag::Orientation, TIFF_SHORT, 1, 0}}, 1},
+        {"9", ByteOrder::Motorola, {{tag::Orientation, TIFF_SHORT, 1, 9}}, 1},
+        {"two values", ByteOrder::Intel, {{tag::Orientation, TIFF_SHORT, 2, 6}}, 1},
+        {"a text", ByteOrder::Intel, {{tag::Orientation, TIFF_ASCII, 2, 6}}, 1},
+    };
+    for (const Case& c : cases) {
+        TiffLayout tiff(c.order);
+        tiff.directory(8, c.ifd0);
+        const Bytes& block = tiff.bytes();
+        EXPECT_EQ(OutlineOf(JpegWithExif(block)).Orientation, c.expected) << c.what;
+        MemorySource source(block);
+        ByteReader reader(source);
+        EXPECT_EQ(ReadOrientation(reader, 0, block.size()), c.expected) << c.what;
+        Bytes payload{'E', 'x', 'i', 'f', 0, 0};
+        payload.insert(payload.end(), block.begin(), block.end());
+        EXPECT_EQ(ExifSegmentOrientation(payload.data(), payload.size()), c.expected) << c.what;
+    }
+    // An EXIF block cut short before its directory; a payload that is no EXIF block; a picture
+    // without one.
+    TiffLayout six;
+    six.directory(8, {{tag::Orientation, TIFF_SHORT, 1, 6}});
+    Bytes payload{'E', 'x', 'i', 'f', 0, 0};
+    payload.insert(payload.end(), six.bytes().begin(), six.bytes().end());
+    EXPECT_EQ(ExifSegmentOrientation(payload.data(), payload.size()), 6);
+    EXPECT_EQ(ExifSegmentOrientation(payload.data(), 20), 1);
+    EXPECT_EQ(ExifSegmentOrientation(payload.data() + 1, payload.size() - 1), std::nullopt);
+    EXPECT_EQ(ExifSegmentOrientation(nullptr, 0), std::nullopt);
+    EXPECT_EQ(OutlineOf(SmallPicture()).Orientation, 1);
+}
+
 TEST(JpegOutline, DamagedSegmentsStopTheWalk) {
     // An APP1 segment that claims more bytes than the file has hides everything behind it.
     const Bytes longSegment = JpegWriter().raw({0xFF, 0xE1, 0xFF, 0xF0, 'E', 'x'}).bytes();
@@ -143,6 +194,15 @@ TEST(JpegOutline, CameraPictures) {
         if (c.thumbnail) {
             EXPECT_EQ(outline.ExifThumbnailSize, c.thumbnailSize) << c.file;
         }
+    }
+    // Turned cameras.
+    for (const auto& [file, orientation] :
+         {std::pair{"orientation_landscape_6.jpg", 6},
+          std::pair{"Canon_PowerShot_SX60_hdr_NO.jpg", 6}, std::pair{"Pentax_K10D_exiftool.jpg", 8},
+          std::pair{"Canon_PowerShot_S40.jpg", 1}}) {
+        platform::FileSource source;
+        ASSERT_TRUE(source.open(platform::fromHostPath((photos / file).string()))) << file;
+        EXPECT_EQ(ReadJpegOutline(source).Orientation, orientation) << file;
     }
     platform::setDriveMap({});
 }

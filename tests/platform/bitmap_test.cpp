@@ -1,6 +1,7 @@
 // Bitmaps against the desktop's image library: scaling, colour depths, drawing and framing give
 // the pixels QImage and QPainter give, so a thumbnail made without the toolkit looks as the
-// window's own would; PNG files read back as written; the conversions to QImage and back.
+// window's own would; turning upright as the toolkit turns; PNG files read back as written; the
+// conversions to QImage and back.
 #include <random>
 
 #include <QImage>
@@ -11,6 +12,7 @@
 #include "platform/headless/bitmap_depth.h"
 #include "platform/headless/bitmap_scale.h"
 #include "platform/headless/png_writer.h"
+#include "platform/headless/upright.h"
 #include "platform/qt/bitmap_image.h"
 
 namespace {
@@ -131,6 +133,33 @@ TEST(BitmapDrawing, BlendsAndFramesAsThePainterDoes) {
     const Bitmap cut = copyRect(toBitmap(Picture(10, 10, false, 0)), 8, 2, 4, 3);
     EXPECT_EQ(cut.pixel(1, 0), toBitmap(Picture(10, 10, false, 0)).pixel(9, 2));
     EXPECT_EQ(cut.pixel(2, 0), rgbOf(0, 0, 0));
+}
+
+// Turned upright as the toolkit turns and mirrors, for every orientation, on a picture larger than
+// the tiles the turn copies in and of no multiple of their size; damaged values change nothing.
+TEST(BitmapUpright, TurnsAndMirrorsAsTheToolkitDoes) {
+    const QImage picture = Picture(130, 67, true, 5);
+    const auto quarter = [](const QImage& image, qreal degrees) {
+        return image.transformed(QTransform().rotate(degrees));
+    };
+    const QImage expected[9] = {
+        picture,
+        picture,
+        picture.mirrored(true, false),
+        picture.mirrored(true, true),
+        picture.mirrored(false, true),
+        quarter(picture, 90).mirrored(true, false),
+        quarter(picture, 90),
+        quarter(picture, 90).mirrored(false, true),
+        quarter(picture, 270),
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        EXPECT_EQ(Differences(expected[orientation], orientBitmap(toBitmap(picture), orientation)),
+                  0)
+            << orientation;
+    for (const int damaged : {0, 9, -1})
+        EXPECT_EQ(Differences(picture, orientBitmap(toBitmap(picture), damaged)), 0) << damaged;
+    EXPECT_TRUE(orientBitmap(Bitmap(), 6).isNull());
 }
 
 TEST(BitmapFiles, PngReadsBackAsWrittenAndQImagesConvertBothWays) {

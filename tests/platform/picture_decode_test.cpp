@@ -143,6 +143,71 @@ TEST_F(PictureDecodeTest, BaselinePictureGetsAQuickEighthScalePassOnlyWhenLarger
     EXPECT_EQ(stages[0].image.size(), QSize(1600, 1200));
 }
 
+// Printers' pictures: CMYK with and without Adobe's inverted inks, and Adobe's YCCK, in their
+// colours in the viewer's decoder and the picture boxes' loader, at full size and reduced.
+TEST_F(PictureDecodeTest, CmykAndYcckPicturesComeOutInTheirColours) {
+    const Quarters colours{qRgb(200, 30, 30), qRgb(30, 160, 60), qRgb(40, 40, 180),
+                           qRgb(128, 64, 0)};
+    const QImage picture = quarteredPicture(128, 64, colours);
+    for (const JpegInk ink : {JpegInk::Cmyk, JpegInk::AdobeCmyk, JpegInk::AdobeYcck}) {
+        const std::string path =
+            put("ink.jpg", encodeJpegBytes(picture, {.quality = 95, .ink = ink}));
+        for (const QSize box : {QSize(), QSize(64, 32)}) {
+            const std::vector<PictureStage> stages = decodeAll({path, box, true});
+            ASSERT_FALSE(stages.empty());
+            const QImage viewed = stages.back().image;
+            const QImage previewed = loadPicture(path, box);
+            EXPECT_EQ(viewed.size(), box.isEmpty() ? picture.size() : box);
+            EXPECT_EQ(previewed.size(), viewed.size());
+            EXPECT_TRUE(nearColours(quarterColours(viewed), colours)) << int(ink);
+            EXPECT_TRUE(nearColours(quarterColours(previewed), colours)) << int(ink);
+        }
+    }
+}
+
+// Every orientation drawn upright by the viewer's decoder, at every stage of a progressive
+// picture and reduced to the size asked for the upright picture, and by the picture boxes'
+// loader; the own size stays as stored.
+TEST_F(PictureDecodeTest, PicturesAreDrawnUprightByTheirOrientation) {
+    const Quarters stored = distinctQuarters();
+    const QImage picture = quarteredPicture(128, 64, stored);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const bool swaps = orientation >= 5;
+        const QSize upright = swaps ? QSize(64, 128) : QSize(128, 64);
+        const QSize half = upright / 2;
+        const Quarters expected = uprightQuarters(stored, orientation);
+        for (const bool progressive : {false, true}) {
+            const std::string path =
+                put("turned.jpg", turnedJpegBytes(picture, orientation,
+                                                  {.quality = 95, .progressive = progressive}));
+            const PictureInfo info = probePicture(path);
+            EXPECT_EQ(info.size, QSize(128, 64));
+            EXPECT_EQ(info.orientation, orientation);
+            EXPECT_EQ(uprightSize(info.size, info.orientation), upright);
+            for (const PictureStage& stage : decodeAll({path, half, true})) {
+                EXPECT_EQ(stage.size, QSize(128, 64)) << orientation;
+                EXPECT_EQ(stage.orientation, orientation);
+                EXPECT_EQ(stage.image.width() * 2 == stage.image.height(), swaps) << orientation;
+                if (stage.final) {
+                    EXPECT_EQ(stage.image.size(), half) << orientation;
+                    EXPECT_TRUE(nearColours(quarterColours(stage.image), expected)) << orientation;
+                }
+            }
+            for (const QSize box : {QSize(), half}) {
+                const LoadedPicture loaded = readPicture(path, box);
+                EXPECT_EQ(loaded.ownSize, QSize(128, 64));
+                EXPECT_EQ(loaded.orientation, orientation);
+                EXPECT_EQ(loaded.image.size(), box.isEmpty() ? upright : half) << orientation;
+                EXPECT_TRUE(nearColours(quarterColours(loaded.image), expected)) << orientation;
+            }
+        }
+    }
+    // A damaged orientation draws the picture as stored.
+    const std::string path = put("odd.jpg", turnedJpegBytes(picture, 9));
+    EXPECT_EQ(probePicture(path).orientation, 1);
+    EXPECT_TRUE(nearColours(quarterColours(loadPicture(path)), stored));
+}
+
 TEST_F(PictureDecodeTest, StopEndsTheDecodeWithoutFurtherStages) {
     const std::string path =
         put("p.jpg", encodeJpegBytes(photoLikePicture(800, 600), {.progressive = true}));

@@ -1,5 +1,5 @@
-// Message boxes through the answerer (also from a worker thread), posted messages in order,
-// beeps, the hourglass cursor and image lists.
+// Message boxes through the answerer (also from a worker thread), the box left open, posted
+// messages in order, beeps, the hourglass cursor and image lists.
 #include "platform/qt/ui.h"
 
 #include <thread>
@@ -9,6 +9,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTimer>
@@ -87,6 +88,64 @@ TEST_F(AnsweredBoxes, WorkerBoxIsAnsweredOnTheUserInterfaceThread) {
     EXPECT_EQ(answer, IDYES);
     EXPECT_EQ(answeredOn, QCoreApplication::instance()->thread());
     ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+}
+
+// The box left open: the caller goes on at once, a second report goes into the open box, and the
+// user's "OK" closes it (and frees it), after which a report opens a box again.
+TEST(OpenMessageBoxTest, StaysOpenWithoutStackingUntilClosed) {
+    const auto visibleBoxes = [] {
+        std::vector<QMessageBox*> boxes;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                boxes.push_back(box);
+        return boxes;
+    };
+    OpenMessageBox report;
+    EXPECT_FALSE(report.isOpen());
+    report.show(nullptr, "first\rfailure", "Lumograph", MB_OK | MB_ICONERROR);
+    report.show(nullptr, "second", "Lumograph", MB_OK | MB_ICONERROR);
+    EXPECT_TRUE(report.isOpen());
+    std::vector<QMessageBox*> boxes = visibleBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]->text(), "second");
+    EXPECT_EQ(report.text(), "second");
+    EXPECT_EQ(boxes[0]->icon(), QMessageBox::Critical);
+    EXPECT_EQ(boxes[0]->windowModality(), Qt::NonModal);
+    const QPointer<QMessageBox> first = boxes[0];
+    boxes[0]->buttons().front()->click();
+    EXPECT_FALSE(report.isOpen());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    report.show(nullptr, "third", "Lumograph", MB_OK | MB_ICONERROR);
+    boxes = visibleBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]->text(), "third");
+    report.close();
+    EXPECT_TRUE(visibleBoxes().empty());
+}
+
+// Answered, the box opening is recorded once and stays open until closed.
+TEST_F(AnsweredBoxes, AnOpenBoxIsRecordedOnceAndStaysOpen) {
+    int answered = 0;
+    setMessageBoxAnswerer([&answered](const MessageBoxCall&) {
+        ++answered;
+        return IDOK;
+    });
+    OpenMessageBox report;
+    report.show(nullptr, "one", "Lumograph", MB_OK | MB_ICONERROR);
+    report.show(nullptr, "two", "Lumograph", MB_OK | MB_ICONERROR);
+    EXPECT_TRUE(report.isOpen());
+    EXPECT_EQ(report.text(), "two");
+    ASSERT_EQ(recordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(recordedMessageBoxes()[0].text, "one");
+    EXPECT_EQ(recordedMessageBoxes()[0].flags, MB_OK | MB_ICONERROR);
+    report.close();
+    EXPECT_FALSE(report.isOpen());
+    report.show(nullptr, "three", "Lumograph", MB_OK);
+    EXPECT_EQ(recordedMessageBoxes().size(), 2u);
+    EXPECT_EQ(answered, 0); // nobody waits for an answer
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<QMessageBox*>(widget), nullptr);
 }
 
 TEST(PostedMessages, ArriveInPostingOrderAlsoFromAWorker) {

@@ -9,6 +9,8 @@
 
 #include <jpeglib.h>
 
+#include "tests/support/tiff_layout.h"
+
 namespace lumo::test {
 
 namespace {
@@ -84,8 +86,32 @@ QImage photoLikePicture(int width, int height, unsigned seed) {
     return image;
 }
 
+namespace {
+
+// The inks of one row: black ink k = 255 - the brightest channel, and each colour ink what its
+// channel lacks of that brightest one, so that a decoder's (255 - ink) * (255 - k) / 255 gives
+// the colour back.
+std::vector<JSAMPLE> InkRow(const QImage& rgb, int y, bool inverted) {
+    std::vector<JSAMPLE> inks;
+    inks.reserve(size_t(rgb.width()) * 4);
+    const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    for (int x = 0; x < rgb.width(); ++x) {
+        const int channels[3] = {qRed(line[x]), qGreen(line[x]), qBlue(line[x])};
+        const int brightest = std::max({channels[0], channels[1], channels[2]});
+        for (const int channel : channels) {
+            const int ink = brightest == 0 ? 0 : (brightest - channel) * 255 / brightest;
+            inks.push_back(static_cast<JSAMPLE>(inverted ? 255 - ink : ink));
+        }
+        inks.push_back(static_cast<JSAMPLE>(inverted ? brightest : 255 - brightest));
+    }
+    return inks;
+}
+
+} // namespace
+
 std::string encodeJpegBytes(const QImage& image, JpegOptions options) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const bool inks = options.ink != JpegInk::Rgb;
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -96,15 +122,25 @@ std::string encodeJpegBytes(const QImage& image, JpegOptions options) {
     cinfo.image_width = static_cast<JDIMENSION>(rgb.width());
     cinfo.image_height = static_cast<JDIMENSION>(rgb.height());
     cinfo.input_components = 4;
-    cinfo.in_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    cinfo.in_color_space = inks                              ? JCS_CMYK
+                           : Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX
+                                                             : JCS_EXT_XRGB;
     jpeg_set_defaults(&cinfo);
+    if (options.ink == JpegInk::AdobeYcck)
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    // libjpeg writes the Adobe marker for every CMYK and YCCK picture unless told not to.
+    cinfo.write_Adobe_marker =
+        options.ink == JpegInk::AdobeCmyk || options.ink == JpegInk::AdobeYcck;
     jpeg_set_quality(&cinfo, options.quality, TRUE);
     if (options.progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPLE*>(rgb.constScanLine(static_cast<int>(cinfo.next_scanline)));
+        const int y = static_cast<int>(cinfo.next_scanline);
+        std::vector<JSAMPLE> inkRow;
+        if (inks)
+            inkRow = InkRow(rgb, y, options.ink != JpegInk::Cmyk);
+        JSAMPROW row = inks ? inkRow.data() : const_cast<JSAMPLE*>(rgb.constScanLine(y));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -112,6 +148,61 @@ std::string encodeJpegBytes(const QImage& image, JpegOptions options) {
     std::string bytes(reinterpret_cast<const char*>(buffer), size);
     std::free(buffer);
     return bytes;
+}
+
+std::string turnedJpegBytes(const QImage& image, int orientation, JpegOptions options) {
+    const std::string plain = encodeJpegBytes(image, options);
+    const Bytes turned =
+        WithOrientation(Bytes(plain.begin(), plain.end()), static_cast<uint16_t>(orientation));
+    return std::string(turned.begin(), turned.end());
+}
+
+Quarters distinctQuarters() {
+    return {qRgb(220, 30, 30), qRgb(30, 200, 60), qRgb(40, 40, 220), qRgb(230, 220, 40)};
+}
+
+QImage quarteredPicture(int width, int height, const Quarters& colours) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, colours[size_t((y >= height / 2 ? 2 : 0) + (x >= width / 2))]);
+    return picture;
+}
+
+Quarters quarterColours(const QImage& picture) {
+    const int w = picture.width();
+    const int h = picture.height();
+    return {picture.pixel(w / 4, h / 4), picture.pixel(3 * w / 4, h / 4),
+            picture.pixel(w / 4, 3 * h / 4), picture.pixel(3 * w / 4, 3 * h / 4)};
+}
+
+Quarters uprightQuarters(const Quarters& stored, int orientation) {
+    // Which stored quarter (0 top left, 1 top right, 2 bottom left, 3 bottom right) is drawn in
+    // each upright quarter.
+    static constexpr int From[9][4] = {
+        {0, 1, 2, 3}, // (no orientation 0)
+        {0, 1, 2, 3}, // 1 as stored
+        {1, 0, 3, 2}, // 2 mirrored left to right
+        {3, 2, 1, 0}, // 3 half a turn
+        {2, 3, 0, 1}, // 4 mirrored top to bottom
+        {0, 2, 1, 3}, // 5 mirrored about the main diagonal
+        {2, 0, 3, 1}, // 6 a quarter clockwise
+        {3, 1, 2, 0}, // 7 mirrored about the other diagonal
+        {1, 3, 0, 2}, // 8 a quarter anticlockwise
+    };
+    const int* from = From[orientation >= 1 && orientation <= 8 ? orientation : 1];
+    return {stored[size_t(from[0])], stored[size_t(from[1])], stored[size_t(from[2])],
+            stored[size_t(from[3])]};
+}
+
+bool nearColours(const Quarters& seen, const Quarters& expected, int tolerance) {
+    for (size_t i = 0; i < seen.size(); ++i) {
+        if (std::abs(qRed(seen[i]) - qRed(expected[i])) > tolerance ||
+            std::abs(qGreen(seen[i]) - qGreen(expected[i])) > tolerance ||
+            std::abs(qBlue(seen[i]) - qBlue(expected[i])) > tolerance)
+            return false;
+    }
+    return true;
 }
 
 } // namespace lumo::test

@@ -56,15 +56,22 @@ TiffLayout& TiffLayout::data(uint32_t at, const Bytes& bytes) {
     return *this;
 }
 
-Bytes WithExifThumbnail(const Bytes& jpeg, const Bytes& thumbnail, ByteOrder order) {
+Bytes WithExifThumbnail(const Bytes& jpeg, const Bytes& thumbnail, ByteOrder order,
+                        uint16_t orientation) {
     // IFD0 at 8 with one entry, IFD1 at 26 with the thumbnail's offset and length, the
     // thumbnail at 64.
     constexpr uint32_t ThumbnailAt = 64;
     TiffLayout tiff(order);
-    tiff.directory(8, {{0x0112, TIFF_SHORT, 1, 1}}, 26);
+    tiff.directory(8, {{0x0112, TIFF_SHORT, 1, orientation}}, 26);
     tiff.directory(26, {{0x0201, TIFF_LONG, 1, ThumbnailAt},
                         {0x0202, TIFF_LONG, 1, static_cast<uint32_t>(thumbnail.size())}});
     tiff.data(ThumbnailAt, thumbnail);
+    return JpegWriter().exif(tiff.bytes()).raw(Bytes(jpeg.begin() + 2, jpeg.end())).bytes();
+}
+
+Bytes WithOrientation(const Bytes& jpeg, uint16_t orientation, ByteOrder order) {
+    TiffLayout tiff(order);
+    tiff.directory(8, {{0x0112, TIFF_SHORT, 1, orientation}});
     return JpegWriter().exif(tiff.bytes()).raw(Bytes(jpeg.begin() + 2, jpeg.end())).bytes();
 }
 

@@ -37,8 +37,12 @@ private:
 };
 
 // A camera-style JPEG: jpeg (a complete JPEG file) with an EXIF block put right after its
-// start-of-image marker, whose IFD1 holds thumbnail (a complete small JPEG), as cameras write it.
+// start-of-image marker, whose IFD0 holds the orientation and whose IFD1 holds thumbnail (a
+// complete small JPEG), as cameras write it.
 Bytes WithExifThumbnail(const Bytes& jpeg, const Bytes& thumbnail,
-                        ByteOrder order = ByteOrder::Intel);
+                        ByteOrder order = ByteOrder::Intel, uint16_t orientation = 1);
+// jpeg with an EXIF block right after its start-of-image marker whose IFD0 holds the orientation
+// alone.
+Bytes WithOrientation(const Bytes& jpeg, uint16_t orientation, ByteOrder order = ByteOrder::Intel);
 
 } // namespace lumo::test

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -40,6 +41,8 @@
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
+#include "tests/support/picture_writer.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/window_test.h"
 #include "thumbs/extraction/thumbnail_thread.h"
 #include "thumbs/thumbnail_list.h"
@@ -130,8 +133,8 @@ private Q_SLOTS:
                 .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
         qputenv("XDG_RUNTIME_DIR", host("run").toUtf8());
-        for (const char* folder :
-             {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed", "Bytes", "Busy/Pics"})
+        for (const char* folder : {"Empty", "Text", "Pics", "Many", "Ten", "Raw", "Raw2", "Mixed",
+                                   "Bytes", "Busy/Pics", "Turned"})
             QDir(root_.path()).mkpath(folder);
         for (int i = 0; i < 30; ++i)
             writePlainJpeg(
@@ -141,6 +144,8 @@ private Q_SLOTS:
         QVERIFY(damaged.open(QIODevice::WriteOnly));
         damaged.write("not a raw file");
         damaged.close();
+        writeFile(host("Turned/six.jpg").toStdString(),
+                  turnedJpegBytes(quarteredPicture(96, 48, distinctQuarters()), 6));
         QFile(host("Text/notes.txt")).open(QIODevice::WriteOnly);
         writePlainJpeg(host("Pics/a.jpg"), 64, 48, Qt::red);
         writePlainJpeg(host("Pics/b.jpg"), 48, 64, Qt::green);
@@ -437,6 +442,27 @@ private Q_SLOTS:
         QTRY_VERIFY(memo->document()->findBlockByNumber(1).layout()->lineCount() > 1);
         QCOMPARE(memo->horizontalScrollBar()->maximum(), 0);
         MainForm->hide();
+    }
+
+    // A picture the camera turned a quarter: the preview and the properties picture upright, the
+    // report with the picture's values as stored.
+    void previewAndPropertiesPictureAreUpright() {
+        list("C:\\Turned");
+        MainForm->SelectItem(0);
+        MainForm->ListViewClick();
+        const Quarters upright = uprightQuarters(distinctQuarters(), 6);
+        QCOMPARE(MainForm->Image1->UprightSize(), QSize(48, 96));
+        QCOMPARE(MainForm->Image1->Picture().height(), 2 * MainForm->Image1->Picture().width());
+        QVERIFY(nearColours(quarterColours(MainForm->Image1->Picture()), upright));
+        const QRect drawn = MainForm->Image1->DrawRect();
+        QVERIFY(drawn.height() > drawn.width());
+        const QStringList lines = MainForm->Memo1->toPlainText().split('\n');
+        QVERIFY(lines.contains(QStringLiteral("Dimension: 96 x 48")));
+        QVERIFY(lines.filter(QRegularExpression("^Orientation: 6 \\(")).size() == 1);
+        MainForm->Properties1Click();
+        QVERIFY(nearColours(quarterColours(Form5->Image1->Picture()), upright));
+        QCOMPARE(Form5->Image1->UprightSize(), QSize(48, 96));
+        Form5->hide();
     }
 
     // The rules of the history, Back and Up one level are the shared navigation's (tested with

@@ -2,6 +2,7 @@
 // is missing, cut short or no JPEG, and hostile directories that must give no preview.
 #include "thumbs/core/raw_preview.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 
 #include "bytes/byte_source.h"
 #include "exif/exif_tags.h"
+#include "exif/jpeg_outline.h"
 #include "tests/support/jpeg_writer.h"
 #include "tests/support/tiff_layout.h"
 
@@ -108,6 +110,40 @@ TEST(RawPreview, ReadsThePreviewBytes) {
     const auto bytes = ReadRawPreview(source);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(*bytes, Preview());
+}
+
+// A turned raw file's preview carries the raw file's orientation in an EXIF block of its own, so
+// that it is drawn as the raw file is; an upright one's bytes are left as they are.
+TEST(RawPreview, ThePreviewCarriesTheRawFilesOrientation) {
+    const auto size = static_cast<uint32_t>(Preview().size());
+    for (const ByteOrder order : {ByteOrder::Intel, ByteOrder::Motorola}) {
+        for (const int orientation : {1, 6, 8, 3, 0}) {
+            TiffLayout tiff(order, 16);
+            tiff.directory(16,
+                           {{tag::Orientation, lumo::test::TIFF_SHORT, 1, uint32_t(orientation)},
+                            {tag::StripOffsets, Long, 1, 200},
+                            {tag::StripByteCounts, Long, 1, size}});
+            tiff.data(200, Preview());
+            const auto found = Find(tiff.bytes());
+            ASSERT_TRUE(found);
+            const int expected = orientation == 0 ? 1 : orientation; // 0 is no orientation
+            EXPECT_EQ(found->Orientation, expected);
+            MemorySource source(tiff.bytes());
+            const auto bytes = ReadRawPreview(source);
+            ASSERT_TRUE(bytes);
+            if (expected == 1) {
+                EXPECT_EQ(*bytes, Preview());
+                continue;
+            }
+            MemorySource preview(*bytes);
+            const TJpegOutline outline = ReadJpegOutline(preview);
+            EXPECT_EQ(outline.Orientation, expected);
+            EXPECT_EQ(outline.Picture, (TPixelSize{8, 8}));
+            // The preview's own bytes follow the new segment unchanged.
+            EXPECT_TRUE(std::equal(Preview().begin() + 2, Preview().end(),
+                                   bytes->end() - std::ptrdiff_t(Preview().size() - 2)));
+        }
+    }
 }
 
 TEST(RawPreview, CameraRawFiles) {

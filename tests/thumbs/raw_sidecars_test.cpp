@@ -11,6 +11,7 @@
 
 #include "platform/core/files.h"
 #include "platform/core/private_folder.h"
+#include "tests/support/picture_writer.h"
 #include "tests/thumbs/picture_fixture.h"
 
 namespace {
@@ -224,6 +225,33 @@ TEST_F(RawSidecars, AConversionThatFailsLeavesNothingUnderTheSidecarsName) {
     // Nor any half-written file under another name.
     for (const auto& entry : fs::directory_iterator(Host("Shots")))
         EXPECT_EQ(entry.path().filename(), "X.CR2");
+}
+
+// A turned camera's raw file (built here: IFD0 with the orientation and a 3:2 preview strip)
+// gets an upright sidecar: turned a quarter, the 2:3 picture is framed in white at both sides.
+TEST_F(RawSidecars, SidecarsAreUprightByTheRawFilesOrientation) {
+    const lumo::test::Quarters stored = lumo::test::distinctQuarters();
+    const lumo::test::Bytes preview = Encoded(lumo::test::quarteredPicture(300, 200, stored));
+    fs::create_directory(Host("Shots"));
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        lumo::test::TiffLayout raw(lumo::test::ByteOrder::Intel, 16);
+        raw.directory(16, {{0x0112, lumo::test::TIFF_SHORT, 1, uint32_t(orientation)},
+                           {0x0111, lumo::test::TIFF_LONG, 1, 64},
+                           {0x0117, lumo::test::TIFF_LONG, 1, uint32_t(preview.size())}});
+        raw.data(64, preview);
+        lumo::test::writeBytes(Host("Shots/IMG.CR2"), raw.bytes());
+        fs::remove(Host("Shots/IMG.CR2.JPG"));
+        TRawPipeline pipeline;
+        ASSERT_TRUE(RawStep(pipeline).empty());
+        const QImage sidecar = DecodedBytes(lumo::test::readFile(Host("Shots/IMG.CR2.JPG")));
+        ASSERT_EQ(sidecar.size(), QSize(150, 100));
+        // Drawn 150 x 100, or 67 x 100 at left 41 when a quarter turn makes it 2:3.
+        const QRect drawn = orientation >= 5 ? QRect(41, 0, 67, 100) : QRect(0, 0, 150, 100);
+        EXPECT_TRUE(lumo::test::nearColours(lumo::test::quarterColours(sidecar.copy(drawn)),
+                                            lumo::test::uprightQuarters(stored, orientation)))
+            << orientation;
+        EXPECT_EQ(Near(sidecar.pixelColor(10, 50), Qt::white), orientation >= 5) << orientation;
+    }
 }
 
 TEST_F(RawSidecars, MakeThumbnailFileNamesASourceItCannotOpen) {

@@ -13,7 +13,10 @@
 #include "platform/headless/jpeg_thumbnail.h"
 #include "platform/headless/png_reader.h"
 #include "platform/headless/thumbnail_cache.h"
+#include "platform/qt/bitmap_image.h"
 #include "tests/support/jpeg_writer.h"
+#include "tests/support/picture_writer.h"
+#include "tests/support/tiff_layout.h"
 #include "tests/thumbs/picture_fixture.h"
 
 namespace {
@@ -180,6 +183,58 @@ TEST_F(ShellItems, TheEmbeddedThumbnailServesOnlyWhenLargeEnoughAndOfTheSameShap
         const QColor seen(bitmap.pixel(bitmap.width / 2, bitmap.height / 2));
         EXPECT_TRUE(Near(seen, c.source == ThumbnailSource::ExifThumbnail ? Qt::red : Qt::blue))
             << c.name;
+    }
+}
+
+// Thumbnails are of the upright picture, whether the camera's EXIF thumbnail (stored as its
+// picture is) serves, the picture is decoded or the desktop's cache holds it (upright, as every
+// program shows it): a quarter turn swaps the fitted size's sides.
+TEST_F(ShellItems, ThumbnailsAreDrawnUprightByTheOrientation) {
+    cache_ = Host("cache/thumbnails");
+    const lumo::test::Quarters stored = lumo::test::distinctQuarters();
+    const lumo::test::Bytes picture = Encoded(lumo::test::quarteredPicture(480, 240, stored));
+    const lumo::test::Bytes embedded = Encoded(lumo::test::quarteredPicture(160, 80, stored));
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const auto value = static_cast<uint16_t>(orientation);
+        lumo::test::writeBytes(Host("exif.jpg"),
+                               lumo::test::WithExifThumbnail(
+                                   picture, embedded, lumo::test::ByteOrder::Motorola, value));
+        const std::string decoded = "decoded" + std::to_string(orientation) + ".jpg";
+        lumo::test::writeBytes(Host(decoded), lumo::test::WithOrientation(picture, value));
+        const QSize fitted = orientation >= 5 ? QSize(60, 120) : QSize(120, 60);
+        for (const auto& [name, expectedSource] :
+             {std::pair{std::string("exif.jpg"), platform::ThumbnailSource::ExifThumbnail},
+              std::pair{decoded, platform::ThumbnailSource::Decoded},
+              std::pair{decoded, platform::ThumbnailSource::Cache}}) {
+            platform::ThumbnailSource source = platform::ThumbnailSource::None;
+            const QImage thumbnail =
+                platform::toQImage(Thumbnail(name, platform::IEIFLAG_SCREEN, 32, &source));
+            EXPECT_EQ(source, expectedSource) << name << " " << orientation;
+            EXPECT_EQ(thumbnail.size(), fitted) << name << " " << orientation;
+            EXPECT_TRUE(lumo::test::nearColours(lumo::test::quarterColours(thumbnail),
+                                                lumo::test::uprightQuarters(stored, orientation)))
+                << name << " " << orientation;
+        }
+    }
+}
+
+// Printers' pictures get thumbnails too, in their colours: CMYK with plain inks, Adobe's inverted
+// CMYK and Adobe's YCCK.
+TEST_F(ShellItems, CmykAndYcckPicturesGetThumbnailsInTheirColours) {
+    using lumo::test::JpegInk;
+    const lumo::test::Quarters colours{qRgb(200, 30, 30), qRgb(30, 160, 60), qRgb(40, 40, 180),
+                                       qRgb(128, 64, 0)};
+    const QImage picture = lumo::test::quarteredPicture(480, 240, colours);
+    for (const JpegInk ink : {JpegInk::Cmyk, JpegInk::AdobeCmyk, JpegInk::AdobeYcck}) {
+        lumo::test::writeFile(Host("ink.jpg"),
+                              lumo::test::encodeJpegBytes(picture, {.quality = 95, .ink = ink}));
+        platform::ThumbnailSource source = platform::ThumbnailSource::None;
+        const QImage thumbnail =
+            platform::toQImage(Thumbnail("ink.jpg", platform::IEIFLAG_SCREEN, 32, &source));
+        EXPECT_EQ(source, platform::ThumbnailSource::Decoded) << int(ink);
+        EXPECT_EQ(thumbnail.size(), QSize(120, 60)) << int(ink);
+        EXPECT_TRUE(lumo::test::nearColours(lumo::test::quarterColours(thumbnail), colours))
+            << int(ink);
     }
 }
 

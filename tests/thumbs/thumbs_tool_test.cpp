@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/picture_writer.h"
 #include "tests/thumbs/picture_fixture.h"
 
 namespace {
@@ -58,6 +59,31 @@ TEST_F(ThumbsTool, ThumbnailsOfFilesWithWhereTheyCameFrom) {
     // The decoded picture left its thumbnail in the desktop's cache, which serves the next run.
     EXPECT_EQ(Tool({"camera.jpg", "plain.jpg"}).out, QStringLiteral("camera.jpg\t120x90\texif\n"
                                                                     "plain.jpg\t120x80\tcache\n"));
+
+    // A printer's CMYK picture gets its thumbnail.
+    lumo::test::writeFile(Host("ink.jpg"),
+                          lumo::test::encodeJpegBytes(Solid(480, 240, Qt::darkRed),
+                                                      {.ink = lumo::test::JpegInk::AdobeCmyk}));
+    const ToolRun ink = Tool({"ink.jpg"});
+    EXPECT_EQ(ink.status, 0) << ink.err.toStdString();
+    EXPECT_EQ(ink.out, QStringLiteral("ink.jpg\t120x60\tdecoded\n"));
+    // A picture turned a quarter by the camera: its size as drawn, and drawn upright.
+    const lumo::test::Quarters stored = lumo::test::distinctQuarters();
+    lumo::test::writeFile(
+        Host("turned.jpg"),
+        lumo::test::turnedJpegBytes(lumo::test::quarteredPicture(480, 240, stored), 6));
+    const ToolRun turned = Tool({"--out", "out", "turned.jpg"});
+    EXPECT_EQ(turned.status, 0) << turned.err.toStdString();
+    EXPECT_EQ(turned.out, QStringLiteral("turned.jpg\t60x120\tdecoded\n"));
+    const QImage upright(QString::fromStdString(Host("out/turned.jpg.png")));
+    ASSERT_EQ(upright.size(), QSize(120, 120));
+    EXPECT_TRUE(lumo::test::nearColours(lumo::test::quarterColours(upright.copy(30, 0, 60, 120)),
+                                        lumo::test::uprightQuarters(stored, 6)));
+    // A file that gets no thumbnail is a problem.
+    const ToolRun text = Tool({"notes.txt"});
+    EXPECT_EQ(text.status, 1);
+    EXPECT_EQ(text.out, QStringLiteral("notes.txt\t0x0\tnone\n"));
+    EXPECT_TRUE(text.err.contains(QStringLiteral("notes.txt")));
 }
 
 TEST_F(ThumbsTool, ListsAFolderAsTheWindowWould) {

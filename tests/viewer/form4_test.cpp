@@ -1,7 +1,8 @@
 // The viewer window driven through its handlers over a drive map of temporary folders: its look,
 // the opening both openers use, Next and Previous over a list of pictures, the zoom steps and
-// their limit, the slide show (its timer ticked by hand), pictures that cannot be loaded, and the
-// place in the thumbnail window's list kept while other programs make folders.
+// their limit, pictures drawn upright, keys and the wheel, the slide show (its timer ticked by
+// hand), pictures that cannot be loaded, and the place in the thumbnail window's list kept while
+// other programs make folders.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "app/application.h"
 #include "app/window_set.h"
@@ -155,6 +157,11 @@ private Q_SLOTS:
         QVERIFY(QDir(root_.path()).mkpath("Walk"));
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
             QVERIFY(filled(64, 48, qRgb(20, 20, 220)).save(host("Walk/") + QLatin1String(name)));
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            writeBytes(host(QStringLiteral("Pics/turned%1.jpg").arg(orientation)),
+                       lumo::test::turnedJpegBytes(
+                           lumo::test::quarteredPicture(1280, 640, lumo::test::distinctQuarters()),
+                           orientation));
         CreateWindowSet();
     }
 
@@ -340,6 +347,134 @@ private Q_SLOTS:
         QCOMPARE(ownSize(Form4->Image1), QSize(100, 100));
     }
 
+    // Each orientation drawn upright in the viewer and the list's previews, also when the picture
+    // was decoded ahead of its step; zoomed, the upright picture fills the box and is decoded
+    // larger. The own size stays as stored.
+    void picturesAreDrawnUprightAlsoDecodedAheadAndZoomed() {
+        QStringList names;
+        for (int orientation = 1; orientation <= 8; ++orientation)
+            names << QStringLiteral("turned%1.jpg").arg(orientation);
+        FakeList* list = useList(names, -1);
+        Form4->show();
+        QCOMPARE(boxOf(Form4->Image1), QRect(271, 126, 473, 443));
+        auto* ahead = Form4->findChild<platform::PictureLoader*>(QStringLiteral("prefetcher"));
+        QSignalSpy decodedAhead(ahead, &platform::PictureLoader::stageReady);
+        for (int orientation = 1; orientation <= 8; ++orientation) {
+            QSignalSpy shown(Form4, &TForm4::PictureShown);
+            Form4->SpeedButton1Click();
+            // From the second picture on the step shows what was decoded ahead, at once.
+            QVERIFY(orientation == 1 ? shown.wait(5000) : shown.count() == 1);
+            const QImage picture = Form4->Image1->Picture();
+            const bool swaps = orientation >= 5;
+            QCOMPARE(picture.width() < picture.height(), swaps);
+            QVERIFY2(lumo::test::nearColours(
+                         lumo::test::quarterColours(picture),
+                         lumo::test::uprightQuarters(lumo::test::distinctQuarters(), orientation)),
+                     qPrintable(QString::number(orientation)));
+            QCOMPARE(ownSize(Form4->Image1), QSize(1280, 640));
+            QCOMPARE(ownSize(&list->preview), QSize(1280, 640));
+            QCOMPARE(list->copy.Orientation(), orientation);
+            const QRect drawn = Form4->Image1->DrawRect();
+            QCOMPARE(drawn, swaps ? QRect(126, 0, 221, 443) : QRect(0, 103, 473, 236));
+            if (orientation < 8)
+                QTRY_COMPARE_WITH_TIMEOUT(decodedAhead.count(), orientation, 5000);
+        }
+        // Zoomed up, the quarter-turned picture fills the box's height and is decoded at full size.
+        QVERIFY(shownAfter([] {
+            for (int i = 0; i < 3; ++i)
+                Form4->SpeedButton5Click();
+        }));
+        QCOMPARE(Form4->Image1->DrawRect(), QRect(201, 0, 371, 743));
+        QCOMPARE(Form4->Image1->Picture().size(), QSize(640, 1280));
+        QVERIFY(lumo::test::nearColours(
+            lumo::test::quarterColours(Form4->Image1->Picture()),
+            lumo::test::uprightQuarters(lumo::test::distinctQuarters(), 8)));
+        for (int i = 0; i < 3; ++i)
+            Form4->SpeedButton4Click();
+    }
+
+    // The keys and the wheel over a list of five do what the buttons do, with their wrapping and
+    // their limits; Escape and a double-click on the picture close the viewer.
+    void keysAndTheWheelDoWhatTheButtonsDo() {
+        FakeList* list =
+            useList({"red.jpg", "green.jpg", "blue.jpg", "turned6.jpg", "big.jpg"}, -1);
+        QVERIFY(shownAfter([] { Form4->OpenPicture("C:\\Pics\\", "red.jpg"); }));
+        // The window keeps the focus for itself: nothing in it takes the keys away, whichever
+        // part is clicked.
+        QWidget* focused = Form4->focusWidget();
+        QCOMPARE(focused, static_cast<QWidget*>(Form4));
+        QCOMPARE(Form4->focusPolicy(), Qt::StrongFocus);
+        QCOMPARE(Form4->ScrollBox1->focusPolicy(), Qt::NoFocus);
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int index;
+        } steps[] = {
+            {Qt::Key_Right, Qt::NoModifier, 0}, // nothing selected: the first
+            {Qt::Key_Down, Qt::NoModifier, 1},      {Qt::Key_PageDown, Qt::NoModifier, 2},
+            {Qt::Key_Space, Qt::NoModifier, 3},     {Qt::Key_Right, Qt::NoModifier, 4},
+            {Qt::Key_Right, Qt::NoModifier, 0}, // the last wraps to the first
+            {Qt::Key_Left, Qt::NoModifier, 4},  // and back
+            {Qt::Key_Up, Qt::NoModifier, 3},        {Qt::Key_PageUp, Qt::NoModifier, 2},
+            {Qt::Key_Backspace, Qt::NoModifier, 1}, {Qt::Key_End, Qt::NoModifier, 4},
+            {Qt::Key_Home, Qt::NoModifier, 0},
+        };
+        for (const auto& step : steps) {
+            QVERIFY(shownAfter(
+                [focused, &step] { QTest::keyClick(focused, step.key, step.modifiers); }));
+            QCOMPARE(list->index, step.index);
+            QCOMPARE(list->preview.Picture().cacheKey(), Form4->Image1->Picture().cacheKey());
+        }
+
+        // The wheel: a notch away from the user is Next, towards is Previous; parts of a notch
+        // add up.
+        const auto turn = [](int delta) {
+            QWidget* area = Form4->ScrollBox1->viewport();
+            const QPointF at(area->width() / 2.0, area->height() / 2.0);
+            QWheelEvent wheel(at, area->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(area, &wheel);
+        };
+        QVERIFY(shownAfter([&] { turn(-120); }));
+        QCOMPARE(list->index, 1);
+        QVERIFY(shownAfter([&] { turn(120); }));
+        QCOMPARE(list->index, 0);
+        QVERIFY(shownAfter([&] { turn(120); }));
+        QCOMPARE(list->index, 4);
+        turn(-60);
+        QCOMPARE(list->index, 4);
+        QVERIFY(shownAfter([&] { turn(-60); }));
+        QCOMPARE(list->index, 0);
+
+        // Zoom keys, keypad too, stop where the buttons stop.
+        const QRect start(271, 126, 473, 443);
+        QTest::keyClick(focused, Qt::Key_Plus);
+        QCOMPARE(boxOf(Form4->Image1), QRect(221, 76, 573, 543));
+        QTest::keyClick(focused, Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(boxOf(Form4->Image1), start);
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(focused, Qt::Key_Minus);
+        QCOMPARE(boxOf(Form4->Image1), QRect(471, 326, 73, 43));
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(focused, Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(boxOf(Form4->Image1), start);
+        QVERIFY(platform::recordedMessageBoxes().empty());
+
+        // Escape closes, as Close does; so does a double-click on the picture.
+        QTest::keyClick(focused, Qt::Key_Escape);
+        QVERIFY(!Form4->isVisible());
+        QVERIFY(shownAfter([] { Form4->OpenPicture("C:\\Pics\\", "red.jpg"); }));
+        QTest::mouseDClick(Form4->Image1, Qt::LeftButton);
+        QVERIFY(!Form4->isVisible());
+
+        // Home and End on an empty list do nothing.
+        list = useList({}, -1);
+        QTest::keyClick(Form4, Qt::Key_Home);
+        QTest::keyClick(Form4, Qt::Key_End);
+        QCOMPARE(list->index, -1);
+        QVERIFY(platform::recordedMessageBoxes().empty());
+    }
+
     void autoviewRunsTheSlideShowAlsoWhileHidden() {
         FakeList* list = useList({"red.jpg", "green.jpg", "blue.jpg"}, 0);
         Form4->show();
@@ -364,35 +499,63 @@ private Q_SLOTS:
         QVERIFY(!Form4->Timer1->isActive());
     }
 
-    void aBrokenPictureInTheSlideShowShowsOneErrorBoxAtATime() {
-        FakeList* list = useList({"red.jpg", "broken.jpg", "broken.jpg"}, -1);
+    // During the slide show a picture that cannot be loaded is reported in a box left open while
+    // the show steps on; later failures, found at once or while decoding, go into that box
+    // instead of stacking more boxes on it. Closed, the next failure opens a box again.
+    void aBrokenPictureDoesNotStopTheSlideShow() {
+        FakeList* list =
+            useList({"red.jpg", "broken.jpg", "late.jpg", "gone.jpg", "green.jpg"}, -1);
+        auto* report =
+            Form4->findChild<platform::OpenMessageBox*>(QStringLiteral("slideShowReport"));
+        QVERIFY(report != nullptr);
+        Form4->SpeedButton6->click();
         QVERIFY(shownAfter([] { Form4->Timer1Timer(); }));
-        int indexDuringBox = -2;
-        answerAll([&indexDuringBox, list](const platform::MessageBoxCall&) {
-            // The next tick comes while the box is still open.
-            if (indexDuringBox == -2) {
-                Form4->Timer1Timer();
-                indexDuringBox = list->index;
-            }
-        });
-        Form4->Timer1Timer();
+        QCOMPARE(list->index, 0);
+
+        Form4->Timer1Timer(); // broken.jpg
+        QCOMPARE(list->index, 1);
+        QVERIFY(Form4->Timer1->isActive());
+        QVERIFY(report->isOpen());
         const auto& boxes = platform::recordedMessageBoxes();
         QCOMPARE(boxes.size(), size_t(1));
         QVERIFY(boxes[0].text.contains("broken.jpg"));
         QCOMPARE(boxes[0].flags & platform::MB_ICONERROR, unsigned(platform::MB_ICONERROR));
-        QCOMPARE(indexDuringBox, 1); // the show waited for the box
-        // The selection has moved onto the broken picture; the pictures stay as they were.
-        QCOMPARE(list->index, 1);
+        // The pictures stay as they were.
         QCOMPARE(ownSize(Form4->Image1), QSize(640, 480));
-        QCOMPARE(ownSize(&list->preview), QSize(640, 480));
 
-        // Closed, the show goes on at the next tick, and the next broken picture has its box.
-        answerAll();
-        Form4->Timer1Timer();
-        QCOMPARE(list->index, 2);
-        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
+        Form4->Timer1Timer(); // late.jpg: its first scan is shown, then the decode fails
+        QTRY_VERIFY_WITH_TIMEOUT(report->text().contains("late.jpg"), 5000);
+        Form4->Timer1Timer(); // gone.jpg
+        QVERIFY(report->text().contains("gone.jpg"));
         QVERIFY(shownAfter([] { Form4->Timer1Timer(); }));
-        QCOMPARE(list->index, 0);
+        QCOMPARE(list->index, 4);
+        QCOMPARE(ownSize(Form4->Image1), QSize(320, 240));
+        QCOMPARE(boxes.size(), size_t(1));
+        QVERIFY(report->isOpen());
+        QVERIFY(Form4->Timer1->isActive());
+
+        // The timer itself keeps stepping past failures while the report is open.
+        Form4->Timer1->setInterval(20);
+        QSignalSpy shown(Form4, &TForm4::PictureShown);
+        QTRY_VERIFY_WITH_TIMEOUT(shown.count() >= 3, 10000); // red, green, red again
+        Form4->SpeedButton6->click();
+        Form4->Timer1->setInterval(5000);
+        QVERIFY(!Form4->Timer1->isActive());
+        QCOMPARE(boxes.size(), size_t(1));
+
+        // Outside the show, a failure while the report is open goes into it too; once closed, the
+        // step's failure has the standard error box again.
+        list->index = 2;
+        Form4->SpeedButton1->click(); // gone.jpg
+        QCOMPARE(boxes.size(), size_t(1));
+        QVERIFY(report->text().contains("gone.jpg"));
+        report->close();
+        QVERIFY(!report->isOpen());
+        list->index = 0;
+        Form4->SpeedButton1->click(); // broken.jpg
+        QCOMPARE(boxes.size(), size_t(2));
+        QVERIFY(boxes[1].text.contains("broken.jpg"));
+        QVERIFY(!report->isOpen());
     }
 
     void aMissingPictureEndsTheStepWithTheErrorBox() {
@@ -423,9 +586,11 @@ private Q_SLOTS:
         QFile::remove(host("Pics/camera.jpg"));
         QVERIFY(QFile::copy(testData("Canon_PowerShot_SX60_hdr_NO.jpg"), host("Pics/camera.jpg")));
         QVERIFY(shownAfter([] { Form4->OpenPicture("C:\\Pics\\", "camera.jpg"); }));
+        // Stored 2048 x 1536, turned a quarter clockwise by the camera: drawn upright, its own
+        // size as stored.
         QCOMPARE(ownSize(Form4->Image1), QSize(2048, 1536));
-        QCOMPARE(Form4->Image1->Picture().size(), QSize(512, 384)); // 1/4 fills 473 x 354
-        QCOMPARE(Form4->Image1->DrawRect(), QRect(0, 44, 473, 354));
+        QCOMPARE(Form4->Image1->Picture().size(), QSize(384, 512)); // 1/4 fills 332 x 443
+        QCOMPARE(Form4->Image1->DrawRect(), QRect(70, 0, 332, 443));
     }
 
     void doubleClickInTheMainWindowOpensTheViewer() {

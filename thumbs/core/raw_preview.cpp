@@ -1,8 +1,11 @@
-// CR2 preview walk: IFD0 strip first, IFD1 thumbnail second.
+// CR2 preview walk: IFD0 strip first, IFD1 thumbnail second; IFD0's orientation goes with either.
 #include "thumbs/core/raw_preview.h"
+
+#include <iterator>
 
 #include "bytes/byte_reader.h"
 #include "exif/exif_tags.h"
+#include "exif/orientation.h"
 #include "exif/tiff_directory.h"
 
 namespace {
@@ -34,6 +37,20 @@ std::optional<TByteRange> RangeOf(TTiffBlock& tiff, const TTiffDirectory& direct
     return TByteRange{*offset, *length};
 }
 
+// An APP1 segment holding an EXIF block whose first directory holds the orientation alone.
+std::vector<uint8_t> OrientationSegment(int orientation) {
+    // APP1 of length 34: "Exif", two NULs and a TIFF block of 26 bytes.
+    std::vector<uint8_t> segment{0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0};
+    // Little-endian header ("II", 42) with IFD0 at 8.
+    const uint8_t header[] = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    // IFD0: one entry (tag 0x0112, SHORT, count 1, the value), then no next directory.
+    const auto value = static_cast<uint8_t>(orientation);
+    const uint8_t ifd0[] = {1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, value, 0, 0, 0, 0, 0, 0, 0};
+    segment.insert(segment.end(), std::begin(header), std::end(header));
+    segment.insert(segment.end(), std::begin(ifd0), std::end(ifd0));
+    return segment;
+}
+
 } // namespace
 
 std::optional<TRawPreview> FindRawPreview(ByteSource& source) {
@@ -45,16 +62,17 @@ std::optional<TRawPreview> FindRawPreview(ByteSource& source) {
     const auto ifd0 = tiff.ReadDirectory(tiff.FirstDirectory());
     if (!ifd0)
         return std::nullopt;
+    const int orientation = OrientationOf(tiff, *ifd0);
     if (const auto strip = RangeOf(tiff, *ifd0, tag::StripOffsets, tag::StripByteCounts);
         strip && StartsLikeJpeg(reader, *strip))
-        return TRawPreview{TRawPreviewKind::FullSize, *strip};
+        return TRawPreview{TRawPreviewKind::FullSize, *strip, orientation};
     const auto ifd1 = tiff.ReadDirectory(ifd0->Next);
     if (!ifd1)
         return std::nullopt;
     if (const auto thumbnail =
             RangeOf(tiff, *ifd1, tag::JpegInterchangeFormat, tag::JpegInterchangeFormatLength);
         thumbnail && StartsLikeJpeg(reader, *thumbnail))
-        return TRawPreview{TRawPreviewKind::Thumbnail, *thumbnail};
+        return TRawPreview{TRawPreviewKind::Thumbnail, *thumbnail, orientation};
     return std::nullopt;
 }
 
@@ -67,5 +85,9 @@ std::optional<std::vector<uint8_t>> ReadRawPreview(ByteSource& source) {
     reader.seek(preview->Bytes.Offset);
     if (!reader.tryRead(bytes.data(), bytes.size()))
         return std::nullopt; // the file shrank since its size was taken
+    if (preview->Orientation != 1) {
+        const std::vector<uint8_t> segment = OrientationSegment(preview->Orientation);
+        bytes.insert(bytes.begin() + 2, segment.begin(), segment.end());
+    }
     return bytes;
 }

@@ -19,12 +19,15 @@ enum class TRawPreviewKind {
 
 struct TRawPreview {
     TRawPreviewKind Kind = TRawPreviewKind::FullSize;
-    TByteRange Bytes; // where the JPEG lies in the file
+    TByteRange Bytes;    // where the JPEG lies in the file
+    int Orientation = 1; // IFD0's, which the camera's previews are stored without
 };
 
 // Where the preview lies; nullopt when neither directory holds a JPEG inside the file. Damaged
 // directories count as missing; a medium that fails raises the source's EInOutError.
 std::optional<TRawPreview> FindRawPreview(ByteSource& source);
 
-// The preview's bytes, a complete JPEG stream as the file holds it; nullopt as above.
+// The preview's bytes, a complete JPEG stream as the file holds it; when the raw file is turned
+// (an orientation other than 1), an EXIF block that says so is put right after the start-of-image
+// marker, so that the preview is drawn upright as the raw file is. nullopt as above.
 std::optional<std::vector<uint8_t>> ReadRawPreview(ByteSource& source);

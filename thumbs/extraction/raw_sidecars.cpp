@@ -7,6 +7,7 @@
 
 #include "bytes/byte_source.h"
 #include "exif/jpeg_outline.h"
+#include "geometry/orientation.h"
 #include "platform/core/file_contents.h"
 #include "platform/core/file_source.h"
 #include "platform/core/files.h"
@@ -15,6 +16,7 @@
 #include "platform/headless/bitmap_scale.h"
 #include "platform/headless/jpeg_codec.h"
 #include "platform/headless/jpeg_thumbnail.h"
+#include "platform/headless/upright.h"
 #include "thumbs/core/file_names.h"
 #include "thumbs/core/folder_listing.h"
 #include "thumbs/core/raw_preview.h"
@@ -36,19 +38,18 @@ std::string TempPreviewPathOf(TRawPipeline& pipeline) {
     return pipeline.TempPreviewPath;
 }
 
-// The picture at the smallest DCT scale that still covers where it is drawn: a camera preview
-// need not be decoded at full size for a 150 x 100 sidecar.
-platform::Bitmap DecodeForPlacement(const std::string& bytes, geometry::Rect placement) {
+// The picture, upright, at the smallest DCT scale that still covers where it is drawn: a camera
+// preview need not be decoded at full size for a 150 x 100 sidecar.
+platform::Bitmap DecodeForPlacement(const std::string& bytes, geometry::Rect placement,
+                                    int orientation) {
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     platform::ThumbnailDecode how;
     how.atLeast = QSize(placement.width, placement.height);
-    try {
-        if (auto picture = platform::decodeJpegThumbnail(data, bytes.size(), how))
-            return std::move(*picture);
-    } catch (const platform::EJpegError&) {
-        // The full decoder reads what the scaled one leaves out (CMYK), and names the fault.
-    }
-    return platform::decodeJpegBitmap({data, bytes.size(), nullptr});
+    if (geometry::SwapsSides(orientation))
+        how.atLeast.transpose();
+    // Without a cancel flag the decode always ends with a picture.
+    return platform::orientBitmap(
+        std::move(platform::decodeJpegThumbnail(data, bytes.size(), how).value()), orientation);
 }
 
 } // namespace
@@ -122,11 +123,14 @@ void MakeThumbnail(std::istream& source, std::ostream& destination, int width, i
     MemorySource memory({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
     const TJpegOutline outline = ReadJpegOutline(memory);
     const geometry::Size raster{width, height};
+    // The preview is placed as it is drawn, upright (a raw file's orientation comes with it).
     geometry::Rect placement =
-        outline.Picture
-            ? SidecarPlacement({outline.Picture->Width, outline.Picture->Height}, raster)
-            : geometry::Rect{0, 0, width, height};
-    const platform::Bitmap picture = DecodeForPlacement(bytes, placement);
+        outline.Picture ? SidecarPlacement(geometry::UprightSize(
+                                               {outline.Picture->Width, outline.Picture->Height},
+                                               outline.Orientation),
+                                           raster)
+                        : geometry::Rect{0, 0, width, height};
+    const platform::Bitmap picture = DecodeForPlacement(bytes, placement, outline.Orientation);
     if (!outline.Picture)
         placement = SidecarPlacement({picture.width, picture.height}, raster);
 

@@ -56,8 +56,9 @@ void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& process
 // JPEG; the destination is then neither made nor changed.
 void MakeThumbnailFile(const std::string& source, const std::string& destination, int width,
                        int height, platform::Rgb color);
-// One JPEG picture read from source, fitted into a width x height raster filled with color (see
-// SidecarPlacement) and written to destination as a colour JPEG of quality 90. "Invalid Width" /
+// One JPEG picture read from source, drawn upright as its EXIF orientation says, fitted into a
+// width x height raster filled with color (see SidecarPlacement) and written to destination as a
+// colour JPEG of quality 90. "Invalid Width" /
 // "Invalid Height" for a size below 1, raised before anything is read.
 void MakeThumbnail(std::istream& source, std::ostream& destination, int width, int height,
                    platform::Rgb color);

@@ -12,3 +12,11 @@ int PreviousIndex(int i, int n) {
         return -1;
     return i == 0 || i >= n ? n - 1 : i - 1;
 }
+
+int FirstIndex(int n) {
+    return n > 0 ? 0 : -1;
+}
+
+int LastIndex(int n) {
+    return n > 0 ? n - 1 : -1;
+}
