@@ -46,8 +46,15 @@ std::string FindProgram(const std::string& name) {
 }
 
 // Starts argv[0] (a full path) with standard input from /dev/null and its output appended to log.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& log) {
+// A server (tied) is ended by the kernel when the thread that started it ends, so that a test that
+// dies leaves no sshd or sshfs behind (through setpriv, which becomes the program itself).
+pid_t Spawn(const std::vector<std::string>& args, const std::string& log, bool tied = false) {
     std::vector<char*> argv;
+    static const std::string setpriv = FindProgram("setpriv");
+    const std::vector<std::string> tie{setpriv, "--pdeathsig", "KILL", "--"};
+    if (tied && !setpriv.empty())
+        for (const std::string& a : tie)
+            argv.push_back(const_cast<char*>(a.c_str()));
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -251,7 +258,8 @@ bool FrozenShare::start() {
                 << "Subsystem sftp internal-sftp\n"
                 << (root ? "PermitRootLogin yes\n" : "");
         }
-        const pid_t pid = Spawn({kSshd, "-D", "-e", "-f", config, "-p", std::to_string(port)}, log);
+        const pid_t pid =
+            Spawn({kSshd, "-D", "-e", "-f", config, "-p", std::to_string(port)}, log, true);
         if (pid < 0)
             continue;
         const auto end = Clock::now() + 5s;
@@ -275,7 +283,7 @@ bool FrozenShare::start() {
                         "BatchMode=yes,LogLevel=ERROR,dir_cache=no,port=" +
                         std::to_string(port),
                     "127.0.0.1:" + served_, mountPoint_},
-                   log);
+                   log, true);
     if (sshfs_ < 0) {
         reason_ = "sshfs could not be started";
         return false;

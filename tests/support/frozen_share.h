@@ -26,7 +26,9 @@ class FrozenShare {
 public:
     // Starts the sshd (own keys and config in a temporary folder, a free port on 127.0.0.1) and
     // mounts its served folder on mountPoint (made when missing; it should be empty). Waits up to
-    // about 10 s for the mount.
+    // about 10 s for the mount. sshd and sshfs end with the thread that made the object (where
+    // setpriv is there), so a test program that dies leaves no server behind: make it on the
+    // test's main thread.
     explicit FrozenShare(const std::string& mountPoint);
     // Thaws, unmounts lazily (fusermount3 -u -z, else umount -l), stops sshfs and sshd and removes
     // the temporary folder with the served files. Safe while calls on the share are still stuck:
