@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -18,11 +19,13 @@
 #include "browser/tform1.h"
 #include "browser/tform5.h"
 #include "dirtree/mav_dir_tree.h"
+#include "platform/core/files.h"
 #include "platform/qt/jpeg.h"
 #include "platform/qt/ui.h"
 #include "tests/support/frozen_share.h"
 #include "tests/support/guard_skip.h"
 #include "tests/support/window_test.h"
+#include "thumbs/thumbnail_list.h"
 #include "thumbs/tmainform.h"
 #include "viewer/tform4.h"
 
@@ -104,6 +107,10 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(served("Pics")));
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
             WritePictureAt(served(QStringLiteral("Pics/") + QLatin1String(name)));
+        // Enough pictures that the thumbnail worker is still reading when the share stops.
+        QVERIFY(QDir().mkpath(served("Many")));
+        for (int i = 0; i < 60; ++i)
+            WritePictureAt(served(QStringLiteral("Many/p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))));
         QVERIFY(QDir(root_.path()).mkpath("Local"));
         writePlainJpeg(host("Local/l.jpg"));
         QVERIFY(QFile::link(host("Nas/Pics"), host("ToNas")));
@@ -113,11 +120,16 @@ private Q_SLOTS:
     void cleanupTestCase() {
         if (share_)
             share_->thaw();
-        DestroyWindowSet();
+        if (Form1 != nullptr)
+            DestroyWindowSet();
         share_.reset();
     }
 
-    void cleanup() { share_->thaw(); }
+    // Each test starts on a share that answers, with no call on it still stuck.
+    void cleanup() {
+        share_->thaw();
+        QTRY_VERIFY_WITH_TIMEOUT(platform::fileExists("C:\\Nas\\Pics\\a.jpg"), 30000);
+    }
 
     void aFolderOnAFrozenShareListsWithoutStalling() {
         QVERIFY(OpenInMainWindow(QStringLiteral("C:\\Nas\\Pics")) < kLongestStallMs);
@@ -167,11 +179,73 @@ private Q_SLOTS:
         answerAll(platform::IDOK);
         const qint64 stall = OpenInMainWindow(QStringLiteral("C:\\ToNas"));
         QVERIFY2(stall < kLongestStallMs, QByteArray::number(stall));
-        qInfo("longest stall opening a link into the frozen share: %lld ms", stall);
+        qInfo("longest stall opening a link into the frozen share: %lld ms (%d rows)", stall,
+              Form1->ListView1->Count());
         QVERIFY(platform::recordedMessageBoxes().empty());
 
         share_->thaw();
         QTRY_COMPARE_WITH_TIMEOUT(ListedRows(), 3, 30000);
+    }
+
+    void theThumbnailWorkerOnAFrozenShareHoldsOnlyItself() {
+        StallMeter meter;
+        // The worker starts on a listing that came whole, and then the share stops answering.
+        MainForm->explor->OpenPath(QStringLiteral("C:\\Nas\\Many"));
+        QCOMPARE(MainForm->ItemCount(), 60);
+        share_->freeze();
+        answerAll(platform::IDOK);
+        MainForm->BtnStopClick();
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->FThread == nullptr, 10000);
+        // A folder change lists the new folder, and the preview follows the selection there.
+        MainForm->explor->OpenPath(QStringLiteral("C:\\Local"));
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->FThread == nullptr && MainForm->ItemCount() == 1, 10000);
+        MainForm->ListViewClick();
+        QVERIFY(MainForm->Memo1->toPlainText().contains("l.jpg"));
+        const qint64 stall = meter.LongestMs();
+        QVERIFY2(stall < kLongestStallMs, QByteArray::number(stall));
+        qInfo("longest stall of the thumbnail window on the frozen share: %lld ms", stall);
+        // The worker's failed extractions go to the debugger output, never into a box.
+        QVERIFY(platform::recordedMessageBoxes().empty());
+    }
+
+    void thePreviewAndTheViewerOnAFrozenShareReportThePicture() {
+        MainForm->explor->OpenPath(QStringLiteral("C:\\Nas\\Pics"));
+        QTRY_VERIFY_WITH_TIMEOUT(MainForm->FThread == nullptr && MainForm->ItemCount() == 3, 10000);
+        QVERIFY(OpenInMainWindow(QStringLiteral("C:\\Nas\\Pics")) < kLongestStallMs);
+        QCOMPARE(Form1->ListView1->Count(), 3);
+        MainForm->ListView->SetItemIndex(0);
+        share_->freeze();
+        answerAll(platform::IDOK);
+        StallMeter meter;
+        // A click on the item, as the user makes it: the handler's error reaches the error box.
+        Q_EMIT MainForm->ListView->clicked(MainForm->ListView->model()->index(0, 0));
+        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
+        QVERIFY(platform::recordedMessageBoxes().front().text.contains(MainForm->ItemCaption(0)));
+
+        // "View Fullscreen" ends at the first picture it cannot load, in the box that names it.
+        answerAll(platform::IDOK);
+        Form4->hide();
+        Form1->ListView1->SetItemIndex(RowOf("b.jpg"));
+        Form1->ViewFullscreen1->trigger();
+        QVERIFY(!platform::recordedMessageBoxes().empty());
+        for (const platform::MessageBoxCall& box : platform::recordedMessageBoxes())
+            QVERIFY2(box.text.contains("b.jpg"), qPrintable(box.text));
+        QVERIFY(!Form4->isVisible());
+        const qint64 stall = meter.LongestMs();
+        QVERIFY2(stall < kLongestStallMs, QByteArray::number(stall));
+        qInfo("longest stall of the preview and the viewer on the frozen share: %lld ms", stall);
+    }
+
+    // Last: the windows go while a call on the share is still stuck, without waiting for it.
+    void closingDoesNotWaitForAStuckShare() {
+        MainForm->explor->OpenPath(QStringLiteral("C:\\Nas\\Many"));
+        share_->freeze();
+        Form1->explor->OpenPath(QStringLiteral("C:\\Nas\\Pics"));
+        QElapsedTimer closing;
+        closing.start();
+        DestroyWindowSet();
+        QVERIFY2(closing.elapsed() < kLongestStallMs, QByteArray::number(closing.elapsed()));
+        QVERIFY(Form1 == nullptr && MainForm == nullptr);
     }
 };
 
