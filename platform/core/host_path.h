@@ -43,8 +43,8 @@ void invalidateHostDriveMap();
 // The root of the network location that holds a host path: the host folder of a network drive,
 // or the mount point of a network file system mounted anywhere (inside the home folder too). The
 // path is followed through its links as far as local file systems hold them, so a link into a
-// share leads to the share; nothing on a network location is touched on the way. The links of a
-// folder are remembered for a second. nullopt for a local path.
+// share leads to the share; nothing on a network location is touched on the way. A folder's links
+// (on its way and among its entries) are remembered for a second. nullopt for a local path.
 std::optional<std::string> networkRootOf(std::string_view hostPath);
 // The same decided on the path's text and the mount table alone, links not followed.
 std::optional<std::string> networkRootOfText(std::string_view hostPath);

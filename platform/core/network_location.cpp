@@ -5,8 +5,10 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,8 +83,26 @@ Walked walk(std::string real, std::string_view restText) {
 
 struct Remembered {
     Walked walked;
+    std::set<std::string, std::less<>> links; // the entries of a local folder that are links
     Clock::time_point at;
 };
+
+// The names of a local folder's entries that are links, read once instead of a look at each.
+std::set<std::string, std::less<>> linksIn(const std::string& real) {
+    std::set<std::string, std::less<>> links;
+    DIR* dir = ::opendir(real.empty() ? "/" : real.c_str());
+    if (dir == nullptr)
+        return links;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st;
+        if (entry->d_type == DT_LNK ||
+            (entry->d_type == DT_UNKNOWN &&
+             ::lstat((real + "/" + entry->d_name).c_str(), &st) == 0 && S_ISLNK(st.st_mode)))
+            links.emplace(entry->d_name);
+    }
+    ::closedir(dir);
+    return links;
+}
 
 struct FolderMemory {
     std::mutex mutex;
@@ -94,21 +114,28 @@ FolderMemory& memory() {
     return *instance;
 }
 
-// The walk of a folder, remembered for a while: a listing asks for every file of one folder.
-Walked walkedFolder(std::string_view folder) {
+// The walk of a folder, and whether the entry name in it is a link, remembered for a while: a
+// listing asks for every file of one folder.
+Walked walkedFolder(std::string_view folder, std::string_view name, bool& link) {
     FolderMemory& m = memory();
     const auto now = Clock::now();
     {
         std::lock_guard lock(m.mutex);
         if (const auto it = m.folders.find(folder);
-            it != m.folders.end() && now - it->second.at < kRemembered)
+            it != m.folders.end() && now - it->second.at < kRemembered) {
+            link = it->second.links.contains(name);
             return it->second.walked;
+        }
     }
-    Walked walked = walk({}, folder);
+    Remembered remembered{walk({}, folder), {}, now};
+    if (!remembered.walked.root)
+        remembered.links = linksIn(remembered.walked.real);
+    link = remembered.links.contains(name);
     std::lock_guard lock(m.mutex);
     if (m.folders.size() >= kMostRemembered)
         m.folders.clear();
-    m.folders.insert_or_assign(std::string(folder), Remembered{walked, now});
+    const Walked walked = remembered.walked;
+    m.folders.insert_or_assign(std::string(folder), std::move(remembered));
     return walked;
 }
 
@@ -120,10 +147,17 @@ std::optional<std::string> networkRootOf(std::string_view hostPath) {
     if (hostPath.empty() || hostPath.front() != '/' || !anyNetworkLocation())
         return std::nullopt;
     const size_t slash = hostPath.find_last_of('/');
-    const Walked folder = walkedFolder(hostPath.substr(0, slash));
+    const std::string_view folderText = hostPath.substr(0, slash);
+    const std::string_view name = hostPath.substr(slash + 1);
+    bool link = false;
+    const Walked folder = walkedFolder(folderText, name, link);
     if (folder.root)
         return folder.root;
-    return walk(folder.real, hostPath.substr(slash + 1)).root;
+    // No link on the way to the folder, whose path's text was checked above: only an entry that
+    // is a link can lead elsewhere.
+    if (folder.real == folderText && !link)
+        return std::nullopt;
+    return walk(folder.real, name).root;
 }
 
 } // namespace platform::detail

@@ -99,22 +99,23 @@ TEST_F(NetworkShare, ALinkIntoTheShareLeadsToItWithoutTouchingIt) {
     ASSERT_EQ(::symlink("nas", (place_ / "relative").c_str()), 0);
     ASSERT_EQ(::symlink("relative/../relative", (place_ / "chain").c_str()), 0);
     ASSERT_EQ(::symlink((place_ / "local").c_str(), (place_ / "elsewhere").c_str()), 0);
+    ASSERT_EQ(::symlink((share_->mountPoint() + "/a.jpg").c_str(), (place_ / "file.jpg").c_str()),
+              0);
     ::mkdir((place_ / "local").c_str(), 0700);
     share_->freeze();
     // Asked on a thread of its own: a look at the frozen share would hang it.
     auto roots = std::async(std::launch::async, [this] {
         using platform::detail::networkRootOf;
-        return std::vector{networkRootOf(place_ / "direct/a.jpg"),
-                           networkRootOf(place_ / "relative/x/y.jpg"),
-                           networkRootOf(place_ / "chain"),
-                           networkRootOf(place_ / "nas/a.jpg"),
-                           networkRootOf(place_ / "elsewhere/a.jpg"),
-                           networkRootOf(place_ / "local/../nas/a.jpg")};
+        return std::vector{
+            networkRootOf(place_ / "direct/a.jpg"),    networkRootOf(place_ / "relative/x/y.jpg"),
+            networkRootOf(place_ / "chain"),           networkRootOf(place_ / "nas/a.jpg"),
+            networkRootOf(place_ / "elsewhere/a.jpg"), networkRootOf(place_ / "local/../nas/a.jpg"),
+            networkRootOf(place_ / "file.jpg"),        networkRootOf(place_ / "local")};
     });
     ASSERT_EQ(roots.wait_for(10s), std::future_status::ready);
     const std::optional<std::string> nas = share_->mountPoint();
-    EXPECT_EQ(roots.get(),
-              (std::vector<std::optional<std::string>>{nas, nas, nas, nas, std::nullopt, nas}));
+    EXPECT_EQ(roots.get(), (std::vector<std::optional<std::string>>{
+                               nas, nas, nas, nas, std::nullopt, nas, nas, std::nullopt}));
     share_->thaw();
 }
 
