@@ -12,6 +12,7 @@ packages=(
   exiv2 libimage-exiftool-perl hyperfine strace
   libvips-tools imagemagick libjpeg-turbo-progs
   xvfb xauth
+  openssh-server sshfs fuse3
 )
 
 missing=()

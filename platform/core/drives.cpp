@@ -335,7 +335,16 @@ void invalidateHostDriveMap() {
     invalidateMountTable();
 }
 
-std::optional<std::string> networkRootOf(std::string_view hostPath) {
+bool anyNetworkLocation() {
+    if (anyNetworkMount())
+        return true;
+    DriveState& s = state();
+    std::lock_guard lock(s.mutex);
+    refreshedDrives(s);
+    return !s.remoteRoots.empty();
+}
+
+std::optional<std::string> networkRootOfText(std::string_view hostPath) {
     std::optional<std::string> root;
     {
         DriveState& s = state();

@@ -12,13 +12,11 @@
 
 #include "platform/core/drives.h"
 #include "platform/core/host_path.h"
+#include "platform/core/network_file.h"
 
 namespace platform {
 
-FileSource::~FileSource() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+FileSource::~FileSource() = default;
 
 bool FileSource::open(std::string_view programPath) {
     const std::optional<std::string> hostPath = toHostPath(programPath);
@@ -32,44 +30,48 @@ bool FileSource::openExact(std::string_view programPath) {
 
 bool FileSource::openHost(const std::string& hostPath) {
     // O_NONBLOCK keeps a FIFO from hanging the open; it is turned away just below.
-    fd_ = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat st {};
-    if (fd_ < 0) {
-        const int error = errno;
-        if (error == ENOENT || error == ENOTDIR || ::stat(hostPath.c_str(), &st) != 0 ||
-            S_ISDIR(st.st_mode))
+    detail::OpenedFile opened = detail::openBounded(hostPath, O_RDONLY | O_NONBLOCK);
+    fd_.reset();
+    location_ = std::move(opened.location);
+    if (!opened.fd) {
+        const int error = opened.error;
+        // Only a file that cannot be opened is worth a second look; the share that did not
+        // answer is not asked again.
+        struct stat st {};
+        if (error == ENOENT || error == ENOTDIR ||
+            (error != detail::kNoAnswer &&
+             (::stat(hostPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode))))
             return false;
-        throw EInOutError("cannot open the file (" + std::string(std::strerror(error)) + ")");
+        throw EInOutError("cannot open the file (" + detail::errorText(error) + ")");
     }
-    if (::fstat(fd_, &st) != 0)
-        throw EInOutError("cannot query the file (" + std::string(std::strerror(errno)) + ")");
-    if (S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
+    const struct stat& st = opened.status;
+    if (S_ISDIR(st.st_mode))
         return false;
-    }
     if (!S_ISREG(st.st_mode))
         throw EInOutError("not a regular file");
+    fd_ = std::move(opened.fd);
     size_ = static_cast<uint64_t>(st.st_size);
+    modifiedNs_ = static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    device_ = static_cast<uint64_t>(st.st_dev);
+    inode_ = static_cast<uint64_t>(st.st_ino);
     return true;
 }
 
 void FileSource::adopt(int fd, uint64_t size) {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
+    fd_ = std::make_shared<detail::SharedFd>(fd);
+    location_.reset();
     size_ = size;
 }
 
 size_t FileSource::readAt(uint64_t pos, uint8_t* dst, size_t n) {
+    if (!fd_)
+        throw EInOutError("read error: no file is open");
     size_t done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(fd_, dst + done, n - done, static_cast<off_t>(pos + done));
+        const ssize_t got = detail::preadBounded(fd_, location_, dst + done, n - done, pos + done);
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
             throw EInOutError("read error at offset " + std::to_string(pos + done) + " (" +
-                              std::strerror(errno) + ")");
+                              detail::errorText(errno) + ")");
         }
         if (got == 0)
             break;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,13 @@
 
 namespace platform {
 
-// Opened read-only; closed when the object dies. Used by one thread at a time.
+namespace detail {
+class SharedFd;
+}
+
+// Opened read-only; closed when the object dies. Used by one thread at a time. On a network
+// location the open and each read wait a bounded time (platform/core/network_file.h): a share
+// that does not answer makes them fail with EInOutError instead of hanging the caller.
 class FileSource final : public ByteSource {
 public:
     FileSource() = default;
@@ -34,9 +42,19 @@ public:
     uint64_t size() const override { return size_; }
     size_t readAt(uint64_t pos, uint8_t* dst, size_t n) override;
 
+    // When the file was last modified, in nanoseconds, and its device and inode (as fstat gave
+    // them at the open).
+    int64_t modifiedNs() const { return modifiedNs_; }
+    uint64_t device() const { return device_; }
+    uint64_t inode() const { return inode_; }
+
 private:
-    int fd_ = -1;
+    std::shared_ptr<detail::SharedFd> fd_;
+    std::optional<std::string> location_; // the network location it lies on
     uint64_t size_ = 0;
+    int64_t modifiedNs_ = 0;
+    uint64_t device_ = 0;
+    uint64_t inode_ = 0;
 };
 
 } // namespace platform

@@ -41,10 +41,16 @@ bool lessNoCase(std::string_view a, std::string_view b);
 void invalidateHostDriveMap();
 
 // The root of the network location that holds a host path: the host folder of a network drive,
-// or the mount point of a network file system mounted anywhere (inside the home folder too).
-// Decided on the path's text and the mount table, without touching the path. nullopt for a
-// local path.
+// or the mount point of a network file system mounted anywhere (inside the home folder too). The
+// path is followed through its links as far as local file systems hold them, so a link into a
+// share leads to the share; nothing on a network location is touched on the way. A folder's links
+// (on its way and among its entries) are remembered for a second. nullopt for a local path.
 std::optional<std::string> networkRootOf(std::string_view hostPath);
+// The same decided on the path's text and the mount table alone, links not followed.
+std::optional<std::string> networkRootOfText(std::string_view hostPath);
+// Whether any network location exists (a network file system mounted, a network drive): without
+// one no path lies on one.
+bool anyNetworkLocation();
 
 // Letters (bit 0 is A:) kept for network drives that reconnect at start: a volume that appears is
 // never given one; a volume that holds one already keeps it.

@@ -203,6 +203,12 @@ std::optional<std::string> networkMountOf(std::string_view hostPath) {
     return mount->mountPoint;
 }
 
+bool anyNetworkMount() {
+    mountTable();
+    std::lock_guard lock(state().mutex);
+    return state().anyNetwork;
+}
+
 std::string fileSystemOfDevice(uint64_t dev) {
     mountTable();
     std::lock_guard lock(state().mutex);

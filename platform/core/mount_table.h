@@ -34,6 +34,8 @@ std::optional<MountEntry> mountOf(std::string_view hostPath);
 // The mount point of the network file system that holds a host path, decided as mountOf does;
 // nullopt when a local file system holds it.
 std::optional<std::string> networkMountOf(std::string_view hostPath);
+// Whether the mount table holds a network file system at all.
+bool anyNetworkMount();
 // The file-system type of the mount whose files report device number dev; empty if none does.
 std::string fileSystemOfDevice(uint64_t dev);
 

@@ -2,6 +2,7 @@
 #include "platform/core/network_wait.h"
 
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -45,6 +46,62 @@ bool giveUp() {
     return false;
 }
 
+// Helper threads are kept a while after their work: a listing makes a few bounded calls per file,
+// and handing work to a waiting thread costs far less than starting one. A helper stuck on a
+// share is simply not waiting; the next call gets another.
+constexpr auto kHelperKept = std::chrono::seconds(5);
+
+struct Helpers {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> queue;
+    size_t waiting = 0;
+};
+
+Helpers& helpers() {
+    static auto* instance = new Helpers; // helper threads may outlive static destruction
+    return *instance;
+}
+
+void helperLoop() {
+    tOnHelper = true;
+    Helpers& h = helpers();
+    std::unique_lock lock(h.mutex);
+    for (;;) {
+        ++h.waiting;
+        const bool work = h.wake.wait_for(lock, kHelperKept, [&h] { return !h.queue.empty(); });
+        --h.waiting;
+        if (!work)
+            return;
+        std::function<void()> task = std::move(h.queue.front());
+        h.queue.pop_front();
+        lock.unlock();
+        task();
+        task = nullptr; // what the work holds goes before the thread waits again
+        lock.lock();
+    }
+}
+
+// Hands task to a waiting helper, or to a new one. False when no thread can be had.
+bool startOnHelper(std::function<void()> task) {
+    Helpers& h = helpers();
+    {
+        std::lock_guard lock(h.mutex);
+        h.queue.push_back(std::move(task));
+        if (h.waiting >= h.queue.size()) {
+            h.wake.notify_one();
+            return true;
+        }
+    }
+    try {
+        std::thread(helperLoop).detach();
+        return true;
+    } catch (const std::system_error&) {
+        // The task stays queued for a helper that comes free; its caller does not wait for it.
+        return false;
+    }
+}
+
 } // namespace
 
 bool onHelperThread() {
@@ -66,30 +123,28 @@ bool runOnHelper(const std::string& location, std::function<void()> work,
             return giveUp();
     }
     auto job = std::make_shared<Job>();
-    try {
-        std::thread([job, location, work = std::move(work)] {
-            tOnHelper = true;
-            work();
-            bool late = false;
-            {
-                std::lock_guard lock(job->mutex);
-                job->done = true;
-                job->error = lastError();
-                late = job->abandoned;
-            }
-            job->finished.notify_one();
-            if (late) {
-                // The share answered after all.
-                Stalls& s = stalls();
-                std::lock_guard lock(s.mutex);
-                if (const auto it = s.shares.find(location);
-                    it != s.shares.end() && --it->second.stuck <= 0)
-                    s.shares.erase(it);
-            }
-        }).detach();
-    } catch (const std::system_error&) {
+    const bool started = startOnHelper([job, location, work = std::move(work)] {
+        setLastError(ERROR_SUCCESS); // what the helper's last work left is not this work's
+        work();
+        bool late = false;
+        {
+            std::lock_guard lock(job->mutex);
+            job->done = true;
+            job->error = lastError();
+            late = job->abandoned;
+        }
+        job->finished.notify_one();
+        if (late) {
+            // The share answered after all.
+            Stalls& s = stalls();
+            std::lock_guard lock(s.mutex);
+            if (const auto it = s.shares.find(location);
+                it != s.shares.end() && --it->second.stuck <= 0)
+                s.shares.erase(it);
+        }
+    });
+    if (!started)
         return giveUp(); // no thread to spare: better no answer than a frozen window
-    }
     std::unique_lock lock(job->mutex);
     if (!job->finished.wait_for(lock, limit, [&] { return job->done; })) {
         job->abandoned = true;

@@ -11,10 +11,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 
 #include "platform/core/drives.h"
+#include "platform/core/host_path.h"
+#include "platform/core/network_file.h"
+#include "platform/core/winerror.h"
 #include "platform/headless/jpeg_codec.h"
 #include "platform/headless/jpeg_support.h"
 #include "platform/jpeg/jpeg_guard.h"
@@ -73,10 +77,6 @@ int openHostPicture(const std::string& host, std::string_view path) {
     return fd;
 }
 
-int openPictureDescriptor(std::string_view path) {
-    return openHostPicture(hostPathOrThrow(path), path);
-}
-
 std::FILE* openPictureFile(int fd, std::string_view path) {
     std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {
@@ -87,12 +87,40 @@ std::FILE* openPictureFile(int fd, std::string_view path) {
     return file;
 }
 
+// The picture file as a stream. On a network location the open and every read wait a bounded
+// time, so a share that stops answering ends the load with an error that names the file.
+std::FILE* openPictureStream(std::string_view path, bool& network) {
+    const std::string host = hostPathOrThrow(path);
+    network = detail::networkRootOf(host).has_value();
+    if (!network)
+        return openPictureFile(openHostPicture(host, path), path);
+    detail::OpenedFile opened = detail::openBounded(host, O_RDONLY | O_NONBLOCK);
+    const std::string cannot = "Cannot open file " + std::string(path) + ": ";
+    if (!opened.fd)
+        throw EJpegError(cannot + detail::errorText(opened.error));
+    if (!S_ISREG(opened.status.st_mode))
+        throw EJpegError(cannot + "not a regular file");
+    std::FILE* file = detail::boundedStream(std::move(opened));
+    if (file == nullptr)
+        throw EJpegError(cannot + std::strerror(errno));
+    return file;
+}
+
+// A stream that failed to read has given the decoder a picture cut short: that is no picture.
+void checkRead(std::FILE* file, std::string_view path) {
+    if (std::ferror(file))
+        throw EJpegError("Cannot read file " + std::string(path) + ": " +
+                         (lastError() == ERROR_BAD_NETPATH ? detail::kNoAnswerText : "read error"));
+}
+
 LoadedPicture readJpeg(std::string_view path, QSize fitInto) {
     // Decoded straight from the file: however large the file, only the picture is held.
-    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
+    bool network = false;
+    const PictureFile file(openPictureStream(path, network));
     JpegHeader header;
     QImage image = toQImage(decodeJpegBitmap({nullptr, 0, file.get()}, fitInto.width(),
                                              fitInto.height(), std::string(path) + ": ", &header));
+    checkRead(file.get(), path);
     return {std::move(image), QSize(header.width, header.height), header.orientation};
 }
 
@@ -107,8 +135,11 @@ QImage loadJpeg(std::string_view path, QSize fitInto) {
 }
 
 JpegSize jpegSize(std::string_view path) {
-    const PictureFile file(openPictureFile(openPictureDescriptor(path), path));
-    return readSize(file.get(), std::string(path) + ": ");
+    bool network = false;
+    const PictureFile file(openPictureStream(path, network));
+    const JpegSize size = readSize(file.get(), std::string(path) + ": ");
+    checkRead(file.get(), path);
+    return size;
 }
 
 std::string encodeJpeg(const QImage& image, int quality) {
@@ -149,13 +180,26 @@ LoadedPicture readPicture(std::string_view path, QSize fitInto) {
         return readJpeg(path, fitInto);
     if (!ext.empty() &&
         QImageReader::supportedImageFormats().contains(QByteArray::fromStdString(ext.substr(1)))) {
-        const int fd = openPictureDescriptor(path);
+        bool network = false;
+        const PictureFile stream(openPictureStream(path, network));
         QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
+        QBuffer bytes;
+        if (network) {
+            // The toolkit's readers take a device: the picture is read into memory first, each
+            // piece with the bounded wait.
+            QByteArray read;
+            char piece[64 * 1024];
+            while (const size_t got = std::fread(piece, 1, sizeof piece, stream.get()))
+                read.append(piece, static_cast<qsizetype>(got));
+            checkRead(stream.get(), path);
+            bytes.setData(read);
+            bytes.open(QIODevice::ReadOnly);
+        } else if (!file.open(::fileno(stream.get()), QIODevice::ReadOnly,
+                              QFileDevice::DontCloseHandle)) {
             throw EJpegError("Cannot open file " + std::string(path));
         }
-        QImageReader reader(&file, QByteArray::fromStdString(ext.substr(1)));
+        QImageReader reader(network ? static_cast<QIODevice*>(&bytes) : &file,
+                            QByteArray::fromStdString(ext.substr(1)));
         const QSize declared = reader.size();
         if (declared.isValid() &&
             uint64_t(declared.width()) * uint64_t(declared.height()) * 4 > MaxDecodedBytes)

@@ -22,6 +22,7 @@
 
 #include "geometry/orientation.h"
 #include "platform/core/drives.h"
+#include "platform/core/network_file.h"
 #include "platform/headless/jpeg_pixels.h"
 #include "platform/headless/jpeg_support.h"
 #include "platform/headless/upright.h"
@@ -40,7 +41,9 @@ constexpr int kRowBatch = 16;
 // often enough to be seen, seldom enough that the output passes do not slow the decode down.
 constexpr auto kRefineInterval = std::chrono::milliseconds(100);
 
-// A picture file opened for decoding; closed when the object dies.
+// A picture file opened for decoding; closed when the object dies. On a network location the
+// open and each read wait a bounded time, so a share that stops answering ends the decode with an
+// error instead of holding the thread that decodes.
 class PictureFile {
 public:
     explicit PictureFile(std::string_view path) : path_(path) {
@@ -49,44 +52,49 @@ public:
             throw EJpegError("Cannot find the path " + path_);
         // Non-blocking, so that opening a pipe named like a picture does not wait for a writer;
         // reading a regular file is not affected.
-        fd_ = ::open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd_ < 0)
-            throw EJpegError("Cannot open file " + path_ + ": " + std::strerror(errno));
-        try {
-            checkPictureFile(fd_, path);
-        } catch (...) {
-            ::close(fd_);
-            throw;
-        }
-        struct stat info {};
-        if (::fstat(fd_, &info) == 0)
-            stamp_ = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
-                      static_cast<int64_t>(info.st_size),
-                      static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                          info.st_mtim.tv_nsec};
+        detail::OpenedFile opened = detail::openBounded(*host, O_RDONLY | O_NONBLOCK);
+        if (!opened.fd)
+            throw EJpegError("Cannot open file " + path_ + ": " + detail::errorText(opened.error));
+        if (!S_ISREG(opened.status.st_mode))
+            throw EJpegError("Cannot open file " + path_ + ": not a regular file");
+        const struct stat& info = opened.status;
+        stamp_ = {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                  static_cast<int64_t>(info.st_size),
+                  static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+        fd_ = std::move(opened.fd);
+        location_ = std::move(opened.location);
     }
-    ~PictureFile() { ::close(fd_); }
     PictureFile(const PictureFile&) = delete;
     PictureFile& operator=(const PictureFile&) = delete;
 
-    int fd() const { return fd_; }
+    int fd() const { return fd_->get(); }
     const std::string& path() const { return path_; }
     const FileStamp& stamp() const { return stamp_; }
     void rewind() const {
-        if (::lseek(fd_, 0, SEEK_SET) != 0)
+        pos_ = 0;
+        if (::lseek(fd(), 0, SEEK_SET) != 0)
             throw EJpegError("Cannot read file " + path_ + ": " + std::strerror(errno));
+    }
+    // The next bytes from where the last read ended; 0 at the end, -1 (errno set) on failure.
+    ssize_t read(void* dst, size_t n) const {
+        const ssize_t got = detail::preadBounded(fd_, location_, dst, n, pos_);
+        if (got > 0)
+            pos_ += static_cast<uint64_t>(got);
+        return got;
     }
 
 private:
     std::string path_;
-    int fd_ = -1;
+    std::shared_ptr<detail::SharedFd> fd_;
+    std::optional<std::string> location_;
+    mutable uint64_t pos_ = 0;
     FileStamp stamp_;
 };
 
-// libjpeg's data source over a file descriptor, read a piece at a time.
+// libjpeg's data source over a picture file, read a piece at a time.
 struct FdSource {
     jpeg_source_mgr pub;
-    int fd = -1;
+    const PictureFile* file = nullptr;
     JOCTET buffer[kReadChunk];
 };
 
@@ -95,10 +103,7 @@ extern "C" void termSource(j_decompress_ptr) {}
 
 extern "C" boolean fillInputBuffer(j_decompress_ptr cinfo) {
     auto* source = reinterpret_cast<FdSource*>(cinfo->src);
-    ssize_t count;
-    do
-        count = ::read(source->fd, source->buffer, sizeof source->buffer);
-    while (count < 0 && errno == EINTR);
+    ssize_t count = source->file->read(source->buffer, sizeof source->buffer);
     if (count < 0)
         ERREXIT(cinfo, JERR_FILE_READ);
     if (count == 0) {
@@ -125,8 +130,8 @@ extern "C" void skipInputData(j_decompress_ptr cinfo, long count) {
     source->bytes_in_buffer -= static_cast<size_t>(count);
 }
 
-// Starts source over at the file's first byte (the caller has rewound the descriptor).
-void resetSource(FdSource& source, int fd) {
+// Starts source over at the file's first byte (the caller has rewound the file).
+void resetSource(FdSource& source, const PictureFile& file) {
     source.pub.init_source = initSource;
     source.pub.fill_input_buffer = fillInputBuffer;
     source.pub.skip_input_data = skipInputData;
@@ -134,7 +139,7 @@ void resetSource(FdSource& source, int fd) {
     source.pub.term_source = termSource;
     source.pub.bytes_in_buffer = 0;
     source.pub.next_input_byte = nullptr;
-    source.fd = fd;
+    source.file = &file;
 }
 
 struct DecodeJob {
@@ -259,7 +264,7 @@ void decodePass(jpeg_decompress_struct& cinfo, DecodeJob& job) {
 }
 
 PictureInfo readJpegInfo(const PictureFile& file, FdSource& source) {
-    resetSource(source, file.fd());
+    resetSource(source, file);
     PictureInfo info;
     auto step = [&](jpeg_decompress_struct& cinfo) {
         cinfo.src = &source.pub;
@@ -377,7 +382,7 @@ void decodePicture(const PictureRequest& request, std::stop_token stop, const St
     // One decode from the file's start; false when it was stopped.
     const auto pass = [&](int passReduction, bool showScans, bool final) {
         file.rewind();
-        resetSource(*source, file.fd());
+        resetSource(*source, file);
         job.reduction = passReduction;
         job.showScans = showScans;
         job.finalPass = final;

@@ -1,5 +1,6 @@
-// Tests that guard the user's data (moves, deletes, the trash, tree sizes) must not pass unseen by
-// skipping. Where LUMO_GUARD_TESTS_MUST_RUN is set (CI sets it), what would be their skip fails.
+// Tests that guard the user's data (moves, deletes, the trash, tree sizes) or the windows against a
+// share that stops answering must not pass unseen by skipping. Where LUMO_GUARD_TESTS_MUST_RUN is
+// set (CI sets it), what would be their skip fails.
 #pragma once
 
 #include <cstdlib>
@@ -21,4 +22,14 @@ inline bool GuardSkipsFail() {
             FAIL() << (reason) << " (a test that guards data must run)";                           \
         else                                                                                       \
             GTEST_SKIP() << (reason);                                                              \
+    } while (false)
+
+// The same in a Qt Test test function.
+#define LUMO_QT_GUARD_SKIP(reason)                                                                 \
+    do {                                                                                           \
+        if (::lumo::test::GuardSkipsFail())                                                        \
+            QFAIL(qPrintable(QString::fromStdString(reason) +                                      \
+                             QStringLiteral(" (a test that guards data must run)")));              \
+        else                                                                                       \
+            QSKIP(qPrintable(QString::fromStdString(reason)));                                     \
     } while (false)
