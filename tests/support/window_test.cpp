@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <QDir>
 #include <QImage>
 #include <QTest>
 #include <QTreeWidgetItem>
@@ -49,6 +50,33 @@ QTreeWidgetItem* findNode(QTreeWidgetItem* parent, const QString& caption) {
         if (parent->child(i)->text(0) == caption)
             return parent->child(i);
     return nullptr;
+}
+
+QTreeWidgetItem* driveCNode(TMavDirTree21* tree, const QString& relative) {
+    QTreeWidgetItem* root = tree->Root();
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        if (root->child(i)->text(0).mid(2, 1) == QLatin1String("C"))
+            node = root->child(i);
+    }
+    for (const QString& name : relative.split('/')) {
+        if (!node)
+            break;
+        node = findNode(node, name);
+    }
+    return node;
+}
+
+bool WindowTest::makeAndRemoveFolders(TMavDirTree21* tree, const QStringList& folders,
+                                      int timeoutMs) const {
+    for (const QString& folder : folders) {
+        if (!QDir(root_.path()).mkpath(folder) ||
+            !QTest::qWaitFor([&] { return driveCNode(tree, folder) != nullptr; }, timeoutMs) ||
+            !QDir(root_.path()).rmdir(folder) ||
+            !QTest::qWaitFor([&] { return driveCNode(tree, folder) == nullptr; }, timeoutMs))
+            return false;
+    }
+    return true;
 }
 
 void pressOnLabel(TMavDirTree21* tree, QTreeWidgetItem* node) {

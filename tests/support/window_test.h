@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 class QTreeWidgetItem;
@@ -28,6 +29,11 @@ protected:
     QString host(const QString& relative) const { return root_.filePath(relative); }
     // From now on every message box is answered with answer and recorded; the record starts empty.
     static void answerAll(int answer);
+    // As another program would: makes each folder (given relative to C:\, "Busy/inside") and
+    // removes it again, each time waiting until tree has followed both; false when it did not
+    // within timeoutMs.
+    bool makeAndRemoveFolders(TMavDirTree21* tree, const QStringList& folders,
+                              int timeoutMs = 5000) const;
     // The host folder of the thumbnail cache the windows use.
     QString cacheFolder() const { return cache_.filePath(QStringLiteral("thumbnails")); }
 
@@ -44,6 +50,8 @@ void writePlainJpeg(const QString& hostPath, int width = 64, int height = 48,
 
 // The child of parent with this caption; null when there is none.
 QTreeWidgetItem* findNode(QTreeWidgetItem* parent, const QString& caption);
+// The node of a folder of drive C: in tree ("Busy/Pics"), or nullptr.
+QTreeWidgetItem* driveCNode(TMavDirTree21* tree, const QString& relative);
 // A click on the node's label, as the user makes it (the tree's OnMouseDown comes first).
 void pressOnLabel(TMavDirTree21* tree, QTreeWidgetItem* node);
 

@@ -78,27 +78,6 @@ QString ShownTitle(const QWidget* window) {
                                                 : title;
 }
 
-QTreeWidgetItem* ChildNamed(QTreeWidgetItem* node, const QString& caption) {
-    for (int i = 0; node && i < node->childCount(); ++i) {
-        if (node->child(i)->text(0) == caption)
-            return node->child(i);
-    }
-    return nullptr;
-}
-
-// The node of a folder of drive C: in the window's tree, or nullptr.
-QTreeWidgetItem* TreeNode(const QStringList& names) {
-    QTreeWidgetItem* root = MainForm->explor->Root();
-    QTreeWidgetItem* node = nullptr;
-    for (int i = 0; root && i < root->childCount(); ++i) {
-        if (root->child(i)->text(0).mid(2, 1) == QLatin1String("C"))
-            node = root->child(i);
-    }
-    for (const QString& name : names)
-        node = ChildNamed(node, name);
-    return node;
-}
-
 } // namespace
 
 class MainFormTest : public WindowTest {
@@ -339,13 +318,8 @@ private Q_SLOTS:
         const QString selected = MainForm->ItemCaption(2);
         // Another program makes and removes folders beside the folder and in it while the
         // thumbnails are made.
-        for (const char* folder : {"Busy/other", "Busy/Pics/inside", "Busy/other"}) {
-            const QStringList names = QString::fromLatin1(folder).split('/');
-            QVERIFY(QDir(root_.path()).mkpath(folder));
-            QTRY_VERIFY_WITH_TIMEOUT(TreeNode(names), Timeout);
-            QVERIFY(QDir(root_.path()).rmdir(folder));
-            QTRY_VERIFY_WITH_TIMEOUT(!TreeNode(names), Timeout);
-        }
+        QVERIFY(makeAndRemoveFolders(MainForm->explor,
+                                     {"Busy/other", "Busy/Pics/inside", "Busy/other"}, Timeout));
         QTRY_VERIFY_WITH_TIMEOUT(Idle() && !MainForm->FRestartPending, Timeout);
         disconnect(connection);
         QCOMPARE(listings, 1);

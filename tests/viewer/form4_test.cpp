@@ -89,27 +89,6 @@ QRect boxOf(const TImage* box) {
     return box->geometry();
 }
 
-QTreeWidgetItem* ChildNamed(QTreeWidgetItem* node, const QString& caption) {
-    for (int i = 0; node && i < node->childCount(); ++i) {
-        if (node->child(i)->text(0) == caption)
-            return node->child(i);
-    }
-    return nullptr;
-}
-
-// The node of a folder of drive C: in the thumbnail window's tree, or nullptr.
-QTreeWidgetItem* ThumbnailTreeNode(const QStringList& names) {
-    QTreeWidgetItem* root = MainForm->explor->Root();
-    QTreeWidgetItem* node = nullptr;
-    for (int i = 0; root && i < root->childCount(); ++i) {
-        if (root->child(i)->text(0).mid(2, 1) == QLatin1String("C"))
-            node = root->child(i);
-    }
-    for (const QString& name : names)
-        node = ChildNamed(node, name);
-    return node;
-}
-
 bool isYellow(QRgb c) {
     return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) < 80;
 }
@@ -646,13 +625,7 @@ private Q_SLOTS:
             [] { Form4->OpenPicture(QStringLiteral("C:\\Walk\\"), MainForm->ItemCaption(2)); }));
         Form4->SpeedButton6->click(); // the slide show
         // Another program makes and removes a folder beside the folder and one in it.
-        for (const char* folder : {"Aside", "Walk/inside"}) {
-            const QStringList names = QString::fromLatin1(folder).split('/');
-            QVERIFY(QDir(root_.path()).mkpath(folder));
-            QTRY_VERIFY_WITH_TIMEOUT(ThumbnailTreeNode(names), 5000);
-            QVERIFY(QDir(root_.path()).rmdir(folder));
-            QTRY_VERIFY_WITH_TIMEOUT(!ThumbnailTreeNode(names), 5000);
-        }
+        QVERIFY(makeAndRemoveFolders(MainForm->explor, {"Aside", "Walk/inside"}));
         QTRY_VERIFY_WITH_TIMEOUT(MainForm->FThread == nullptr && !MainForm->FRestartPending, 5000);
         QVERIFY(shownAfter([] { Form4->SpeedButton1Click(); }));
         QCOMPARE(MainForm->ItemIndex(), 3);
