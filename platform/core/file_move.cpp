@@ -10,6 +10,7 @@
 
 #include "platform/core/file_tree.h"
 #include "platform/core/file_tree_parts.h"
+#include "platform/core/mounts_below.h"
 #include "platform/core/winerror.h"
 
 namespace platform::detail {
@@ -95,7 +96,7 @@ uint32_t moveTree(const std::string& source, const std::string& destination,
         return ERROR_ALREADY_EXISTS;
     if (err != EXDEV)
         return errorForPath(destination, err);
-    if (S_ISDIR(st.st_mode) && holdsMountPoint(source))
+    if (carriesMountedVolume(source))
         return ERROR_NOT_SAME_DEVICE;
     CopyRecord record;
     const uint32_t copied = copyRecorded(source, destination, true, &record, observer);
