@@ -79,7 +79,8 @@ std::optional<uint64_t> fileSize(std::string_view path); // nullopt when it cann
 bool copyFile(std::string_view source, std::string_view destination);
 // MoveFile: never replaces an existing destination (ERROR_ALREADY_EXISTS). Works for files and
 // folders; across file systems it copies, then removes the source only when the copy is complete,
-// so a failure never loses the source.
+// so a failure never loses the source, and never removes a file another program has open for
+// writing (ERROR_SHARING_VIOLATION, the source stays), as DeleteFile refuses such a file.
 bool moveFile(std::string_view source, std::string_view destination);
 bool deleteFile(std::string_view path);      // permanent, files only; a read-only one stays
 bool createDirectory(std::string_view path); // fails with ERROR_ALREADY_EXISTS when present
