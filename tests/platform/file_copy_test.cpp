@@ -334,6 +334,47 @@ TEST_F(CopyMoveTest, AMoveNeverRemovesAFileAnotherProgramWrites) {
     }
 }
 
+// A move that replaces a file on another file system keeps a source that changed while it was
+// copied, and says so: a source replaced by a newer file, or opened and written by another
+// program. Nothing of the move is left beside the target.
+TEST_F(CopyMoveTest, AReplacingMoveKeepsASourceThatChangedWhileItWasCopied) {
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    struct Case {
+        const char* what;
+        bool replaced; // else written
+        std::string sourceAfter;
+        std::string targetAfter;
+    };
+    const Case cases[] = {
+        {"replaced", true, "the new version", bigPicture('o')},
+        {"written", false, bigPicture('o') + "+late", "the old target"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        writeFile(c / "a.jpg", bigPicture('o'));
+        writeFile(c / "newer.jpg", "the new version");
+        writeFile(other / "a.jpg", "the old target");
+        LateWriter writer(c / "a.jpg");
+        DuringCopy change([&] {
+            if (k.replaced)
+                fs::rename(c / "newer.jpg", c / "a.jpg");
+            else
+                writer.open();
+        });
+
+        EXPECT_EQ(detail::moveOnto(c / "a.jpg", other / "a.jpg", &change), ERROR_SHARING_VIOLATION);
+        ASSERT_TRUE(change.acted());
+        if (!k.replaced) {
+            ASSERT_TRUE(writer.append("+late"));
+        }
+        EXPECT_TRUE(holds(c / "a.jpg", k.sourceAfter));
+        EXPECT_TRUE(holds(other / "a.jpg", k.targetAfter));
+        EXPECT_EQ(entries(other.path()), (Names{"a.jpg"}));
+        emptyFolder(c.path());
+    }
+}
+
 TEST_F(CopyMoveTest, CopyOfALinkedPictureCopiesThePicture) {
     fs::create_directories(c / "pictures");
     writeFile(c / "pictures/p.jpg", "picture bytes");
