@@ -1,5 +1,7 @@
-// Raw preview sidecars: the fitting of MakeThumbnail, convertraw on the camera raw files and on
+// Raw preview sidecars: the fitting of MakeThumbnail, convertraw on raw files built here and on
 // damaged ones, the temporary preview in the user's own folder, and the raw step of a listing.
+// These guard what the program writes beside the user's raw files, so none of them needs the
+// camera files.
 #include "thumbs/extraction/raw_sidecars.h"
 
 #include <filesystem>
@@ -16,10 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path RawFolder = fs::path(LUMO_TESTDATA) / "raw";
-const char* Restored = "Canon_EOS_Rebel_T5i_preview_restored.CR2";
-const char* Truncated = "Canon_EOS_Rebel_T5i_truncated.CR2";
 
 QImage DecodedBytes(const std::string& bytes) {
     return platform::decodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -93,10 +91,6 @@ protected:
         qputenv("XDG_RUNTIME_DIR", savedRuntime_);
         PictureFixture::TearDown();
     }
-    void CopyRaw(const char* name, const std::string& as) const {
-        fs::copy_file(RawFolder / name, Host(as));
-        fs::permissions(Host(as), fs::perms::owner_read | fs::perms::owner_write);
-    }
     std::vector<std::string> RawStep(TRawPipeline& pipeline, int* processed = nullptr) {
         return RunRawStep(pipeline, Program("Shots/"), [processed] {
             if (processed)
@@ -108,15 +102,16 @@ protected:
     QByteArray savedRuntime_;
 };
 
-TEST_F(RawSidecars, ConvertrawTakesThePreviewOfEachCameraRawFile) {
-    if (!fs::exists(RawFolder))
-        GTEST_SKIP() << "raw files not available";
+TEST_F(RawSidecars, ConvertrawTakesThePreviewStripElseTheThumbnail) {
+    WriteRaw("full.CR2", 300, 200, Qt::blue, 160, 120, Qt::red);
+    WriteRaw("thumbnail.CR2", 0, 0, Qt::blue, 160, 120, Qt::red);
     struct Case {
         const char* file;
         platform::JpegSize preview;
+        QColor color;
     };
-    for (const Case& c : {Case{Restored, {5184, 3456}}, Case{Truncated, {160, 120}}}) {
-        CopyRaw(c.file, c.file);
+    for (const Case& c :
+         {Case{"full.CR2", {300, 200}, Qt::blue}, Case{"thumbnail.CR2", {160, 120}, Qt::red}}) {
         TRawPipeline pipeline;
         pipeline.CurrentRawPath = Program(c.file);
         convertraw(pipeline);
@@ -128,6 +123,8 @@ TEST_F(RawSidecars, ConvertrawTakesThePreviewOfEachCameraRawFile) {
         const platform::JpegSize size = platform::jpegSize(pipeline.TempPreviewPath);
         EXPECT_EQ(size.width, c.preview.width) << c.file;
         EXPECT_EQ(size.height, c.preview.height) << c.file;
+        const QImage preview(QString::fromStdString(Host("run/lumograph/thumb.tmp.jpg")));
+        EXPECT_TRUE(Near(preview.pixelColor(80, 60), c.color)) << c.file;
     }
 }
 
@@ -164,12 +161,10 @@ TEST_F(RawSidecars, TheTemporaryFolderIsNeverOneSomebodyElsePlanted) {
 }
 
 TEST_F(RawSidecars, TheRawStepWritesHiddenSidecarsOncePerRawFile) {
-    if (!fs::exists(RawFolder))
-        GTEST_SKIP() << "raw files not available";
     fs::create_directory(Host("Shots"));
-    CopyRaw(Restored, "Shots/IMG_0001.CR2");
-    CopyRaw(Truncated, "Shots/IMG_0002.CR2");
-    CopyRaw(Truncated, "Shots/img.cr2");
+    WriteRaw("Shots/IMG_0001.CR2", 1536, 1024, Qt::blue, 160, 120);
+    WriteRaw("Shots/IMG_0002.CR2", 0, 0, Qt::blue, 160, 120);
+    WriteRaw("Shots/img.cr2", 0, 0, Qt::blue, 160, 120);
     WritePicture("Shots/photo.jpg", 64, 48, Qt::blue);
     TRawPipeline pipeline;
     int processed = 0;
@@ -196,11 +191,9 @@ TEST_F(RawSidecars, TheRawStepWritesHiddenSidecarsOncePerRawFile) {
 }
 
 TEST_F(RawSidecars, ADamagedRawFileDoesNotStopTheOthers) {
-    if (!fs::exists(RawFolder))
-        GTEST_SKIP() << "raw files not available";
     fs::create_directory(Host("Shots"));
     lumo::test::writeFile(Host("Shots/A_damaged.CR2"), "not a raw file");
-    CopyRaw(Truncated, "Shots/B_good.CR2");
+    WriteRaw("Shots/B_good.CR2", 300, 200, Qt::blue);
     TRawPipeline pipeline;
     const std::vector<std::string> errors = RawStep(pipeline);
     ASSERT_EQ(errors.size(), 1u);
