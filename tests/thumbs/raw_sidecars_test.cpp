@@ -19,6 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A JPEG stream with a frame header and no picture after it.
+lumo::test::Bytes NoImage() {
+    return lumo::test::JpegWriter()
+        .segment(0xC0, {8, 0, 8, 0, 8, 1, 1, 0x11, 0})
+        .raw({0xFF, 0xD9})
+        .bytes();
+}
+
 QImage DecodedBytes(const std::string& bytes) {
     return platform::decodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
@@ -204,12 +212,8 @@ TEST_F(RawSidecars, ADamagedRawFileDoesNotStopTheOthers) {
 
 TEST_F(RawSidecars, AConversionThatFailsLeavesNothingUnderTheSidecarsName) {
     fs::create_directory(Host("Shots"));
-    // A raw file whose preview starts like a JPEG but cannot be decoded.
-    lumo::test::TiffLayout raw(lumo::test::ByteOrder::Intel, 16);
-    raw.directory(16,
-                  {{0x0111, lumo::test::TIFF_LONG, 1, 64}, {0x0117, lumo::test::TIFF_LONG, 1, 8}});
-    raw.data(64, {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02, 0xFF, 0xD9});
-    lumo::test::writeBytes(Host("Shots/X.CR2"), raw.bytes());
+    // A raw file whose preview is a whole JPEG stream that cannot be decoded.
+    lumo::test::writeBytes(Host("Shots/X.CR2"), lumo::test::CanonRawFile(NoImage()));
     TRawPipeline pipeline;
     const std::vector<std::string> errors = RawStep(pipeline);
     EXPECT_EQ(errors.size(), 1u);
