@@ -123,33 +123,107 @@ TEST_F(RawSidecars, ConvertrawTakesThePreviewStripElseTheThumbnail) {
         TRawPipeline pipeline;
         pipeline.CurrentRawPath = Program(c.file);
         convertraw(pipeline);
-        // The temporary preview lies in the user's own folder, which only the user may enter.
-        EXPECT_EQ(pipeline.TempPreviewPath, Program("run/lumograph/thumb.tmp.jpg"));
+        // The temporary preview is a file of this conversion's own in the user's own folder,
+        // which only the user may enter.
+        const std::string folder = Program("run/lumograph/");
+        EXPECT_EQ(pipeline.TempPreviewPath.rfind(folder + "thumb-", 0), 0u);
+        EXPECT_TRUE(pipeline.TempPreviewPath.ends_with(".tmp.jpg"));
+        EXPECT_EQ(pipeline.TempPreviewPath.size(), folder.size() + 20);
+        EXPECT_EQ(pipeline.TempPreviewOf, pipeline.CurrentRawPath);
         struct stat st {};
         ASSERT_EQ(::stat(Host("run/lumograph").c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         const platform::JpegSize size = platform::jpegSize(pipeline.TempPreviewPath);
         EXPECT_EQ(size.width, c.preview.width) << c.file;
         EXPECT_EQ(size.height, c.preview.height) << c.file;
-        const QImage preview(QString::fromStdString(Host("run/lumograph/thumb.tmp.jpg")));
+        const QImage preview(QString::fromStdString(
+            Host("run/lumograph/" + pipeline.TempPreviewPath.substr(folder.size()))));
         EXPECT_TRUE(Near(preview.pixelColor(80, 60), c.color)) << c.file;
     }
 }
 
-TEST_F(RawSidecars, AFailedConvertrawLeavesNoOlderPreviewBehind) {
-    lumo::test::writeFile(Host("bad.CR2"), "II*\0 not really a raw file");
-    TRawPipeline pipeline;
-    pipeline.CurrentRawPath = Program("bad.CR2");
-    const auto folder = platform::privateTempFolder();
-    ASSERT_TRUE(folder);
-    WritePicture("run/lumograph/thumb.tmp.jpg", 30, 20, Qt::red); // another raw file's preview
-    try {
-        convertraw(pipeline);
-        ADD_FAILURE() << "no error";
-    } catch (const ERawPreviewError& error) {
-        EXPECT_NE(std::string(error.what()).find("C:\\bad.CR2"), std::string::npos);
+// Two listings that make sidecars at once, in two programs or in one, never share a preview:
+// each sidecar comes from its own raw file, whatever the other listing did in between, and a
+// file queued without being the preview just taken from the current raw file makes no sidecar.
+// No preview stays behind in the user's temporary folder.
+TEST_F(RawSidecars, TwoListingsAtOnceEachMakeTheSidecarOfTheirOwnRawFile) {
+    for (const char* folder : {"One", "Two"})
+        fs::create_directory(Host(folder));
+    WriteRaw("One/IMG_1.CR2", 300, 200, Qt::blue);
+    WriteRaw("One/IMG_2.CR2", 300, 200, Qt::yellow);
+    WriteRaw("Two/IMG_1.CR2", 300, 200, Qt::red);
+    WritePicture("other.jpg", 300, 200, Qt::green);
+    TRawPipeline one;
+    TRawPipeline two;
+    const auto select = [this](TRawPipeline& pipeline, const std::string& raw) {
+        pipeline.CurrentRawFolder = Program(raw.substr(0, 4));
+        pipeline.CurrentRawPath = pipeline.CurrentRawFolder + "\\" + raw.substr(4);
+    };
+    select(one, "One/IMG_1.CR2");
+    convertraw(one);
+    QueueRawPreview(one);
+    select(two, "Two/IMG_1.CR2");
+    convertraw(two);
+    QueueRawPreview(two);
+    CreateSidecars(one, {});
+    CreateSidecars(two, {});
+    select(one, "One/IMG_2.CR2");
+    convertraw(one);
+    QueueRawPreview(one);
+    one.SourceFiles.push_back(Program("other.jpg"));
+    CreateSidecars(one, {});
+    const std::pair<const char*, QColor> sidecars[] = {{"One/IMG_1.CR2.JPG", Qt::blue},
+                                                       {"Two/IMG_1.CR2.JPG", Qt::red},
+                                                       {"One/IMG_2.CR2.JPG", Qt::yellow}};
+    for (const auto& [sidecar, color] : sidecars) {
+        const QImage picture(QString::fromStdString(Host(sidecar)));
+        ASSERT_EQ(picture.size(), QSize(150, 100)) << sidecar;
+        EXPECT_TRUE(Near(picture.pixelColor(75, 50), color)) << sidecar;
     }
-    EXPECT_FALSE(Exists("run/lumograph/thumb.tmp.jpg"));
+    EXPECT_TRUE(fs::is_empty(Host("run/lumograph")));
+}
+
+// A failed convertraw leaves no preview behind: neither an older one at a path the caller gave,
+// nor a file of its own.
+TEST_F(RawSidecars, AFailedConvertrawLeavesNoPreviewBehind) {
+    lumo::test::writeFile(Host("bad.CR2"), "II*\0 not really a raw file");
+    for (const std::string given : {"", "given.jpg"}) {
+        if (!given.empty())
+            WritePicture(given, 30, 20, Qt::red); // another raw file's preview
+        TRawPipeline pipeline;
+        pipeline.CurrentRawPath = Program("bad.CR2");
+        pipeline.TempPreviewPath = given.empty() ? given : Program(given);
+        try {
+            convertraw(pipeline);
+            ADD_FAILURE() << "no error";
+        } catch (const ERawPreviewError& error) {
+            EXPECT_NE(std::string(error.what()).find("C:\\bad.CR2"), std::string::npos);
+        }
+        EXPECT_FALSE(Exists("given.jpg"));
+        EXPECT_TRUE(fs::is_empty(Host("run/lumograph")));
+        EXPECT_EQ(pipeline.TempPreviewPath, given.empty() ? given : Program(given));
+        EXPECT_TRUE(pipeline.TempPreviewOf.empty());
+    }
+}
+
+TEST_F(RawSidecars, PreviewsLeftByAListingThatEndedHalfWayGoAfterADay) {
+    ASSERT_TRUE(platform::privateTempFolder());
+    const char* names[] = {"thumb-Ab12Cd.tmp.jpg", "thumb-Xy34Zw.tmp.jpg", "thumb-notes.tmp.jpg",
+                           "thumbs-Ab12Cd.tmp.jpg"};
+    for (const char* name : names)
+        lumo::test::writeFile(Host(std::string("run/lumograph/") + name), "left");
+    const auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const char* name :
+         {"thumb-Ab12Cd.tmp.jpg", "thumb-notes.tmp.jpg", "thumbs-Ab12Cd.tmp.jpg"})
+        fs::last_write_time(Host(std::string("run/lumograph/") + name), twoDaysAgo);
+    WriteRaw("a.CR2", 300, 200, Qt::blue);
+    TRawPipeline pipeline;
+    pipeline.CurrentRawPath = Program("a.CR2");
+    convertraw(pipeline);
+    EXPECT_FALSE(Exists("run/lumograph/thumb-Ab12Cd.tmp.jpg"));
+    for (const char* name :
+         {"thumb-Xy34Zw.tmp.jpg", "thumb-notes.tmp.jpg", "thumbs-Ab12Cd.tmp.jpg"})
+        EXPECT_TRUE(Exists(std::string("run/lumograph/") + name)) << name;
 }
 
 TEST_F(RawSidecars, TheTemporaryFolderIsNeverOneSomebodyElsePlanted) {

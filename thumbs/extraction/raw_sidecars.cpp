@@ -5,6 +5,8 @@
 #include <optional>
 #include <sstream>
 
+#include <QScopeGuard>
+
 #include "bytes/byte_source.h"
 #include "exif/jpeg_outline.h"
 #include "platform/core/file_contents.h"
@@ -22,18 +24,36 @@
 
 namespace {
 
-constexpr const char* TempPreviewName = "thumb.tmp.jpg";
 constexpr int SidecarQuality = 90;
 
-std::string TempPreviewPathOf(TRawPipeline& pipeline) {
-    if (pipeline.TempPreviewPath.empty()) {
-        const auto folder = platform::privateTempFolder();
-        if (!folder)
-            throw ERawPreviewError("Cannot make a folder for temporary files: " +
-                                   platform::systemMessage(platform::lastError()));
-        pipeline.TempPreviewPath = *folder + TempPreviewName;
+// A file of this conversion's own for the preview: two listings at once, in this program or in
+// another, never write one another's preview.
+std::string NewTempPreview() {
+    const auto path = platform::newPrivateTempFile("thumb", ".tmp.jpg");
+    if (!path)
+        throw ERawPreviewError("Cannot make a temporary file for the preview: " +
+                               platform::systemMessage(platform::lastError()));
+    return *path;
+}
+
+// Writes the preview of the raw file to temp.
+void TakePreview(const std::string& raw, const std::string& temp) {
+    std::optional<std::vector<uint8_t>> preview;
+    try {
+        platform::FileSource source;
+        if (!source.open(raw))
+            throw ERawPreviewError("Cannot open raw file " + raw);
+        preview = ReadRawPreview(source);
+    } catch (const EInOutError& error) {
+        throw ERawPreviewError("Cannot read raw file " + raw + ": " + error.what());
     }
-    return pipeline.TempPreviewPath;
+    if (!preview)
+        throw ERawPreviewError("Raw file " + raw + " holds no JPEG preview");
+    if (!platform::writeFileBytes(
+            temp,
+            std::string_view(reinterpret_cast<const char*>(preview->data()), preview->size())))
+        throw ERawPreviewError("Cannot write the preview " + temp + ": " +
+                               platform::systemMessage(platform::lastError()));
 }
 
 // The picture at the smallest DCT scale that still covers where it is drawn: a camera preview
@@ -54,38 +74,45 @@ platform::Bitmap DecodeForPlacement(const std::string& bytes, geometry::Rect pla
 } // namespace
 
 void convertraw(TRawPipeline& pipeline) {
-    const std::string temp = TempPreviewPathOf(pipeline);
-    // An older preview left at the temporary path must never become this raw file's sidecar.
-    if (!platform::deleteFile(temp) && platform::fileExists(temp))
-        throw ERawPreviewError("Cannot remove the old preview " + temp + ": " +
+    const bool own = pipeline.TempPreviewPath.empty();
+    if (own) {
+        pipeline.TempPreviewPath = NewTempPreview();
+    } else if (!platform::deleteFile(pipeline.TempPreviewPath) &&
+               platform::fileExists(pipeline.TempPreviewPath)) {
+        // An older preview left at the path given must never become this raw file's sidecar.
+        throw ERawPreviewError("Cannot remove the old preview " + pipeline.TempPreviewPath + ": " +
                                platform::systemMessage(platform::lastError()));
-    const std::string& raw = pipeline.CurrentRawPath;
-    std::optional<std::vector<uint8_t>> preview;
-    try {
-        platform::FileSource source;
-        if (!source.open(raw))
-            throw ERawPreviewError("Cannot open raw file " + raw);
-        preview = ReadRawPreview(source);
-    } catch (const EInOutError& error) {
-        throw ERawPreviewError("Cannot read raw file " + raw + ": " + error.what());
     }
-    if (!preview)
-        throw ERawPreviewError("Raw file " + raw + " holds no JPEG preview");
-    if (!platform::writeFileBytes(
-            temp,
-            std::string_view(reinterpret_cast<const char*>(preview->data()), preview->size())))
-        throw ERawPreviewError("Cannot write the preview " + temp + ": " +
-                               platform::systemMessage(platform::lastError()));
+    pipeline.TempPreviewOf.clear();
+    try {
+        TakePreview(pipeline.CurrentRawPath, pipeline.TempPreviewPath);
+    } catch (...) {
+        platform::deleteFile(pipeline.TempPreviewPath);
+        if (own)
+            pipeline.TempPreviewPath.clear();
+        throw;
+    }
+    pipeline.TempPreviewOf = pipeline.CurrentRawPath;
 }
 
 void QueueRawPreview(TRawPipeline& pipeline) {
-    pipeline.SourceFiles.push_back(TempPreviewPathOf(pipeline));
+    pipeline.SourceFiles.push_back(pipeline.TempPreviewPath);
 }
 
 void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& processMessages) {
     // Taken out first: every queued preview is converted by this run and no later one.
     const std::vector<std::string> sources = std::exchange(pipeline.SourceFiles, {});
+    // Only the preview just taken from the current raw file makes its sidecar, and it serves
+    // this run alone.
+    const std::string preview = std::exchange(pipeline.TempPreviewPath, {});
+    const bool fresh = std::exchange(pipeline.TempPreviewOf, {}) == pipeline.CurrentRawPath;
+    const auto removePreview = qScopeGuard([&preview] {
+        if (!preview.empty())
+            platform::deleteFile(preview);
+    });
     for (const std::string& source : sources) {
+        if (!fresh || source != preview)
+            continue;
         const std::string sidecar =
             SidecarPath(pipeline.CurrentRawFolder, pipeline.CurrentRawPath, pipeline.Prefix);
         platform::deleteFile(sidecar);
