@@ -297,6 +297,31 @@ TEST_F(RawSidecars, AConversionThatFailsLeavesNothingUnderTheSidecarsName) {
         EXPECT_EQ(entry.path().filename(), "X.CR2");
 }
 
+// Odd entries where a sidecar goes: a link whose target is gone is replaced by the sidecar and
+// never written through; a folder of the sidecar's name is reported as a folder; a raw file whose
+// name holds a backslash, which no path of the program can name, is reported.
+TEST_F(RawSidecars, OddSidecarPathsAreMadeOrReported) {
+    fs::create_directory(Host("Shots"));
+    WriteRaw("Shots/A.CR2", 300, 200, Qt::blue);
+    fs::create_symlink("target.jpg", Host("Shots/A.CR2.JPG"));
+    WriteRaw("Shots/B.CR2", 300, 200, Qt::blue);
+    fs::create_directory(Host("Shots/B.CR2.JPG"));
+    WriteRaw("Shots/C\\D.CR2", 300, 200, Qt::blue);
+    TRawPipeline pipeline;
+    const std::vector<std::string> errors = RawStep(pipeline);
+
+    EXPECT_FALSE(fs::is_symlink(Host("Shots/A.CR2.JPG")));
+    EXPECT_EQ(QImage(QString::fromStdString(Host("Shots/A.CR2.JPG"))).size(), QSize(150, 100));
+    EXPECT_FALSE(Exists("Shots/target.jpg"));
+    EXPECT_TRUE(fs::is_directory(Host("Shots/B.CR2.JPG")));
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(
+        errors[0],
+        "Cannot create file \"C:\\Shots\\B.CR2.JPG\". A folder of that name is in its place.");
+    EXPECT_EQ(errors[1], "Cannot make the preview of raw file \"C\\D.CR2\" in C:\\Shots\\: a "
+                         "backslash in its name separates folders in this program's paths.");
+}
+
 TEST_F(RawSidecars, MakeThumbnailFileNamesASourceItCannotOpen) {
     lumo::test::writeFile(Host("keep.jpg"), "older sidecar");
     try {

@@ -133,9 +133,13 @@ void MakeThumbnailFile(const std::string& source, const std::string& destination
     std::istringstream in(*bytes);
     std::ostringstream out;
     MakeThumbnail(in, out, width, height, color);
-    if (!platform::writeFileBytes(destination, out.view()))
+    if (!platform::writeFileBytes(destination, out.view())) {
+        if (platform::directoryExists(destination))
+            throw ERawPreviewError("Cannot create file \"" + destination +
+                                   "\". A folder of that name is in its place.");
         throw ERawPreviewError("Cannot create file \"" + destination + "\". " +
                                platform::systemMessage(platform::lastError()));
+    }
 }
 
 void MakeThumbnail(std::istream& source, std::ostream& destination, int width, int height,
@@ -169,10 +173,13 @@ void MakeThumbnail(std::istream& source, std::ostream& destination, int width, i
 std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& folder,
                                     const std::function<void()>& processMessages) {
     std::vector<std::string> errors;
-    for (const std::string& name : RawFileNames(folder)) {
+    const TRawListing raws = RawFileNames(folder);
+    for (const std::string& name : raws.Names) {
         pipeline.CurrentRawFolder = folder;
         pipeline.CurrentRawPath = folder + "\\" + name;
-        if (platform::fileExists(pipeline.CurrentRawPath + ".JPG"))
+        // A link that leads nowhere is no sidecar: the sidecar replaces the link itself.
+        const std::string sidecar = pipeline.CurrentRawPath + ".JPG";
+        if (platform::fileExists(sidecar) && !platform::isBrokenLink(sidecar))
             continue;
         try {
             convertraw(pipeline);
@@ -183,5 +190,8 @@ std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& f
             errors.push_back(error.what());
         }
     }
+    for (const std::string& name : raws.Unnamable)
+        errors.push_back("Cannot make the preview of raw file \"" + name + "\" in " + folder +
+                         ": a backslash in its name separates folders in this program's paths.");
     return errors;
 }

@@ -61,7 +61,8 @@ void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& process
 
 // Reads the source picture file and writes the destination: MakeThumbnail of the two. Raises
 // ERawPreviewError naming the source when it cannot be read, the decoder's error when it is no
-// JPEG; the destination is then neither made nor changed.
+// JPEG, and ERawPreviewError naming the destination when it cannot be written (saying so when a
+// folder has its name); the destination is then neither made nor changed.
 void MakeThumbnailFile(const std::string& source, const std::string& destination, int width,
                        int height, platform::Rgb color);
 // One JPEG picture read from source, fitted into a width x height raster filled with color (see
@@ -71,7 +72,9 @@ void MakeThumbnail(std::istream& source, std::ostream& destination, int width, i
                    platform::Rgb color);
 
 // The raw step of a listing of folder (ending with a backslash): for each raw file without a file
-// named its path + ".JPG", convertraw, QueueRawPreview and CreateSidecars. A raw file whose step
-// fails does not stop the others; the errors' messages come back in order.
+// named its path + ".JPG" (a link whose target is gone counts as none, and the sidecar replaces
+// it), convertraw, QueueRawPreview and CreateSidecars. A raw file whose step fails does not stop
+// the others; the errors' messages come back in order, followed by one for each raw file whose
+// name holds a backslash, which no path of the program can name.
 std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& folder,
                                     const std::function<void()>& processMessages);
