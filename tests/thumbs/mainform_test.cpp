@@ -239,20 +239,48 @@ private Q_SLOTS:
         QVERIFY(MainForm->ListView->Items()->Item(0).ImageIndex == 0);
     }
 
-    void aDamagedRawFileIsReportedOnceAndThePicturesListed() {
+    // The raw step's errors come in one box per listing, naming each raw file once by its path;
+    // the decoder's error, which names no file, comes with the raw file's. A listing that a
+    // restart takes over during its raw step leaves the box to the listing that follows.
+    void rawErrorsComeInOneBoxPerListingAndThePicturesAreListed() {
         QFile bad(host("Mixed/bad.CR2"));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("not a raw file");
         bad.close();
+        // A raw file whose only preview, its thumbnail, is a JPEG stream without a picture.
+        writeBytes(host("Mixed/STUB.CR2").toStdString(),
+                   CanonRawFile({}, {0xFF, 0xD8, 0xFF, 0xD9}));
         writeRaw("Mixed/good.CR2");
         writePlainJpeg(host("Mixed/photo.jpg"));
+        const QString text =
+            QStringLiteral("Raw file C:\\Mixed\\bad.CR2 holds no JPEG preview\n"
+                           "C:\\Mixed\\STUB.CR2: JPEG datastream contains no image");
+        const auto oneBox = [&text] {
+            QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
+            QCOMPARE(platform::recordedMessageBoxes().front().text, text);
+            QCOMPARE(platform::recordedMessageBoxes().front().caption, QStringLiteral("Lumograph"));
+        };
         answerAll(platform::IDOK);
         list("C:\\Mixed");
-        QCOMPARE(platform::recordedMessageBoxes().size(), size_t(1));
-        QVERIFY(platform::recordedMessageBoxes().front().text.contains("bad.CR2"));
-        QCOMPARE(platform::recordedMessageBoxes().front().caption, QStringLiteral("Lumograph"));
+        oneBox();
         QCOMPARE(captions(), QStringList({"good.CR2", "photo.jpg"}));
         QCOMPARE(Status(), QStringLiteral(" Ready"));
+
+        answerAll(platform::IDOK);
+        MainForm->BtnRefreshClick();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), Timeout);
+        oneBox();
+
+        // good.CR2 gets its sidecar again, and pending messages are handled after it.
+        QVERIFY(QFile::remove(host("Mixed/good.CR2.JPG")));
+        answerAll(platform::IDOK);
+        QMetaObject::invokeMethod(
+            this, [] { MainForm->BtnRefreshClick(); }, Qt::QueuedConnection);
+        MainForm->BtnRefreshClick();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle() && Status() == QStringLiteral(" Ready") &&
+                                     captions() == QStringList({"good.CR2", "photo.jpg"}),
+                                 Timeout);
+        oneBox();
     }
 
     void aFolderChosenWhileSidecarsAreWrittenIsListedAfterwards() {

@@ -42,13 +42,13 @@ void TakePreview(const std::string& raw, const std::string& temp) {
     try {
         platform::FileSource source;
         if (!source.open(raw))
-            throw ERawPreviewError("Cannot open raw file " + raw);
+            throw ERawPreviewError("Cannot open raw file " + ShownPath(raw));
         preview = ReadRawPreview(source);
     } catch (const EInOutError& error) {
-        throw ERawPreviewError("Cannot read raw file " + raw + ": " + error.what());
+        throw ERawPreviewError("Cannot read raw file " + ShownPath(raw) + ": " + error.what());
     }
     if (!preview)
-        throw ERawPreviewError("Raw file " + raw + " holds no JPEG preview");
+        throw ERawPreviewError("Raw file " + ShownPath(raw) + " holds no JPEG preview");
     if (!platform::writeFileBytes(
             temp,
             std::string_view(reinterpret_cast<const char*>(preview->data()), preview->size())))
@@ -187,7 +187,10 @@ std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& f
             CreateSidecars(pipeline, processMessages);
         } catch (const std::exception& error) {
             pipeline.SourceFiles.clear();
-            errors.push_back(error.what());
+            // An error that names no file, the decoder's for one, names the raw file it came from.
+            const std::string raw = ShownPath(pipeline.CurrentRawPath);
+            const std::string text = error.what();
+            errors.push_back(text.find(raw) == std::string::npos ? raw + ": " + text : text);
         }
     }
     for (const std::string& name : raws.Unnamable)

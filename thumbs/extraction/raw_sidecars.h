@@ -74,7 +74,8 @@ void MakeThumbnail(std::istream& source, std::ostream& destination, int width, i
 // The raw step of a listing of folder (ending with a backslash): for each raw file without a file
 // named its path + ".JPG" (a link whose target is gone counts as none, and the sidecar replaces
 // it), convertraw, QueueRawPreview and CreateSidecars. A raw file whose step fails does not stop
-// the others; the errors' messages come back in order, followed by one for each raw file whose
-// name holds a backslash, which no path of the program can name.
+// the others; the errors' messages come back in order, each naming its raw file once (put in
+// front of a message that names none), followed by one for each raw file whose name holds a
+// backslash, which no path of the program can name. Paths are shown without doubled backslashes.
 std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& folder,
                                     const std::function<void()>& processMessages);
