@@ -155,7 +155,7 @@ TEST_F(RawSidecars, TwoListingsAtOnceEachMakeTheSidecarOfTheirOwnRawFile) {
     WritePicture("other.jpg", 300, 200, Qt::green);
     TRawPipeline one;
     TRawPipeline two;
-    const auto select = [this](TRawPipeline& pipeline, const std::string& raw) {
+    const auto select = [](TRawPipeline& pipeline, const std::string& raw) {
         pipeline.CurrentRawFolder = Program(raw.substr(0, 4));
         pipeline.CurrentRawPath = pipeline.CurrentRawFolder + "\\" + raw.substr(4);
     };
