@@ -153,8 +153,11 @@ void TMainForm::ListFolder(const std::string& folder) {
     ImageList1->clear();
     const std::vector<std::string> errors =
         RunRawStep(FRawPipeline, folder, [] { platform::processMessages(); });
-    if (!FRestartPending)
-        ListPictures(folder);
+    // A listing asked for during the raw step takes this one's place, and reports for itself:
+    // one box per listing, never one for a listing nobody sees.
+    if (FRestartPending)
+        return;
+    ListPictures(folder);
     ShowRawErrors(errors);
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -14,24 +15,37 @@
 
 #include "platform/core/file_tree.h"
 #include "platform/core/file_tree_parts.h"
+#include "platform/core/read_lease.h"
 #include "platform/core/winerror.h"
 
 namespace platform::detail {
 
 namespace {
 
-// Returns 0 or errno (ECANCELED when the observer stops it).
-int copyBytes(int in, int out, CopyObserver* observer) {
-    // Pieces small enough for the progress to move and Cancel to answer.
-    const size_t piece = observer != nullptr ? size_t(1) << 23 : size_t(1) << 30;
+// Returns 0 or errno (ECANCELED when the observer stops it, ETXTBSY when the lease breaks).
+int copyBytes(int in, int out, CopyObserver* observer, const ReadLease* lease) {
+    // Pieces small enough for the progress to move and Cancel to answer, and for a writer that
+    // waits on the lease to be let in soon.
+    const size_t piece =
+        observer != nullptr || lease != nullptr ? size_t(1) << 23 : size_t(1) << 30;
+    // After each piece: a writer who opened the source meanwhile ends the copy at once, and the
+    // observer may stop it.
+    const auto pieceDone = [&](ssize_t n) {
+        if (lease != nullptr && lease->broken())
+            return ETXTBSY;
+        if (observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
+            return ECANCELED;
+        return 0;
+    };
     bool tryRange = true;
     for (;;) {
         if (tryRange) {
             const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, piece, 0);
-            if (n > 0 && observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
-                return ECANCELED;
-            if (n > 0)
+            if (n > 0) {
+                if (const int err = pieceDone(n))
+                    return err;
                 continue;
+            }
             if (n == 0)
                 return 0;
             if (errno == EINTR)
@@ -60,8 +74,8 @@ int copyBytes(int in, int out, CopyObserver* observer) {
             }
             done += w;
         }
-        if (observer != nullptr && !observer->bytesCopied(static_cast<uint64_t>(n)))
-            return ECANCELED;
+        if (const int err = pieceDone(n))
+            return err;
     }
 }
 
@@ -88,10 +102,26 @@ int openToCopy(const std::string& source, bool followLink, const struct stat* ex
 
 // Copies an open regular file into an open, empty file and gives it the source's mode and times.
 // A source written to while it was copied gives ETXTBSY: the copy would be neither the old nor
-// the new content. 0 or errno.
-int copyOpenFile(int in, const struct stat& before, int out, bool durable, CopyObserver* observer) {
-    if (const int err = copyBytes(in, out, observer))
+// the new content. For a move (forMove), which removes the source afterwards, a source that
+// somebody has open for writing, or opens for writing before the copy is complete, gives ETXTBSY
+// too, and another user's file EACCES: nobody may be left writing into a file the move removes.
+// 0 or errno.
+int copyOpenFile(int in, const struct stat& before, int out, bool durable, bool forMove,
+                 CopyObserver* observer) {
+    std::optional<ReadLease> lease;
+    if (forMove) {
+        lease.emplace(in);
+        if (const int err = lease->refusal())
+            return err;
+    }
+    const ReadLease* held =
+        lease && lease->outcome() == ReadLease::Outcome::Held ? &*lease : nullptr;
+    if (const int err = copyBytes(in, out, observer, held))
         return err;
+    if (held != nullptr && held->broken())
+        return ETXTBSY;
+    // The removal takes a lease of its own; a writer waits no longer than the copy.
+    lease.reset();
     struct stat after;
     if (::fstat(in, &after) != 0)
         return errno;
@@ -148,7 +178,8 @@ int copyEntryOnly(const std::string& source, const std::string& destination,
         Fd out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (out.fd < 0)
             return errno;
-        if (const int err = copyOpenFile(in.fd, opened, out.fd, walk.durable, walk.observer))
+        if (const int err = copyOpenFile(in.fd, opened, out.fd, walk.durable,
+                                         walk.record != nullptr, walk.observer))
             return err;
         st = opened;
     } else if (S_ISDIR(st.st_mode)) {
@@ -222,7 +253,7 @@ int copyRegularFile(const std::string& source, bool followLink, const struct sta
     // The observer hears of the file while it has no name yet: a stop asked for then leaves
     // nothing of it, as of any item under way.
     const auto copyContent = [&](int out) {
-        if (const int err = copyOpenFile(in.fd, opened, out, durable, observer))
+        if (const int err = copyOpenFile(in.fd, opened, out, durable, record != nullptr, observer))
             return err;
         return observer != nullptr && !observer->entryCopied() ? ECANCELED : 0;
     };

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/core/file_tree.h"
 #include "platform/core/file_tree_parts.h"
+#include "platform/core/mounts_below.h"
+#include "platform/core/read_lease.h"
 #include "platform/core/winerror.h"
 
 namespace platform::detail {
@@ -38,6 +41,31 @@ bool sameIdentity(const Identity& a, const Identity& b) {
     return sameContent(a, b) && sameTime(a.ctime, b.ctime);
 }
 
+// Removes the regular file at path, a move's copied source, unless it is no longer the file that
+// was copied or somebody has it open for writing (then counted in kept). The lease taken for the
+// removal is held until the name is gone: a writer who opens the file meanwhile waits for it, and
+// is seen.
+uint32_t removeUnlessWritten(const std::string& path, const Identity& copied, size_t& kept) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.fd < 0) {
+        if (errno == ENOENT)
+            return ERROR_SUCCESS;
+        if (errno != EWOULDBLOCK && errno != ELOOP)
+            return errorFromErrno(errno);
+        ++kept; // another program holds a lease on it, or a link took its place
+        return ERROR_SUCCESS;
+    }
+    struct stat st;
+    if (::fstat(fd.fd, &st) != 0)
+        return errorFromErrno(errno);
+    const ReadLease lease(fd.fd);
+    if (!sameIdentity(copied, identityOf(st)) || lease.refusal() != 0 || lease.broken()) {
+        ++kept;
+        return ERROR_SUCCESS;
+    }
+    return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno);
+}
+
 // Removes what a move copied: every entry still the one copied goes; an entry that is new or
 // changed since, and the folders holding it, stay. Never enters another mounted file system.
 // Counts what stayed in kept.
@@ -56,6 +84,8 @@ uint32_t removeCopied(const std::string& path, const std::string& relative,
             ++kept;
             return ERROR_SUCCESS;
         }
+        if (S_ISREG(st.st_mode))
+            return removeUnlessWritten(path, copied->second, kept);
         return ::unlink(path.c_str()) == 0 ? ERROR_SUCCESS : errorFromErrno(errno);
     }
     MountPlace place;
@@ -95,7 +125,7 @@ uint32_t moveTree(const std::string& source, const std::string& destination,
         return ERROR_ALREADY_EXISTS;
     if (err != EXDEV)
         return errorForPath(destination, err);
-    if (S_ISDIR(st.st_mode) && holdsMountPoint(source))
+    if (carriesMountedVolume(source))
         return ERROR_NOT_SAME_DEVICE;
     CopyRecord record;
     const uint32_t copied = copyRecorded(source, destination, true, &record, observer);

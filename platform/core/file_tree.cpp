@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/core/file_tree_parts.h"
+#include "platform/core/mounts_below.h"
 #include "platform/core/winerror.h"
 
 namespace platform::detail {
@@ -102,7 +103,7 @@ uint32_t removeTree(const std::string& path) {
     MountPlace root;
     if (!mountPlaceOf(path, root))
         return errorForPath(path, errno);
-    if (root.mountRoot || holdsMountPoint(path))
+    if (carriesMountedVolume(path))
         return ERROR_ACCESS_DENIED;
     return removeWalk(path, root, true);
 }

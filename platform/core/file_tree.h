@@ -49,12 +49,18 @@ uint32_t copyTree(const std::string& source, const std::string& destination, boo
 // the meantime stays (ERROR_SHARING_VIOLATION, the copy stays at destination too), and a folder
 // keeps every entry added or changed since its copy, with the folders holding them
 // (ERROR_DIR_NOT_EMPTY; the copy is complete at destination). A copy stopped by the observer
-// leaves the source as it was.
+// leaves the source as it was. Nor is a file removed that another program may still write: one
+// open for writing when its copy starts, or opened for writing before the copy is complete,
+// fails the move (ERROR_SHARING_VIOLATION; another user's file, whose writers cannot be known,
+// ERROR_ACCESS_DENIED), and one opened for writing after its copy stays as above. The kernel's
+// read leases tell; on a network file system, which cannot tell of writers on other machines,
+// only the unchanged content does. A rename on one file system is never refused for a writer.
 uint32_t moveTree(const std::string& source, const std::string& destination,
                   CopyObserver* observer = nullptr);
 // Moves a file or a link onto an existing file, which it replaces: a rename on one file system;
 // across file systems a copy is made beside target and put in its place, and the source is then
-// removed only when it is still exactly what was copied (ERROR_SHARING_VIOLATION otherwise).
+// removed only when it is still exactly what was copied and nobody writes it, as moveTree
+// decides (ERROR_SHARING_VIOLATION otherwise; a copy that fails leaves target as it was).
 uint32_t moveOnto(const std::string& source, const std::string& target,
                   CopyObserver* observer = nullptr);
 // Deletes a file or a folder with everything in it. A folder that is a mount point or holds one

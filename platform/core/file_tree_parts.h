@@ -64,10 +64,8 @@ struct MountPlace {
 // False when the entry cannot be looked at.
 bool mountPlaceOf(const std::string& path, MountPlace& place);
 // A folder below a tree's root that another file system is mounted on (a bind mount of the same
-// volume included).
+// volume included). Whether a folder carries a mount point at or below it: mounts_below.h.
 bool isOtherMount(const MountPlace& root, const MountPlace& entry);
-// True when another file system is mounted anywhere below the folder at path.
-bool holdsMountPoint(const std::string& path);
 
 // Renames without ever replacing; 0 or errno (EEXIST when destination is taken).
 int renameNoReplace(const std::string& from, const std::string& to, bool isFolder);

@@ -173,6 +173,7 @@ bool fail(const std::string& hostPath, int err) {
 struct FindFile::Impl {
     std::string folder;             // host folder, ends in '/'
     std::vector<std::string> names; // matching names in order
+    std::vector<std::string> unnamable;
     size_t next = 0;
     uint32_t openError = ERROR_SUCCESS;
     bool foldersOnly = false;
@@ -205,8 +206,10 @@ DIR* openSearchFolder(const std::string& folderPath, std::optional<detail::HostP
 
 FindFile::FindFile(std::string_view pattern, FindScope scope) : impl_(std::make_unique<Impl>()) {
     impl_->foldersOnly = scope == FindScope::SubFolders;
-    if ((impl_->listed = detail::listNetworkFolder(pattern, scope)))
+    if ((impl_->listed = detail::listNetworkFolder(pattern, scope))) {
+        impl_->unnamable = impl_->listed->unnamable;
         return;
+    }
     size_t cut = pattern.find_last_of("\\/");
     if (cut == std::string_view::npos && pattern.size() >= 2 && pattern[1] == ':')
         cut = 1;
@@ -241,16 +244,21 @@ FindFile::FindFile(std::string_view pattern, FindScope scope) : impl_(std::make_
             continue;
         if (impl_->foldersOnly && !mayBeFolder(*entry))
             continue;
+        if (!matchesPattern(namePattern, name))
+            continue;
         // A backslash is a separator in the program's paths: such an entry could only be named as
         // a different path, and deleting or moving it would reach the wrong item.
         if (name.find('\\') != std::string_view::npos)
-            continue;
-        if (matchesPattern(namePattern, name))
+            impl_->unnamable.emplace_back(name);
+        else
             impl_->names.emplace_back(name);
     }
     ::closedir(dir);
-    std::sort(impl_->names.begin(), impl_->names.end(),
-              [](const std::string& a, const std::string& b) { return detail::lessNoCase(a, b); });
+    const auto byName = [](const std::string& a, const std::string& b) {
+        return detail::lessNoCase(a, b);
+    };
+    std::sort(impl_->names.begin(), impl_->names.end(), byName);
+    std::sort(impl_->unnamable.begin(), impl_->unnamable.end(), byName);
     if (impl_->names.empty())
         impl_->openError = ERROR_FILE_NOT_FOUND;
 }
@@ -287,6 +295,10 @@ bool FindFile::next(FindData& out) {
     }
     setLastError(ERROR_NO_MORE_FILES);
     return false;
+}
+
+const std::vector<std::string>& FindFile::unnamableNames() const {
+    return impl_->unnamable;
 }
 
 uint32_t getFileAttributes(std::string_view path) {
@@ -336,6 +348,18 @@ bool fileExists(std::string_view path) {
         return false;
     }
     return true;
+}
+
+bool isBrokenLink(std::string_view path) {
+    const auto host = detail::resolveForAccess(path);
+    if (!host)
+        return false;
+    const auto broken = detail::boundedCall<bool>(host->path, [path = host->path] {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+               ::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ELOOP);
+    });
+    return broken.value_or(false);
 }
 
 bool directoryExists(std::string_view path) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -58,6 +59,10 @@ public:
     // The next entry; the first call gives the first one. False at the end or when the folder
     // cannot be read (lastError() tells which: ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND / ...).
     bool next(FindData& out);
+    // The names that match the pattern but are left out because a backslash in them would make
+    // their path name another item (a name the host's file system allows), in the order next()
+    // would have given them. Known from the start of the search.
+    const std::vector<std::string>& unnamableNames() const;
 
 private:
     struct Impl;
@@ -69,7 +74,11 @@ uint32_t getFileAttributes(std::string_view path); // INVALID_FILE_ATTRIBUTES wh
 // False when the extended attribute cannot be written; the caller may ignore that.
 bool setFileAttributes(std::string_view path, uint32_t attributes);
 
-bool fileExists(std::string_view path);                  // a file; a folder does not count
+bool fileExists(std::string_view path); // a file; a folder does not count
+// True when path names a symbolic link whose target is gone (or a loop of links). The calls here
+// take such a link for a file of its own: find-file lists it, fileExists finds it, deleteFile
+// removes the link itself.
+bool isBrokenLink(std::string_view path);
 bool directoryExists(std::string_view path);             // a folder (a drive root counts)
 std::optional<uint64_t> fileSize(std::string_view path); // nullopt when it cannot be read
 
@@ -79,7 +88,8 @@ std::optional<uint64_t> fileSize(std::string_view path); // nullopt when it cann
 bool copyFile(std::string_view source, std::string_view destination);
 // MoveFile: never replaces an existing destination (ERROR_ALREADY_EXISTS). Works for files and
 // folders; across file systems it copies, then removes the source only when the copy is complete,
-// so a failure never loses the source.
+// so a failure never loses the source, and never removes a file another program has open for
+// writing (ERROR_SHARING_VIOLATION, the source stays), as DeleteFile refuses such a file.
 bool moveFile(std::string_view source, std::string_view destination);
 bool deleteFile(std::string_view path);      // permanent, files only; a read-only one stays
 bool createDirectory(std::string_view path); // fails with ERROR_ALREADY_EXISTS when present

@@ -96,6 +96,7 @@ std::optional<ListedFolder> listNetworkFolder(std::string_view pattern, FindScop
     auto listed = boundedCall<ListedFolder>(host->path, [pattern = std::string(pattern), scope] {
         ListedFolder result;
         FindFile find(pattern, scope);
+        result.unnamable = find.unnamableNames();
         FindData entry;
         while (find.next(entry))
             result.entries.push_back(entry);
@@ -103,7 +104,7 @@ std::optional<ListedFolder> listNetworkFolder(std::string_view pattern, FindScop
         return result;
     });
     if (!listed)
-        return ListedFolder{{}, lastError()};
+        return ListedFolder{{}, lastError(), {}};
     return listed;
 }
 

@@ -37,6 +37,7 @@ namespace detail {
 struct ListedFolder {
     std::vector<FindData> entries;
     uint32_t end = 0; // the code after the last entry (ERROR_NO_MORE_FILES, or why none came)
+    std::vector<std::string> unnamable; // as FindFile::unnamableNames
 };
 // For a search pattern in a folder on a network file system, the whole search done with a
 // bounded wait; nullopt for a local folder (and on the helper thread itself), which the caller

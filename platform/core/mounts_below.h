@@ -1,5 +1,6 @@
 // Whether a folder carries another mounted file system, which a move of the folder would carry
-// along (internal to platform/).
+// along and a delete or the trash would empty (internal to platform/). The one reading of the
+// mount table for copy, move, delete and the trash.
 #pragma once
 
 #include <string>

@@ -3,7 +3,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,9 +41,8 @@ std::optional<std::string> baseFolder() {
     return std::nullopt;
 }
 
-} // namespace
-
-std::optional<std::string> privateTempFolder() {
+// The folder as a host path, made and narrowed as privateTempFolder says.
+std::optional<std::string> privateHostFolder() {
     const auto base = baseFolder();
     if (!base) {
         setLastError(ERROR_PATH_NOT_FOUND);
@@ -65,12 +67,66 @@ std::optional<std::string> privateTempFolder() {
         setLastError(errorFromErrno(errno));
         return std::nullopt;
     }
-    const std::string programPath = fromHostPath(folder);
+    return folder;
+}
+
+// The program path of a host folder, ending in a backslash.
+std::optional<std::string> programFolderOf(const std::string& hostFolder) {
+    const std::string programPath = fromHostPath(hostFolder);
     if (programPath.empty()) {
         setLastError(ERROR_PATH_NOT_FOUND);
         return std::nullopt;
     }
     return programPath.back() == '\\' ? programPath : programPath + "\\";
+}
+
+// Removes the temporaries of this stem and extension that are older than a day.
+void removeLeftovers(const std::string& folder, std::string_view stem, std::string_view extension) {
+    // A temporary still in use is never that old: a conversion takes a moment.
+    constexpr time_t kLeftoverAge = 24 * 60 * 60;
+    const size_t length = stem.size() + 7 + extension.size();
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const time_t cutoff = std::time(nullptr) - kLeftoverAge;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != length || name.substr(0, stem.size()) != stem ||
+            name[stem.size()] != '-' || name.substr(stem.size() + 7) != extension)
+            continue;
+        const std::string path = folder + "/" + std::string(name);
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtim.tv_sec < cutoff)
+            ::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+std::optional<std::string> privateTempFolder() {
+    const auto folder = privateHostFolder();
+    if (!folder)
+        return std::nullopt;
+    return programFolderOf(*folder);
+}
+
+std::optional<std::string> newPrivateTempFile(std::string_view stem, std::string_view extension) {
+    const auto folder = privateHostFolder();
+    if (!folder)
+        return std::nullopt;
+    const auto programFolder = programFolderOf(*folder);
+    if (!programFolder)
+        return std::nullopt;
+    removeLeftovers(*folder, stem, extension);
+    std::string path = *folder + "/" + std::string(stem) + "-XXXXXX" + std::string(extension);
+    const int fd = ::mkostemps(path.data(), static_cast<int>(extension.size()), O_CLOEXEC);
+    if (fd < 0) {
+        setLastError(errorFromErrno(errno));
+        return std::nullopt;
+    }
+    ::close(fd);
+    return *programFolder + path.substr(folder->size() + 1);
 }
 
 } // namespace platform

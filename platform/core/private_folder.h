@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -13,5 +14,12 @@ namespace platform {
 // be made, when the name is taken by a link or by something that is not the user's own folder, or
 // when no drive of the program's namespace reaches it.
 std::optional<std::string> privateTempFolder();
+
+// A new, empty file of the user's own in that folder, under a name nothing else there has: stem,
+// "-", six random letters and digits, extension. A temporary for one use, which nothing else, in
+// this program or another, writes; the caller removes it. Files of the same stem and extension
+// older than a day, left by a program that ended half-way, are removed when another is made.
+// A program path, or nullopt with lastError() set.
+std::optional<std::string> newPrivateTempFile(std::string_view stem, std::string_view extension);
 
 } // namespace platform

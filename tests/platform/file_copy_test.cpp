@@ -208,22 +208,6 @@ TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsAFileReplacedWhileItWasCopied) {
     EXPECT_TRUE(holds(other / "a.jpg", bigPicture('o'))) << "the complete copy of the old one";
 }
 
-TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsAFileWrittenWhileItWasCopied) {
-    if (!otherVolume.mounted())
-        LUMO_GUARD_SKIP(kNeedsMounts);
-    writeFile(c / "a.jpg", bigPicture('o'));
-    // After the first piece has been copied, the writer changes it.
-    DuringCopy write([&] {
-        std::fstream file(c / "a.jpg", std::ios::in | std::ios::out | std::ios::binary);
-        file.write("written", 7);
-    });
-
-    EXPECT_EQ(detail::moveTree(c / "a.jpg", other / "a.jpg", &write), ERROR_SHARING_VIOLATION);
-    ASSERT_TRUE(write.acted());
-    EXPECT_TRUE(holds(c / "a.jpg", "written" + bigPicture('o').substr(7)));
-    EXPECT_TRUE(entries(other.path()).empty()) << "no torn copy, no temporary";
-}
-
 TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsWhatAFolderGainedWhileItWasCopied) {
     if (!otherVolume.mounted())
         LUMO_GUARD_SKIP(kNeedsMounts);
@@ -238,6 +222,157 @@ TEST_F(CopyMoveTest, MoveAcrossFileSystemsKeepsWhatAFolderGainedWhileItWasCopied
     EXPECT_EQ(readFile(c / "album/new.jpg"), "arrived");
     EXPECT_TRUE(holds(other / "album/a.jpg", bigPicture('a')));
     EXPECT_EQ(readFile(other / "album/sub/b.jpg"), "b");
+}
+
+// Every entry below a folder by its path from there ("album", "album/a.jpg"), in name order.
+Names treeOf(const std::string& folder) {
+    Names paths;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        paths.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+void emptyFolder(const std::string& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        fs::remove_all(entry.path());
+}
+
+// A program still writing a file keeps it: a move across file systems never removes a source
+// that is open for writing, whether the writer had it open before the move, opened it while it
+// was copied or after its copy, and what the writer writes afterwards is in the file that stayed.
+// A rename on one file system takes the open file along.
+TEST_F(CopyMoveTest, AMoveNeverRemovesAFileAnotherProgramWrites) {
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    enum class Opens { Before, WhileCopied, AfterItsCopy };
+    enum class Item { File, Folder, FileRenamed };
+    struct Case {
+        const char* what;
+        Item item;   // a.jpg or album (a.jpg, b.jpg) moved to E:, or a.jpg renamed to C:\moved.jpg
+        Opens opens; // when the writer opens a.jpg
+        uint32_t code;
+        Names leftOnC;
+        Names onE;
+    };
+    const Names wholeAlbum{"album", "album/a.jpg", "album/b.jpg"};
+    const Case cases[] = {
+        {"a file open before the move",
+         Item::File,
+         Opens::Before,
+         ERROR_SHARING_VIOLATION,
+         {"a.jpg"},
+         {}},
+        {"a file opened while it is copied",
+         Item::File,
+         Opens::WhileCopied,
+         ERROR_SHARING_VIOLATION,
+         {"a.jpg"},
+         {}},
+        {"a file opened after its copy",
+         Item::File,
+         Opens::AfterItsCopy,
+         ERROR_SHARING_VIOLATION,
+         {"a.jpg"},
+         {"a.jpg"}},
+        {"a folder's file open before the move",
+         Item::Folder,
+         Opens::Before,
+         ERROR_SHARING_VIOLATION,
+         wholeAlbum,
+         {}},
+        {"a folder's file opened while it is copied",
+         Item::Folder,
+         Opens::WhileCopied,
+         ERROR_SHARING_VIOLATION,
+         wholeAlbum,
+         {}},
+        {"a folder's file opened after the folder's copy",
+         Item::Folder,
+         Opens::AfterItsCopy,
+         ERROR_DIR_NOT_EMPTY,
+         {"album", "album/a.jpg"},
+         wholeAlbum},
+        {"a rename on one file system",
+         Item::FileRenamed,
+         Opens::Before,
+         ERROR_SUCCESS,
+         {"moved.jpg"},
+         {}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        emptyFolder(c.path());
+        emptyFolder(other.path());
+        const bool folder = k.item == Item::Folder;
+        const bool rename = k.item == Item::FileRenamed;
+        const std::string item = folder ? "album" : "a.jpg";
+        const std::string written = folder ? "album/a.jpg" : "a.jpg";
+        if (folder) {
+            fs::create_directories(c / "album");
+            writeFile(c / "album/b.jpg", "b");
+        }
+        writeFile(c / written, bigPicture('w'));
+        LateWriter writer(c / written);
+        if (k.opens == Opens::Before)
+            writer.open();
+        // After its copy: once the file is complete, or a.jpg, b.jpg and the folder itself.
+        DuringCopy during([&] { writer.open(); },
+                          k.opens == Opens::AfterItsCopy ? (folder ? 3 : 1) : 0);
+
+        const std::string destination = rename ? c / "moved.jpg" : other / item;
+        const bool late = k.opens != Opens::Before;
+        EXPECT_EQ(detail::moveTree(c / item, destination, late ? &during : nullptr), k.code);
+        EXPECT_EQ(during.acted(), late);
+        ASSERT_TRUE(writer.append("+late"));
+        EXPECT_TRUE(holds(c / (rename ? "moved.jpg" : written), bigPicture('w') + "+late"));
+        EXPECT_EQ(treeOf(c.path()), k.leftOnC);
+        EXPECT_EQ(treeOf(other.path()), k.onE);
+        if (!k.onE.empty()) {
+            EXPECT_TRUE(holds(other / written, bigPicture('w'))) << "the complete copy";
+        }
+    }
+}
+
+// A move that replaces a file on another file system keeps a source that changed while it was
+// copied, and says so: a source replaced by a newer file, or opened and written by another
+// program. Nothing of the move is left beside the target.
+TEST_F(CopyMoveTest, AReplacingMoveKeepsASourceThatChangedWhileItWasCopied) {
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    struct Case {
+        const char* what;
+        bool replaced; // else written
+        std::string sourceAfter;
+        std::string targetAfter;
+    };
+    const Case cases[] = {
+        {"replaced", true, "the new version", bigPicture('o')},
+        {"written", false, bigPicture('o') + "+late", "the old target"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        writeFile(c / "a.jpg", bigPicture('o'));
+        writeFile(c / "newer.jpg", "the new version");
+        writeFile(other / "a.jpg", "the old target");
+        LateWriter writer(c / "a.jpg");
+        DuringCopy change([&] {
+            if (k.replaced)
+                fs::rename(c / "newer.jpg", c / "a.jpg");
+            else
+                writer.open();
+        });
+
+        EXPECT_EQ(detail::moveOnto(c / "a.jpg", other / "a.jpg", &change), ERROR_SHARING_VIOLATION);
+        ASSERT_TRUE(change.acted());
+        if (!k.replaced) {
+            ASSERT_TRUE(writer.append("+late"));
+        }
+        EXPECT_TRUE(holds(c / "a.jpg", k.sourceAfter));
+        EXPECT_TRUE(holds(other / "a.jpg", k.targetAfter));
+        EXPECT_EQ(entries(other.path()), (Names{"a.jpg"}));
+        emptyFolder(c.path());
+    }
 }
 
 TEST_F(CopyMoveTest, CopyOfALinkedPictureCopiesThePicture) {

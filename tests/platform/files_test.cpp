@@ -89,6 +89,10 @@ TEST_F(FilesTest, NamesWithABackslashAreNotListed) {
     writeFile(c / "a\\b", "odd name");
     EXPECT_EQ(names("C:\\*"), (Names{"a"}));
     EXPECT_EQ(names("C:\\a*"), (Names{"a"}));
+    // The search tells which matching names it left out.
+    writeFile(c / "x\\y.jpg", "odd name");
+    EXPECT_EQ(FindFile("C:\\*").unnamableNames(), (Names{"a\\b", "x\\y.jpg"}));
+    EXPECT_EQ(FindFile("C:\\*.JPG").unnamableNames(), (Names{"x\\y.jpg"}));
 }
 
 TEST_F(FilesTest, SubFolderSearchReportsWhatTheFullSearchReportsForFolders) {
@@ -259,6 +263,13 @@ TEST_F(FilesTest, ExistenceSizeAndFolders) {
     EXPECT_TRUE(fileExists("C:\\A.JPG"));
     EXPECT_FALSE(fileExists("C:\\dir"));
     EXPECT_FALSE(fileExists("C:\\b.jpg"));
+    // A link that leads nowhere counts as a file, and is told apart.
+    std::filesystem::create_symlink("gone.jpg", c / "broken.jpg");
+    std::filesystem::create_symlink("a.jpg", c / "link.jpg");
+    EXPECT_TRUE(fileExists("C:\\broken.jpg"));
+    EXPECT_TRUE(isBrokenLink("C:\\broken.jpg"));
+    for (const char* other : {"C:\\link.jpg", "C:\\a.jpg", "C:\\dir", "C:\\b.jpg"})
+        EXPECT_FALSE(isBrokenLink(other)) << other;
     EXPECT_TRUE(directoryExists("C:\\dir\\"));
     EXPECT_TRUE(directoryExists("C:\\"));
     EXPECT_TRUE(directoryExists("C:"));

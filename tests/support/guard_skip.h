@@ -1,6 +1,6 @@
-// Tests that guard the user's data (moves, deletes, the trash, tree sizes) or the windows against a
-// share that stops answering must not pass unseen by skipping. Where LUMO_GUARD_TESTS_MUST_RUN is
-// set (CI sets it), what would be their skip fails.
+// Tests that guard the user's data (moves, deletes, the trash, tree sizes, raw preview sidecars) or
+// the windows against a share that stops answering must not pass unseen by skipping. Where
+// LUMO_GUARD_TESTS_MUST_RUN is set (CI sets it), what would be their skip fails.
 #pragma once
 
 #include <cstdlib>

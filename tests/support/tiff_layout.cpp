@@ -75,4 +75,27 @@ Bytes WithOrientation(const Bytes& jpeg, uint16_t orientation, ByteOrder order) 
     return JpegWriter().exif(tiff.bytes()).raw(Bytes(jpeg.begin() + 2, jpeg.end())).bytes();
 }
 
+Bytes CanonRawFile(const Bytes& preview, const Bytes& thumbnail) {
+    // Header with "CR", version 2.0 and no raw directory; IFD0 at 16 with the picture's width and
+    // the strip, IFD1 at 60 with the thumbnail, the preview at 96 and the thumbnail after it.
+    constexpr uint32_t PreviewAt = 96;
+    const auto previewSize = static_cast<uint32_t>(preview.size());
+    const uint32_t thumbnailAt = PreviewAt + ((previewSize + 1) & ~1u);
+    TiffLayout tiff(ByteOrder::Intel, 16);
+    tiff.data(8, {'C', 'R', 2, 0});
+    std::vector<TiffLayout::Entry> ifd0{{0x0100, TIFF_SHORT, 1, 5184}};
+    if (!preview.empty())
+        ifd0.insert(ifd0.end(),
+                    {{0x0111, TIFF_LONG, 1, PreviewAt}, {0x0117, TIFF_LONG, 1, previewSize}});
+    std::vector<TiffLayout::Entry> ifd1;
+    if (!thumbnail.empty())
+        ifd1 = {{0x0201, TIFF_LONG, 1, thumbnailAt},
+                {0x0202, TIFF_LONG, 1, static_cast<uint32_t>(thumbnail.size())}};
+    tiff.directory(16, ifd0, 60);
+    tiff.directory(60, ifd1);
+    tiff.data(PreviewAt, preview);
+    tiff.data(thumbnailAt, thumbnail);
+    return tiff.bytes();
+}
+
 } // namespace lumo::test

@@ -45,4 +45,9 @@ Bytes WithExifThumbnail(const Bytes& jpeg, const Bytes& thumbnail,
 // alone.
 Bytes WithOrientation(const Bytes& jpeg, uint16_t orientation, ByteOrder order = ByteOrder::Intel);
 
+// A Canon CR2 raw file as the preview walk meets it, without raw data: the TIFF header with "CR"
+// and its version, IFD0 whose one strip is preview and IFD1 whose JPEG thumbnail is thumbnail
+// (either may be any bytes; an empty one leaves its directory without the fields).
+Bytes CanonRawFile(const Bytes& preview, const Bytes& thumbnail = {});
+
 } // namespace lumo::test

@@ -46,6 +46,17 @@ TEST(FileNames, SidecarPaths) {
         EXPECT_EQ(SidecarPath(c.folder, c.raw, c.prefix), c.sidecar) << c.raw;
 }
 
+TEST(FileNames, ShownPathsHaveNoDoubledBackslash) {
+    for (const auto& [path, shown] : {
+             std::pair{"C:\\tmp\\raw\\\\STUB.CR2", "C:\\tmp\\raw\\STUB.CR2"},
+             std::pair{"C:\\\\img.cr2", "C:\\img.cr2"},
+             std::pair{"D:\\a\\\\\\b\\", "D:\\a\\b\\"},
+             std::pair{"\\\\server\\\\x", "\\\\server\\x"},
+             std::pair{"", ""},
+         })
+        EXPECT_EQ(ShownPath(path), shown) << path;
+}
+
 TEST(FileNames, CaptionsOfSidecars) {
     struct Case {
         const char* caption;

@@ -1,5 +1,6 @@
 // Shared set-up of the thumbnail extraction tests: drive C: mapped onto a temporary folder, and
-// pictures written into it, plain or with an EXIF thumbnail as cameras write them.
+// pictures written into it, plain or with an EXIF thumbnail as cameras write them, and raw files
+// with their previews.
 #pragma once
 
 #include <string>
@@ -52,6 +53,20 @@ protected:
             bytes = lumo::test::WithExifThumbnail(
                 bytes, Encoded(Solid(thumbnailWidth, thumbnailHeight, thumbnailColor)));
         lumo::test::writeBytes(Host(relative), bytes);
+    }
+
+    // A CR2 raw file whose preview strip is a picture of width x height in one colour; with
+    // thumbnailWidth > 0 its IFD1 also holds a thumbnail of that size in another colour, and with
+    // width 0 the thumbnail alone.
+    void WriteRaw(const std::string& relative, int width, int height, QColor color,
+                  int thumbnailWidth = 0, int thumbnailHeight = 0,
+                  QColor thumbnailColor = Qt::red) const {
+        const lumo::test::Bytes preview =
+            width > 0 ? Encoded(Solid(width, height, color)) : lumo::test::Bytes();
+        const lumo::test::Bytes thumbnail =
+            thumbnailWidth > 0 ? Encoded(Solid(thumbnailWidth, thumbnailHeight, thumbnailColor))
+                               : lumo::test::Bytes();
+        lumo::test::writeBytes(Host(relative), lumo::test::CanonRawFile(preview, thumbnail));
     }
 
     lumo::test::TempDir dir_;

@@ -48,6 +48,21 @@ Bytes RawFile(uint32_t stripAt, uint32_t stripLength, uint32_t thumbAt, uint32_t
     return tiff.bytes();
 }
 
+// A raw file whose strip, at 1000, holds the bytes given, with the thumbnail of RawFile at 400.
+Bytes RawFileWithStrip(const Bytes& strip) {
+    TiffLayout tiff(ByteOrder::Intel, 16);
+    tiff.directory(16,
+                   {{tag::StripOffsets, Long, 1, 1000},
+                    {tag::StripByteCounts, Long, 1, static_cast<uint32_t>(strip.size())}},
+                   100);
+    tiff.directory(100, {{tag::JpegInterchangeFormat, Long, 1, 400},
+                         {tag::JpegInterchangeFormatLength, Long, 1,
+                          static_cast<uint32_t>(Preview().size())}});
+    tiff.data(400, Preview());
+    tiff.data(1000, strip);
+    return tiff.bytes();
+}
+
 TEST(RawPreview, TakesTheStripThenTheThumbnail) {
     const auto size = static_cast<uint32_t>(Preview().size());
     struct Case {
@@ -70,6 +85,18 @@ TEST(RawPreview, TakesTheStripThenTheThumbnail) {
         {"neither is a JPEG", RawFile(202, size - 2, 16, 8), std::nullopt},
         {"thumbnail beyond the end", RawFile(202, size - 2, 400, size + 1), std::nullopt},
         {"strips in two pieces", twoStrips.bytes(), std::nullopt},
+        // Strips that start like a JPEG but hold no whole one.
+        {"strip cut after its start", RawFileWithStrip({0xFF, 0xD8}), thumbnail},
+        {"strip with no marker after its start", RawFileWithStrip({0xFF, 0xD8, 0x00, 0xE0, 0x00}),
+         thumbnail},
+        {"strip cut before its frame header",
+         RawFileWithStrip(lumo::test::JpegWriter().jfif().bytes()), thumbnail},
+        {"strip cut inside a segment",
+         RawFileWithStrip(Bytes(Preview().begin(), Preview().begin() + 24)), thumbnail},
+        {"strip cut before its end",
+         RawFileWithStrip(Bytes(Preview().begin(), Preview().end() - 2)), thumbnail},
+        {"whole strip elsewhere", RawFileWithStrip(Preview()),
+         TRawPreview{TRawPreviewKind::FullSize, {1000, size}}},
     };
     for (const Case& c : cases) {
         const auto found = Find(c.file);

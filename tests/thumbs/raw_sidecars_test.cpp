@@ -1,5 +1,7 @@
-// Raw preview sidecars: the fitting of MakeThumbnail, convertraw on the camera raw files and on
+// Raw preview sidecars: the fitting of MakeThumbnail, convertraw on raw files built here and on
 // damaged ones, the temporary preview in the user's own folder, and the raw step of a listing.
+// These guard what the program writes beside the user's raw files, so none of them needs the
+// camera files.
 #include "thumbs/extraction/raw_sidecars.h"
 
 #include <filesystem>
@@ -18,9 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path RawFolder = fs::path(LUMO_TESTDATA) / "raw";
-const char* Restored = "Canon_EOS_Rebel_T5i_preview_restored.CR2";
-const char* Truncated = "Canon_EOS_Rebel_T5i_truncated.CR2";
+// A JPEG stream with a frame header and no picture after it.
+lumo::test::Bytes NoImage() {
+    return lumo::test::JpegWriter()
+        .segment(0xC0, {8, 0, 8, 0, 8, 1, 1, 0x11, 0})
+        .raw({0xFF, 0xD9})
+        .bytes();
+}
 
 QImage DecodedBytes(const std::string& bytes) {
     return platform::decodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -94,10 +100,6 @@ protected:
         qputenv("XDG_RUNTIME_DIR", savedRuntime_);
         PictureFixture::TearDown();
     }
-    void CopyRaw(const char* name, const std::string& as) const {
-        fs::copy_file(RawFolder / name, Host(as));
-        fs::permissions(Host(as), fs::perms::owner_read | fs::perms::owner_write);
-    }
     std::vector<std::string> RawStep(TRawPipeline& pipeline, int* processed = nullptr) {
         return RunRawStep(pipeline, Program("Shots/"), [processed] {
             if (processed)
@@ -109,43 +111,120 @@ protected:
     QByteArray savedRuntime_;
 };
 
-TEST_F(RawSidecars, ConvertrawTakesThePreviewOfEachCameraRawFile) {
-    if (!fs::exists(RawFolder))
-        GTEST_SKIP() << "raw files not available";
+TEST_F(RawSidecars, ConvertrawTakesThePreviewStripElseTheThumbnail) {
+    WriteRaw("full.CR2", 300, 200, Qt::blue, 160, 120, Qt::red);
+    WriteRaw("thumbnail.CR2", 0, 0, Qt::blue, 160, 120, Qt::red);
     struct Case {
         const char* file;
         platform::JpegSize preview;
+        QColor color;
     };
-    for (const Case& c : {Case{Restored, {5184, 3456}}, Case{Truncated, {160, 120}}}) {
-        CopyRaw(c.file, c.file);
+    for (const Case& c :
+         {Case{"full.CR2", {300, 200}, Qt::blue}, Case{"thumbnail.CR2", {160, 120}, Qt::red}}) {
         TRawPipeline pipeline;
         pipeline.CurrentRawPath = Program(c.file);
         convertraw(pipeline);
-        // The temporary preview lies in the user's own folder, which only the user may enter.
-        EXPECT_EQ(pipeline.TempPreviewPath, Program("run/lumograph/thumb.tmp.jpg"));
+        // The temporary preview is a file of this conversion's own in the user's own folder,
+        // which only the user may enter.
+        const std::string folder = Program("run/lumograph/");
+        EXPECT_EQ(pipeline.TempPreviewPath.rfind(folder + "thumb-", 0), 0u);
+        EXPECT_TRUE(pipeline.TempPreviewPath.ends_with(".tmp.jpg"));
+        EXPECT_EQ(pipeline.TempPreviewPath.size(), folder.size() + 20);
+        EXPECT_EQ(pipeline.TempPreviewOf, pipeline.CurrentRawPath);
         struct stat st {};
         ASSERT_EQ(::stat(Host("run/lumograph").c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         const platform::JpegSize size = platform::jpegSize(pipeline.TempPreviewPath);
         EXPECT_EQ(size.width, c.preview.width) << c.file;
         EXPECT_EQ(size.height, c.preview.height) << c.file;
+        const QImage preview(QString::fromStdString(
+            Host("run/lumograph/" + pipeline.TempPreviewPath.substr(folder.size()))));
+        EXPECT_TRUE(Near(preview.pixelColor(80, 60), c.color)) << c.file;
     }
 }
 
-TEST_F(RawSidecars, AFailedConvertrawLeavesNoOlderPreviewBehind) {
-    lumo::test::writeFile(Host("bad.CR2"), "II*\0 not really a raw file");
-    TRawPipeline pipeline;
-    pipeline.CurrentRawPath = Program("bad.CR2");
-    const auto folder = platform::privateTempFolder();
-    ASSERT_TRUE(folder);
-    WritePicture("run/lumograph/thumb.tmp.jpg", 30, 20, Qt::red); // another raw file's preview
-    try {
-        convertraw(pipeline);
-        ADD_FAILURE() << "no error";
-    } catch (const ERawPreviewError& error) {
-        EXPECT_NE(std::string(error.what()).find("C:\\bad.CR2"), std::string::npos);
+// Two listings that make sidecars at once, in two programs or in one, never share a preview:
+// each sidecar comes from its own raw file, whatever the other listing did in between, and a
+// file queued without being the preview just taken from the current raw file makes no sidecar.
+// No preview stays behind in the user's temporary folder.
+TEST_F(RawSidecars, TwoListingsAtOnceEachMakeTheSidecarOfTheirOwnRawFile) {
+    for (const char* folder : {"One", "Two"})
+        fs::create_directory(Host(folder));
+    WriteRaw("One/IMG_1.CR2", 300, 200, Qt::blue);
+    WriteRaw("One/IMG_2.CR2", 300, 200, Qt::yellow);
+    WriteRaw("Two/IMG_1.CR2", 300, 200, Qt::red);
+    WritePicture("other.jpg", 300, 200, Qt::green);
+    TRawPipeline one;
+    TRawPipeline two;
+    const auto select = [](TRawPipeline& pipeline, const std::string& raw) {
+        pipeline.CurrentRawFolder = Program(raw.substr(0, 4));
+        pipeline.CurrentRawPath = pipeline.CurrentRawFolder + "\\" + raw.substr(4);
+    };
+    select(one, "One/IMG_1.CR2");
+    convertraw(one);
+    QueueRawPreview(one);
+    select(two, "Two/IMG_1.CR2");
+    convertraw(two);
+    QueueRawPreview(two);
+    CreateSidecars(one, {});
+    CreateSidecars(two, {});
+    select(one, "One/IMG_2.CR2");
+    convertraw(one);
+    QueueRawPreview(one);
+    one.SourceFiles.push_back(Program("other.jpg"));
+    CreateSidecars(one, {});
+    const std::pair<const char*, QColor> sidecars[] = {{"One/IMG_1.CR2.JPG", Qt::blue},
+                                                       {"Two/IMG_1.CR2.JPG", Qt::red},
+                                                       {"One/IMG_2.CR2.JPG", Qt::yellow}};
+    for (const auto& [sidecar, color] : sidecars) {
+        const QImage picture(QString::fromStdString(Host(sidecar)));
+        ASSERT_EQ(picture.size(), QSize(150, 100)) << sidecar;
+        EXPECT_TRUE(Near(picture.pixelColor(75, 50), color)) << sidecar;
     }
-    EXPECT_FALSE(Exists("run/lumograph/thumb.tmp.jpg"));
+    EXPECT_TRUE(fs::is_empty(Host("run/lumograph")));
+}
+
+// A failed convertraw leaves no preview behind: neither an older one at a path the caller gave,
+// nor a file of its own.
+TEST_F(RawSidecars, AFailedConvertrawLeavesNoPreviewBehind) {
+    lumo::test::writeFile(Host("bad.CR2"), "II*\0 not really a raw file");
+    for (const std::string given : {"", "given.jpg"}) {
+        if (!given.empty())
+            WritePicture(given, 30, 20, Qt::red); // another raw file's preview
+        TRawPipeline pipeline;
+        pipeline.CurrentRawPath = Program("bad.CR2");
+        pipeline.TempPreviewPath = given.empty() ? given : Program(given);
+        try {
+            convertraw(pipeline);
+            ADD_FAILURE() << "no error";
+        } catch (const ERawPreviewError& error) {
+            EXPECT_NE(std::string(error.what()).find("C:\\bad.CR2"), std::string::npos);
+        }
+        EXPECT_FALSE(Exists("given.jpg"));
+        EXPECT_TRUE(fs::is_empty(Host("run/lumograph")));
+        EXPECT_EQ(pipeline.TempPreviewPath, given.empty() ? given : Program(given));
+        EXPECT_TRUE(pipeline.TempPreviewOf.empty());
+    }
+}
+
+TEST_F(RawSidecars, PreviewsLeftByAListingThatEndedHalfWayGoAfterADay) {
+    ASSERT_TRUE(platform::privateTempFolder());
+    const char* names[] = {"thumb-Ab12Cd.tmp.jpg", "thumb-Xy34Zw.tmp.jpg", "thumb-notes.tmp.jpg",
+                           "thumbs-Ab12Cd.tmp.jpg"};
+    for (const char* name : names)
+        lumo::test::writeFile(Host(std::string("run/lumograph/") + name), "left");
+    const auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const char* name :
+         {"thumb-Ab12Cd.tmp.jpg", "thumb-notes.tmp.jpg", "thumbs-Ab12Cd.tmp.jpg"})
+        fs::last_write_time(Host(std::string("run/lumograph/") + name), twoDaysAgo);
+    WriteRaw("a.CR2", 300, 200, Qt::blue);
+    TRawPipeline pipeline;
+    pipeline.CurrentRawPath = Program("a.CR2");
+    convertraw(pipeline);
+    EXPECT_FALSE(Exists("run/lumograph/thumb-Ab12Cd.tmp.jpg"));
+    for (const char* name :
+         {"thumb-Xy34Zw.tmp.jpg", "thumb-notes.tmp.jpg", "thumbs-Ab12Cd.tmp.jpg"})
+        EXPECT_TRUE(Exists(std::string("run/lumograph/") + name)) << name;
 }
 
 TEST_F(RawSidecars, TheTemporaryFolderIsNeverOneSomebodyElsePlanted) {
@@ -165,12 +244,10 @@ TEST_F(RawSidecars, TheTemporaryFolderIsNeverOneSomebodyElsePlanted) {
 }
 
 TEST_F(RawSidecars, TheRawStepWritesHiddenSidecarsOncePerRawFile) {
-    if (!fs::exists(RawFolder))
-        GTEST_SKIP() << "raw files not available";
     fs::create_directory(Host("Shots"));
-    CopyRaw(Restored, "Shots/IMG_0001.CR2");
-    CopyRaw(Truncated, "Shots/IMG_0002.CR2");
-    CopyRaw(Truncated, "Shots/img.cr2");
+    WriteRaw("Shots/IMG_0001.CR2", 1536, 1024, Qt::blue, 160, 120);
+    WriteRaw("Shots/IMG_0002.CR2", 0, 0, Qt::blue, 160, 120);
+    WriteRaw("Shots/img.cr2", 0, 0, Qt::blue, 160, 120);
     WritePicture("Shots/photo.jpg", 64, 48, Qt::blue);
     TRawPipeline pipeline;
     int processed = 0;
@@ -197,11 +274,9 @@ TEST_F(RawSidecars, TheRawStepWritesHiddenSidecarsOncePerRawFile) {
 }
 
 TEST_F(RawSidecars, ADamagedRawFileDoesNotStopTheOthers) {
-    if (!fs::exists(RawFolder))
-        GTEST_SKIP() << "raw files not available";
     fs::create_directory(Host("Shots"));
     lumo::test::writeFile(Host("Shots/A_damaged.CR2"), "not a raw file");
-    CopyRaw(Truncated, "Shots/B_good.CR2");
+    WriteRaw("Shots/B_good.CR2", 300, 200, Qt::blue);
     TRawPipeline pipeline;
     const std::vector<std::string> errors = RawStep(pipeline);
     ASSERT_EQ(errors.size(), 1u);
@@ -212,12 +287,8 @@ TEST_F(RawSidecars, ADamagedRawFileDoesNotStopTheOthers) {
 
 TEST_F(RawSidecars, AConversionThatFailsLeavesNothingUnderTheSidecarsName) {
     fs::create_directory(Host("Shots"));
-    // A raw file whose preview starts like a JPEG but cannot be decoded.
-    lumo::test::TiffLayout raw(lumo::test::ByteOrder::Intel, 16);
-    raw.directory(16,
-                  {{0x0111, lumo::test::TIFF_LONG, 1, 64}, {0x0117, lumo::test::TIFF_LONG, 1, 8}});
-    raw.data(64, {0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02, 0xFF, 0xD9});
-    lumo::test::writeBytes(Host("Shots/X.CR2"), raw.bytes());
+    // A raw file whose preview is a whole JPEG stream that cannot be decoded.
+    lumo::test::writeBytes(Host("Shots/X.CR2"), lumo::test::CanonRawFile(NoImage()));
     TRawPipeline pipeline;
     const std::vector<std::string> errors = RawStep(pipeline);
     EXPECT_EQ(errors.size(), 1u);
@@ -252,6 +323,31 @@ TEST_F(RawSidecars, SidecarsAreUprightByTheRawFilesOrientation) {
             << orientation;
         EXPECT_EQ(Near(sidecar.pixelColor(10, 50), Qt::white), orientation >= 5) << orientation;
     }
+}
+
+// Odd entries where a sidecar goes: a link whose target is gone is replaced by the sidecar and
+// never written through; a folder of the sidecar's name is reported as a folder; a raw file whose
+// name holds a backslash, which no path of the program can name, is reported.
+TEST_F(RawSidecars, OddSidecarPathsAreMadeOrReported) {
+    fs::create_directory(Host("Shots"));
+    WriteRaw("Shots/A.CR2", 300, 200, Qt::blue);
+    fs::create_symlink("target.jpg", Host("Shots/A.CR2.JPG"));
+    WriteRaw("Shots/B.CR2", 300, 200, Qt::blue);
+    fs::create_directory(Host("Shots/B.CR2.JPG"));
+    WriteRaw("Shots/C\\D.CR2", 300, 200, Qt::blue);
+    TRawPipeline pipeline;
+    const std::vector<std::string> errors = RawStep(pipeline);
+
+    EXPECT_FALSE(fs::is_symlink(Host("Shots/A.CR2.JPG")));
+    EXPECT_EQ(QImage(QString::fromStdString(Host("Shots/A.CR2.JPG"))).size(), QSize(150, 100));
+    EXPECT_FALSE(Exists("Shots/target.jpg"));
+    EXPECT_TRUE(fs::is_directory(Host("Shots/B.CR2.JPG")));
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(
+        errors[0],
+        "Cannot create file \"C:\\Shots\\B.CR2.JPG\". A folder of that name is in its place.");
+    EXPECT_EQ(errors[1], "Cannot make the preview of raw file \"C\\D.CR2\" in C:\\Shots\\: a "
+                         "backslash in its name separates folders in this program's paths.");
 }
 
 TEST_F(RawSidecars, MakeThumbnailFileNamesASourceItCannotOpen) {

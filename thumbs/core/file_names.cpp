@@ -50,6 +50,15 @@ std::string SidecarPath(std::string_view folder, std::string_view rawPath,
     return path;
 }
 
+std::string ShownPath(std::string_view path) {
+    std::string shown(path.substr(0, 2));
+    for (const char c : path.substr(shown.size())) {
+        if (c != '\\' || shown.empty() || shown.back() != '\\')
+            shown += c;
+    }
+    return shown;
+}
+
 std::string CaptionAfterExtraction(std::string_view caption) {
     if (FourCharExtension(caption) != ".JPG")
         return std::string(caption);

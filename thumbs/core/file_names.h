@@ -23,6 +23,11 @@ bool IsRawName(std::string_view name);
 // "D:\Shots\" with "D:\Shots\\IMG_0042.CR2" gives "D:\Shots\IMG_0042.CR2.JPG".
 std::string SidecarPath(std::string_view folder, std::string_view rawPath, std::string_view prefix);
 
+// A path as a message shows it to the user: every run of backslashes after the first two
+// characters folded into one, so the doubled backslash a raw file's path carries before its name
+// is not shown. "C:\tmp\raw\\STUB.CR2" -> "C:\tmp\raw\STUB.CR2".
+std::string ShownPath(std::string_view path);
+
 // The caption a list item keeps once its worker has ended: a sidecar item (its extension cut to
 // four characters is exactly ".JPG" and, without every ".JPG", it is a raw name) shows the raw
 // file's name; any other caption stays. "IMG_1.CR2.JPG" -> "IMG_1.CR2"; "photo.jpg" stays.

@@ -11,8 +11,8 @@ constexpr uint32_t NotAFile =
 
 } // namespace
 
-std::vector<std::string> RawFileNames(const std::string& folder) {
-    std::vector<std::string> names;
+TRawListing RawFileNames(const std::string& folder) {
+    TRawListing listing;
     platform::FindFile find(folder + "\\*.CR2");
     platform::FindData entry;
     while (find.next(entry)) {
@@ -20,9 +20,14 @@ std::vector<std::string> RawFileNames(const std::string& folder) {
             (NotAFile | platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM))
             continue;
         if (IsRawName(entry.name))
-            names.push_back(entry.name);
+            listing.Names.push_back(entry.name);
     }
-    return names;
+    // Entries no path reaches are judged by their names alone: a dotted name is hidden.
+    for (const std::string& name : find.unnamableNames()) {
+        if (name.front() != '.' && IsRawName(name))
+            listing.Unnamable.push_back(name);
+    }
+    return listing;
 }
 
 TPictureListing PictureItemNames(const std::string& folder) {

@@ -5,10 +5,17 @@
 #include <string>
 #include <vector>
 
+struct TRawListing {
+    std::vector<std::string> Names; // the raw files, in enumeration order
+    // Raw files whose names hold a backslash, which no program path can name (the host's file
+    // system allows it); they are left out of Names.
+    std::vector<std::string> Unnamable;
+};
+
 // The raw files of a folder (a program path ending in a backslash): entries matching "*.CR2" that
 // are neither hidden nor system files, whose upper-cased four-character extension is ".CR2".
 // The enumeration stops at the first request that fails.
-std::vector<std::string> RawFileNames(const std::string& folder);
+TRawListing RawFileNames(const std::string& folder);
 
 struct TPictureListing {
     bool AnyFile = false;           // the folder yielded at least one file

@@ -22,6 +22,17 @@ bool StartsLikeJpeg(ByteReader& reader, const TByteRange& range) {
            head[2] == 0xFF;
 }
 
+// A preview strip serves only as a whole JPEG stream: it starts like one, has a frame header
+// before its first scan, and ends with the end-of-image marker (which the compressed data of a
+// stream cut short never holds). A strip whose length cuts it short is not decoded to a grey half.
+bool HoldsWholeJpeg(ByteReader& reader, const TByteRange& range) {
+    if (!StartsLikeJpeg(reader, range) || !ReadJpegFrameSize(reader, range))
+        return false;
+    uint8_t tail[2];
+    reader.seek(range.Offset + range.Length - sizeof tail);
+    return reader.tryRead(tail, sizeof tail) && tail[0] == 0xFF && tail[1] == 0xD9;
+}
+
 // The byte range that an offset tag and a length tag of one directory give, when both are single
 // values and the range lies inside the file.
 std::optional<TByteRange> RangeOf(TTiffBlock& tiff, const TTiffDirectory& directory,
@@ -64,7 +75,7 @@ std::optional<TRawPreview> FindRawPreview(ByteSource& source) {
         return std::nullopt;
     const int orientation = OrientationOf(tiff, *ifd0);
     if (const auto strip = RangeOf(tiff, *ifd0, tag::StripOffsets, tag::StripByteCounts);
-        strip && StartsLikeJpeg(reader, *strip))
+        strip && HoldsWholeJpeg(reader, *strip))
         return TRawPreview{TRawPreviewKind::FullSize, *strip, orientation};
     const auto ifd1 = tiff.ReadDirectory(ifd0->Next);
     if (!ifd1)

@@ -1,6 +1,7 @@
 // The embedded preview of a Canon CR2 raw file, found by walking the file's TIFF directories: the
-// full-size preview JPEG that IFD0's strip holds, or, when that one is missing, cut short by the
-// end of the file or not a JPEG, the small JPEG thumbnail of IFD1. Only directory entries and the
+// full-size preview JPEG that IFD0's strip holds, or, when that one is missing, not a JPEG, or cut
+// short (by the end of the file, or by its own length before its frame header or its end-of-image
+// marker), the small JPEG thumbnail of IFD1. Only directory entries and the
 // preview's own bytes are read; the raw sensor data is never touched. Standard C++ only.
 #pragma once
 

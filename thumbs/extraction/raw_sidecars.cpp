@@ -5,6 +5,8 @@
 #include <optional>
 #include <sstream>
 
+#include <QScopeGuard>
+
 #include "bytes/byte_source.h"
 #include "exif/jpeg_outline.h"
 #include "geometry/orientation.h"
@@ -24,18 +26,36 @@
 
 namespace {
 
-constexpr const char* TempPreviewName = "thumb.tmp.jpg";
 constexpr int SidecarQuality = 90;
 
-std::string TempPreviewPathOf(TRawPipeline& pipeline) {
-    if (pipeline.TempPreviewPath.empty()) {
-        const auto folder = platform::privateTempFolder();
-        if (!folder)
-            throw ERawPreviewError("Cannot make a folder for temporary files: " +
-                                   platform::systemMessage(platform::lastError()));
-        pipeline.TempPreviewPath = *folder + TempPreviewName;
+// A file of this conversion's own for the preview: two listings at once, in this program or in
+// another, never write one another's preview.
+std::string NewTempPreview() {
+    const auto path = platform::newPrivateTempFile("thumb", ".tmp.jpg");
+    if (!path)
+        throw ERawPreviewError("Cannot make a temporary file for the preview: " +
+                               platform::systemMessage(platform::lastError()));
+    return *path;
+}
+
+// Writes the preview of the raw file to temp.
+void TakePreview(const std::string& raw, const std::string& temp) {
+    std::optional<std::vector<uint8_t>> preview;
+    try {
+        platform::FileSource source;
+        if (!source.open(raw))
+            throw ERawPreviewError("Cannot open raw file " + ShownPath(raw));
+        preview = ReadRawPreview(source);
+    } catch (const EInOutError& error) {
+        throw ERawPreviewError("Cannot read raw file " + ShownPath(raw) + ": " + error.what());
     }
-    return pipeline.TempPreviewPath;
+    if (!preview)
+        throw ERawPreviewError("Raw file " + ShownPath(raw) + " holds no JPEG preview");
+    if (!platform::writeFileBytes(
+            temp,
+            std::string_view(reinterpret_cast<const char*>(preview->data()), preview->size())))
+        throw ERawPreviewError("Cannot write the preview " + temp + ": " +
+                               platform::systemMessage(platform::lastError()));
 }
 
 // The picture, upright, at the smallest DCT scale that still covers where it is drawn: a camera
@@ -55,38 +75,45 @@ platform::Bitmap DecodeForPlacement(const std::string& bytes, geometry::Rect pla
 } // namespace
 
 void convertraw(TRawPipeline& pipeline) {
-    const std::string temp = TempPreviewPathOf(pipeline);
-    // An older preview left at the temporary path must never become this raw file's sidecar.
-    if (!platform::deleteFile(temp) && platform::fileExists(temp))
-        throw ERawPreviewError("Cannot remove the old preview " + temp + ": " +
+    const bool own = pipeline.TempPreviewPath.empty();
+    if (own) {
+        pipeline.TempPreviewPath = NewTempPreview();
+    } else if (!platform::deleteFile(pipeline.TempPreviewPath) &&
+               platform::fileExists(pipeline.TempPreviewPath)) {
+        // An older preview left at the path given must never become this raw file's sidecar.
+        throw ERawPreviewError("Cannot remove the old preview " + pipeline.TempPreviewPath + ": " +
                                platform::systemMessage(platform::lastError()));
-    const std::string& raw = pipeline.CurrentRawPath;
-    std::optional<std::vector<uint8_t>> preview;
-    try {
-        platform::FileSource source;
-        if (!source.open(raw))
-            throw ERawPreviewError("Cannot open raw file " + raw);
-        preview = ReadRawPreview(source);
-    } catch (const EInOutError& error) {
-        throw ERawPreviewError("Cannot read raw file " + raw + ": " + error.what());
     }
-    if (!preview)
-        throw ERawPreviewError("Raw file " + raw + " holds no JPEG preview");
-    if (!platform::writeFileBytes(
-            temp,
-            std::string_view(reinterpret_cast<const char*>(preview->data()), preview->size())))
-        throw ERawPreviewError("Cannot write the preview " + temp + ": " +
-                               platform::systemMessage(platform::lastError()));
+    pipeline.TempPreviewOf.clear();
+    try {
+        TakePreview(pipeline.CurrentRawPath, pipeline.TempPreviewPath);
+    } catch (...) {
+        platform::deleteFile(pipeline.TempPreviewPath);
+        if (own)
+            pipeline.TempPreviewPath.clear();
+        throw;
+    }
+    pipeline.TempPreviewOf = pipeline.CurrentRawPath;
 }
 
 void QueueRawPreview(TRawPipeline& pipeline) {
-    pipeline.SourceFiles.push_back(TempPreviewPathOf(pipeline));
+    pipeline.SourceFiles.push_back(pipeline.TempPreviewPath);
 }
 
 void CreateSidecars(TRawPipeline& pipeline, const std::function<void()>& processMessages) {
     // Taken out first: every queued preview is converted by this run and no later one.
     const std::vector<std::string> sources = std::exchange(pipeline.SourceFiles, {});
+    // Only the preview just taken from the current raw file makes its sidecar, and it serves
+    // this run alone.
+    const std::string preview = std::exchange(pipeline.TempPreviewPath, {});
+    const bool fresh = std::exchange(pipeline.TempPreviewOf, {}) == pipeline.CurrentRawPath;
+    const auto removePreview = qScopeGuard([&preview] {
+        if (!preview.empty())
+            platform::deleteFile(preview);
+    });
     for (const std::string& source : sources) {
+        if (!fresh || source != preview)
+            continue;
         const std::string sidecar =
             SidecarPath(pipeline.CurrentRawFolder, pipeline.CurrentRawPath, pipeline.Prefix);
         platform::deleteFile(sidecar);
@@ -107,9 +134,13 @@ void MakeThumbnailFile(const std::string& source, const std::string& destination
     std::istringstream in(*bytes);
     std::ostringstream out;
     MakeThumbnail(in, out, width, height, color);
-    if (!platform::writeFileBytes(destination, out.view()))
+    if (!platform::writeFileBytes(destination, out.view())) {
+        if (platform::directoryExists(destination))
+            throw ERawPreviewError("Cannot create file \"" + destination +
+                                   "\". A folder of that name is in its place.");
         throw ERawPreviewError("Cannot create file \"" + destination + "\". " +
                                platform::systemMessage(platform::lastError()));
+    }
 }
 
 void MakeThumbnail(std::istream& source, std::ostream& destination, int width, int height,
@@ -146,10 +177,13 @@ void MakeThumbnail(std::istream& source, std::ostream& destination, int width, i
 std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& folder,
                                     const std::function<void()>& processMessages) {
     std::vector<std::string> errors;
-    for (const std::string& name : RawFileNames(folder)) {
+    const TRawListing raws = RawFileNames(folder);
+    for (const std::string& name : raws.Names) {
         pipeline.CurrentRawFolder = folder;
         pipeline.CurrentRawPath = folder + "\\" + name;
-        if (platform::fileExists(pipeline.CurrentRawPath + ".JPG"))
+        // A link that leads nowhere is no sidecar: the sidecar replaces the link itself.
+        const std::string sidecar = pipeline.CurrentRawPath + ".JPG";
+        if (platform::fileExists(sidecar) && !platform::isBrokenLink(sidecar))
             continue;
         try {
             convertraw(pipeline);
@@ -157,8 +191,14 @@ std::vector<std::string> RunRawStep(TRawPipeline& pipeline, const std::string& f
             CreateSidecars(pipeline, processMessages);
         } catch (const std::exception& error) {
             pipeline.SourceFiles.clear();
-            errors.push_back(error.what());
+            // An error that names no file, the decoder's for one, names the raw file it came from.
+            const std::string raw = ShownPath(pipeline.CurrentRawPath);
+            const std::string text = error.what();
+            errors.push_back(text.find(raw) == std::string::npos ? raw + ": " + text : text);
         }
     }
+    for (const std::string& name : raws.Unnamable)
+        errors.push_back("Cannot make the preview of raw file \"" + name + "\" in " + folder +
+                         ": a backslash in its name separates folders in this program's paths.");
     return errors;
 }
