@@ -3,6 +3,7 @@
 // and during which following the disk waits, so that a folder change does not end the edit).
 #include "dirtree/mav_dir_tree.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -135,6 +136,15 @@ private:
             // What changed waits in the change service, or was noted when the message came.
             platform::postMessage(tree, WM_SHELLNOTIFY, 1, platform::SHCNE_MKDIR);
         }
+        // The keyboard goes back to the tree with the end of the edit, whatever the rename did:
+        // left with the editor that is going away, or with no widget at all, arrows and F2 would
+        // need a click first.
+        QTimer::singleShot(0, tree, [tree] {
+            const QWidget* focus = QApplication::focusWidget();
+            if (tree->isVisible() && tree->state() != QAbstractItemView::EditingState &&
+                (focus == nullptr || tree->isAncestorOf(focus)))
+                tree->setFocus(Qt::OtherFocusReason);
+        });
     }
 
     TMavDirTree21* Tree;
