@@ -49,16 +49,20 @@ uint32_t copyTree(const std::string& source, const std::string& destination, boo
 // the meantime stays (ERROR_SHARING_VIOLATION, the copy stays at destination too), and a folder
 // keeps every entry added or changed since its copy, with the folders holding them
 // (ERROR_DIR_NOT_EMPTY; the copy is complete at destination). A copy stopped by the observer
-// leaves the source as it was.
+// leaves the source as it was; a stop asked for while the source is being removed keeps what is
+// left of it (ERROR_CANCELLED, the copy complete at destination).
 uint32_t moveTree(const std::string& source, const std::string& destination,
                   CopyObserver* observer = nullptr);
 // Moves a file or a link onto an existing file, which it replaces: a rename on one file system;
 // across file systems a copy is made beside target and put in its place, and the source is then
-// removed only when it is still exactly what was copied (ERROR_SHARING_VIOLATION otherwise).
+// removed only when it is still exactly what was copied (ERROR_SHARING_VIOLATION otherwise). A
+// stop asked for before the copy takes target's place leaves target and the source as they were.
 uint32_t moveOnto(const std::string& source, const std::string& target,
                   CopyObserver* observer = nullptr);
 // Deletes a file or a folder with everything in it. A folder that is a mount point or holds one
 // is refused whole (ERROR_ACCESS_DENIED): another file system is never emptied with a folder.
-uint32_t removeTree(const std::string& path);
+// observer, when given, is asked before each entry and stops the delete (ERROR_CANCELLED): what
+// was removed before stays removed, the rest stays.
+uint32_t removeTree(const std::string& path, const CopyObserver* observer = nullptr);
 
 } // namespace platform::detail
