@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -166,6 +167,60 @@ private:
     QWidget* owner_;
 };
 
+// Threads for the workers. A thread that has finished an operation waits a while for the next
+// one: a new thread for every small copy would cost more than the copy. Every operation gets a
+// thread to itself, so one stuck on a share never holds up the next.
+class WorkerThreads {
+public:
+    static WorkerThreads& instance() {
+        static auto* threads = new WorkerThreads; // waiting threads may outlive static destruction
+        return *threads;
+    }
+
+    // Throws std::system_error when no thread can be made.
+    void run(std::function<void()> job) {
+        std::unique_lock lock(mutex_);
+        jobs_.push_back(std::move(job));
+        if (idle_ > 0) {
+            --idle_; // that waiting thread is this job's
+            lock.unlock();
+            available_.notify_one();
+            return;
+        }
+        try {
+            std::thread([this] { serve(); }).detach();
+        } catch (const std::system_error&) {
+            jobs_.pop_back();
+            throw;
+        }
+    }
+
+private:
+    void serve() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (jobs_.empty()) {
+                --idle_; // took too long: this thread goes
+                return;
+            }
+            std::function<void()> job = std::move(jobs_.front());
+            jobs_.pop_front();
+            lock.unlock();
+            job();
+            job = nullptr;
+            lock.lock();
+            ++idle_;
+            available_.wait_for(lock, kIdleWait, [this] { return !jobs_.empty(); });
+        }
+    }
+
+    static constexpr std::chrono::seconds kIdleWait{30};
+    std::mutex mutex_;
+    std::condition_variable available_;
+    std::deque<std::function<void()>> jobs_;
+    int idle_ = 0; // threads waiting for a job that no job has been given to
+};
+
 bool runHere(QWidget* owner, const FileWork& work) {
     DirectSession session(owner);
     work(session);
@@ -189,7 +244,7 @@ bool runFileWork(QWidget* owner, unsigned func, bool silent, FileWork work) {
     }
     ++gWorkersRunning;
     try {
-        std::thread([shared, job, showsProgress = !silent] {
+        WorkerThreads::instance().run([shared, job, showsProgress = !silent] {
             {
                 // Cancel is the limit of its waits for a share.
                 const UnboundedWaits unbounded;
@@ -201,7 +256,7 @@ bool runFileWork(QWidget* owner, unsigned func, bool silent, FileWork work) {
                 shared->wake();
             }
             --gWorkersRunning;
-        }).detach();
+        });
     } catch (const std::system_error&) {
         --gWorkersRunning;
         // No thread to spare: the operation runs here, as it would without windows.

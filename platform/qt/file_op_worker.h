@@ -1,7 +1,8 @@
 // Long file operations off the window thread (internal to platform/). The operation runs on a
-// worker thread and owns all it touches; the window thread meanwhile keeps the program's events
-// going, asks the operation's questions for it, shows the progress window after about a second
-// (file_op_progress.h) and passes on Cancel.
+// worker thread of its own (a thread that finished one waits a while for the next, so that small
+// copies cost no more than on the window thread) and owns all it touches; the window thread
+// meanwhile keeps the program's events going, asks the operation's questions for it, shows the
+// progress window after about a second (file_op_progress.h) and passes on Cancel.
 //
 // What Cancel guarantees: the operation stops at its next piece; what was complete stays, the
 // item under way is taken back. A worker that does not come back within a second is stuck in a
@@ -56,7 +57,7 @@ inline constexpr std::chrono::milliseconds kCancelWait{1000};
 // User-interface thread only.
 bool runFileWork(QWidget* owner, unsigned func, bool silent, FileWork work);
 
-// The workers of runFileWork still running, those left behind included.
+// The operations of runFileWork whose worker has not returned yet, those left behind included.
 int fileWorkersRunning();
 
 } // namespace platform::detail

@@ -4,14 +4,15 @@
 // appears and its Cancel answers while a call on the share hangs; what was complete stays,
 // nothing is half written at the destination and a move keeps its source, also once the share
 // answers again and the worker left behind comes back.
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>

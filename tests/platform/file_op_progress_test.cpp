@@ -12,7 +12,6 @@
 #include <thread>
 
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>

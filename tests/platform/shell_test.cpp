@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +29,6 @@
 using namespace platform;
 using namespace lumo::test;
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
