@@ -10,7 +10,7 @@
 #include "browser/tform1.h"
 #include "dirtree/mav_dir_tree.h"
 #include "dirtree/shell_helpers.h"
-#include "platform/core/files.h"
+#include "platform/qt/file_commands.h"
 #include "platform/qt/path_text.h"
 #include "thumbs/tmainform.h"
 #include "widgets/handler_guard.h"
@@ -98,7 +98,7 @@ Tmoveform::Tmoveform(QWidget* parent)
                        QStringLiteral("Move"), parent) {}
 
 void Tmoveform::Transfer(const std::string& source, const std::string& destination) {
-    platform::moveFile(source, destination);
+    platform::moveFileShowingProgress(this, source, destination);
 }
 
 Tcopyform::Tcopyform(QWidget* parent)
@@ -106,5 +106,5 @@ Tcopyform::Tcopyform(QWidget* parent)
                        QStringLiteral("Copy"), parent) {}
 
 void Tcopyform::Transfer(const std::string& source, const std::string& destination) {
-    platform::copyFile(source, destination);
+    platform::copyFileShowingProgress(this, source, destination);
 }

@@ -31,7 +31,8 @@ public:
     void SpeedButton3Click();
 
 protected:
-    // Moves or copies source to destination; the result is not examined.
+    // Moves or copies source to destination off the window thread, with the progress window of
+    // a long operation; the result is not examined.
     virtual void Transfer(const std::string& source, const std::string& destination) = 0;
     void showEvent(QShowEvent* event) override;
 

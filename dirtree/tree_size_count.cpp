@@ -1,5 +1,6 @@
 // The tree-size count: a worker thread for the walk, a bounded wait, then a modal progress window
-// fed from the walk's shared counters.
+// fed from the walk's shared counters. Cancel returns at once: the walk, which owns all it
+// touches, stops by itself, also when it comes back from a share that had stopped answering.
 #include "dirtree/tree_size_count.h"
 
 #include <condition_variable>
@@ -43,7 +44,7 @@ std::optional<double> CountFolderTreeSize(const QString& path, QWidget* owner,
     if (path.isEmpty())
         return 0.0;
     auto state = std::make_shared<TCountState>();
-    std::jthread worker([state, walk, hostPath = platform::pathBytes(path)] {
+    std::thread([state, walk, hostPath = platform::pathBytes(path)] {
         platform::TreeSize result = walk(hostPath, &state->progress);
         {
             std::lock_guard lock(state->mutex);
@@ -51,7 +52,7 @@ std::optional<double> CountFolderTreeSize(const QString& path, QWidget* owner,
             state->done = true;
         }
         state->finished.notify_all();
-    });
+    }).detach();
 
     bool stopped = false;
     {
@@ -96,8 +97,11 @@ std::optional<double> CountFolderTreeSize(const QString& path, QWidget* owner,
         loop.exec();
         QGuiApplication::restoreOverrideCursor();
     }
-    worker.join();
-    if (stopped || state->result.stopped)
+    // A stopped walk ends by itself; nothing of it is needed any more.
+    if (stopped)
+        return std::nullopt;
+    std::lock_guard lock(state->mutex);
+    if (state->result.stopped)
         return std::nullopt;
     return double(state->result.bytes);
 }

@@ -22,8 +22,8 @@ using TTreeSizeWalk =
 // How long the count is waited for before the progress window appears.
 inline constexpr std::chrono::milliseconds TreeSizePatience{300};
 
-// The total in bytes of the files under path; nullopt when the user stopped the count. An empty
-// path counts nothing (0).
+// The total in bytes of the files under path; nullopt as soon as the user stops the count, also
+// while the walk is stuck on a share that stopped answering. An empty path counts nothing (0).
 std::optional<double> CountFolderTreeSize(const QString& path, QWidget* owner,
                                           std::chrono::milliseconds patience = TreeSizePatience,
                                           const TTreeSizeWalk& walk = platform::folderTreeSize);

@@ -5,7 +5,7 @@
 
 #include "dirtree/shell_helpers.h"
 #include "platform/core/drives.h"
-#include "platform/core/files.h"
+#include "platform/qt/file_commands.h"
 #include "platform/qt/path_text.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/ui.h"
@@ -33,6 +33,6 @@ bool DeleteAfterConfirming(QWidget* owner, const std::string& path) {
         QStringLiteral("Confirm"), platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES)
         return false;
-    platform::deleteFile(path);
+    platform::deleteFileShowingProgress(owner, path);
     return true;
 }

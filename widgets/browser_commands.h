@@ -14,7 +14,7 @@ void SearchFolder(const QString& folder);
 // "Help Contain": the shell's default action on "lumograph help.chm" beside the program, owned by
 // the window; a missing help file gives no message.
 void OpenHelpFile(QWidget* owner);
-// Delete: asks "Confirm" with Yes and No and on Yes deletes the file permanently. Returns whether
-// the user said Yes; the deletion's own result is not examined, so the window lists its folder
-// again either way.
+// Delete: asks "Confirm" with Yes and No and on Yes deletes the file permanently, off the window
+// thread with the progress window of a long operation. Returns whether the user said Yes; the
+// deletion's own result is not examined, so the window lists its folder again either way.
 bool DeleteAfterConfirming(QWidget* owner, const std::string& path);

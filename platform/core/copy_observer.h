@@ -17,6 +17,10 @@ public:
     virtual bool bytesCopied(uint64_t bytes) = 0;
     // One more file, link or folder is complete; false stops the copy as above.
     virtual bool entryCopied() = 0;
+    // True once the copy was asked to stop. A move asks before it removes any of its source, a
+    // delete before each entry: work left behind in a call on a share that stopped answering
+    // does nothing more when that call comes back.
+    virtual bool stopRequested() const { return false; }
 };
 
 // What a copy of an item will do, counted the way the observer hears it: every file, link and

@@ -68,9 +68,12 @@ uint32_t removeUnlessWritten(const std::string& path, const Identity& copied, si
 
 // Removes what a move copied: every entry still the one copied goes; an entry that is new or
 // changed since, and the folders holding it, stay. Never enters another mounted file system.
-// Counts what stayed in kept.
+// Counts what stayed in kept. Stops before the next entry once the observer asks it to.
 uint32_t removeCopied(const std::string& path, const std::string& relative,
-                      const CopyRecord& record, const MountPlace& root, size_t& kept) {
+                      const CopyRecord& record, const MountPlace& root, size_t& kept,
+                      const CopyObserver* observer) {
+    if (observer != nullptr && observer->stopRequested())
+        return ERROR_CANCELLED;
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0)
         return errno == ENOENT ? ERROR_SUCCESS : errorForPath(path, errno);
@@ -99,7 +102,7 @@ uint32_t removeCopied(const std::string& path, const std::string& relative,
         return errorFromErrno(err);
     for (const std::string& name : names) {
         if (const uint32_t code =
-                removeCopied(join(path, name), below(relative, name), record, root, kept))
+                removeCopied(join(path, name), below(relative, name), record, root, kept, observer))
             return code;
     }
     if (::rmdir(path.c_str()) == 0)
@@ -136,7 +139,7 @@ uint32_t moveTree(const std::string& source, const std::string& destination,
     MountPlace root;
     mountPlaceOf(source, root);
     size_t kept = 0;
-    if (const uint32_t code = removeCopied(source, "", record, root, kept))
+    if (const uint32_t code = removeCopied(source, "", record, root, kept, observer))
         return code;
     if (kept == 0)
         return ERROR_SUCCESS;
@@ -157,6 +160,10 @@ uint32_t moveOnto(const std::string& source, const std::string& target, CopyObse
     CopyRecord record;
     if (const uint32_t code = copyRecorded(source, temp, true, &record, observer))
         return code;
+    if (observer != nullptr && observer->stopRequested()) {
+        removeTree(temp);
+        return ERROR_CANCELLED;
+    }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         removeTree(temp);
@@ -165,7 +172,7 @@ uint32_t moveOnto(const std::string& source, const std::string& target, CopyObse
     MountPlace root;
     mountPlaceOf(source, root);
     size_t kept = 0;
-    if (const uint32_t code = removeCopied(source, "", record, root, kept))
+    if (const uint32_t code = removeCopied(source, "", record, root, kept, observer))
         return code;
     return kept == 0 ? ERROR_SUCCESS : ERROR_SHARING_VIOLATION;
 }

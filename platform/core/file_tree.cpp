@@ -17,7 +17,10 @@ namespace platform::detail {
 
 namespace {
 
-uint32_t removeWalk(const std::string& path, const MountPlace& root, bool isRoot) {
+uint32_t removeWalk(const std::string& path, const MountPlace& root, bool isRoot,
+                    const CopyObserver* observer) {
+    if (observer != nullptr && observer->stopRequested())
+        return ERROR_CANCELLED;
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0)
         return errorForPath(path, errno);
@@ -31,7 +34,7 @@ uint32_t removeWalk(const std::string& path, const MountPlace& root, bool isRoot
         return errorFromErrno(err);
     uint32_t first = ERROR_SUCCESS;
     for (const std::string& name : names) {
-        const uint32_t code = removeWalk(join(path, name), root, false);
+        const uint32_t code = removeWalk(join(path, name), root, false, observer);
         if (first == ERROR_SUCCESS)
             first = code;
     }
@@ -93,7 +96,7 @@ int listEntryNames(const std::string& folder, std::vector<std::string>& names) {
     return 0;
 }
 
-uint32_t removeTree(const std::string& path) {
+uint32_t removeTree(const std::string& path, const CopyObserver* observer) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0)
         return errorForPath(path, errno);
@@ -105,7 +108,7 @@ uint32_t removeTree(const std::string& path) {
         return errorForPath(path, errno);
     if (carriesMountedVolume(path))
         return ERROR_ACCESS_DENIED;
-    return removeWalk(path, root, true);
+    return removeWalk(path, root, true, observer);
 }
 
 } // namespace platform::detail

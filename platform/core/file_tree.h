@@ -55,16 +55,21 @@ uint32_t copyTree(const std::string& source, const std::string& destination, boo
 // ERROR_ACCESS_DENIED), and one opened for writing after its copy stays as above. The kernel's
 // read leases tell; on a network file system, which cannot tell of writers on other machines,
 // only the unchanged content does. A rename on one file system is never refused for a writer.
+// A stop asked for while the source is being removed keeps what is left of it (ERROR_CANCELLED,
+// the copy complete at destination).
 uint32_t moveTree(const std::string& source, const std::string& destination,
                   CopyObserver* observer = nullptr);
 // Moves a file or a link onto an existing file, which it replaces: a rename on one file system;
 // across file systems a copy is made beside target and put in its place, and the source is then
 // removed only when it is still exactly what was copied and nobody writes it, as moveTree
 // decides (ERROR_SHARING_VIOLATION otherwise; a copy that fails leaves target as it was).
+// A stop asked for before the copy takes target's place leaves target and the source as they were.
 uint32_t moveOnto(const std::string& source, const std::string& target,
                   CopyObserver* observer = nullptr);
 // Deletes a file or a folder with everything in it. A folder that is a mount point or holds one
 // is refused whole (ERROR_ACCESS_DENIED): another file system is never emptied with a folder.
-uint32_t removeTree(const std::string& path);
+// observer, when given, is asked before each entry and stops the delete (ERROR_CANCELLED): what
+// was removed before stays removed, the rest stays.
+uint32_t removeTree(const std::string& path, const CopyObserver* observer = nullptr);
 
 } // namespace platform::detail

@@ -14,6 +14,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "platform/core/copy_observer.h"
 #include "platform/core/dos_attributes.h"
 #include "platform/core/file_tree.h"
 #include "platform/core/folder_walk.h"
@@ -386,7 +387,8 @@ std::optional<uint64_t> fileSize(std::string_view path) {
     return static_cast<uint64_t>(st.st_size);
 }
 
-bool copyFile(std::string_view source, std::string_view destination) {
+bool copyFile(std::string_view source, std::string_view destination,
+              detail::CopyObserver* observer) {
     const auto from = detail::resolveForAccess(source);
     if (!from)
         return false;
@@ -400,12 +402,13 @@ bool copyFile(std::string_view source, std::string_view destination) {
         setLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    const uint32_t code = detail::copyTree(from->path, to->path, false);
+    const uint32_t code = detail::copyTree(from->path, to->path, false, observer);
     setLastError(code);
     return code == ERROR_SUCCESS;
 }
 
-bool moveFile(std::string_view source, std::string_view destination) {
+bool moveFile(std::string_view source, std::string_view destination,
+              detail::CopyObserver* observer) {
     const auto from = detail::resolveForAccess(source);
     if (!from)
         return false;
@@ -426,12 +429,12 @@ bool moveFile(std::string_view source, std::string_view destination) {
         if (given != current && detail::equalsNoCase(given, current))
             target = from->path.substr(0, from->path.size() - current.size()) + std::string(given);
     }
-    const uint32_t code = detail::moveTree(from->path, target);
+    const uint32_t code = detail::moveTree(from->path, target, observer);
     setLastError(code);
     return code == ERROR_SUCCESS;
 }
 
-bool deleteFile(std::string_view path) {
+bool deleteFile(std::string_view path, const detail::CopyObserver* observer) {
     const auto host = detail::resolveForAccess(path);
     if (!host)
         return false;
@@ -441,6 +444,10 @@ bool deleteFile(std::string_view path) {
     // A folder is no file, and a read-only file stays, as DeleteFile leaves it.
     if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !writable(st))) {
         setLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (observer != nullptr && observer->stopRequested()) {
+        setLastError(ERROR_CANCELLED);
         return false;
     }
     if (::unlink(host->path.c_str()) != 0)

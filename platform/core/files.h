@@ -14,6 +14,10 @@
 
 namespace platform {
 
+namespace detail {
+class CopyObserver;
+}
+
 enum : uint32_t {
     FILE_ATTRIBUTE_READONLY = 0x01,
     FILE_ATTRIBUTE_HIDDEN = 0x02,
@@ -84,14 +88,20 @@ std::optional<uint64_t> fileSize(std::string_view path); // nullopt when it cann
 
 // CopyFile with failIfExists: fails with ERROR_FILE_EXISTS and leaves the destination untouched
 // when it exists. The copy is written under a temporary name in the destination folder and then
-// renamed, so a failure leaves no half-written file behind.
-bool copyFile(std::string_view source, std::string_view destination);
+// renamed, so a failure leaves no half-written file behind. observer, when given, follows the
+// copy and may stop it (copy_observer.h).
+bool copyFile(std::string_view source, std::string_view destination,
+              detail::CopyObserver* observer = nullptr);
 // MoveFile: never replaces an existing destination (ERROR_ALREADY_EXISTS). Works for files and
 // folders; across file systems it copies, then removes the source only when the copy is complete,
 // so a failure never loses the source, and never removes a file another program has open for
-// writing (ERROR_SHARING_VIOLATION, the source stays), as DeleteFile refuses such a file.
-bool moveFile(std::string_view source, std::string_view destination);
-bool deleteFile(std::string_view path);      // permanent, files only; a read-only one stays
+// writing (ERROR_SHARING_VIOLATION, the source stays), as DeleteFile refuses such a file. observer
+// as for copyFile.
+bool moveFile(std::string_view source, std::string_view destination,
+              detail::CopyObserver* observer = nullptr);
+// Permanent, files only; a read-only one stays. observer, when given, is asked just before the
+// file goes, and a stop requested leaves it (ERROR_CANCELLED).
+bool deleteFile(std::string_view path, const detail::CopyObserver* observer = nullptr);
 bool createDirectory(std::string_view path); // fails with ERROR_ALREADY_EXISTS when present
 bool removeDirectory(std::string_view path); // an empty folder only
 

@@ -108,6 +108,14 @@ bool onHelperThread() {
     return tOnHelper;
 }
 
+UnboundedWaits::UnboundedWaits() : saved_(tOnHelper) {
+    tOnHelper = true;
+}
+
+UnboundedWaits::~UnboundedWaits() {
+    tOnHelper = saved_;
+}
+
 bool runOnHelper(const std::string& location, std::function<void()> work,
                  std::chrono::milliseconds limit) {
     if (tOnHelper) {

@@ -29,6 +29,20 @@ bool runOnHelper(const std::string& location, std::function<void()> work,
 // True on a helper thread of runOnHelper.
 bool onHelperThread();
 
+// While it lives, the thread that made it waits for shares as long as they take: bounded calls on
+// it run inline, as on a helper thread. For work on a thread of its own that the user stops
+// instead (a long file operation, a tree-size count): a slow share must not fail it half-way.
+class UnboundedWaits {
+public:
+    UnboundedWaits();
+    ~UnboundedWaits();
+    UnboundedWaits(const UnboundedWaits&) = delete;
+    UnboundedWaits& operator=(const UnboundedWaits&) = delete;
+
+private:
+    bool saved_;
+};
+
 // runOnHelper when hostPath lies on a network location (networkRootOf), inline otherwise.
 bool runBounded(const std::string& hostPath, std::function<void()> work,
                 std::chrono::milliseconds limit = kNetworkWait);

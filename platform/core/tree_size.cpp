@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include "platform/core/host_path.h"
+#include "platform/core/network_wait.h"
 
 namespace platform {
 
@@ -151,6 +153,10 @@ private:
 TreeSize folderTreeSize(std::string_view programPath, TreeSizeProgress* progress) {
     if (programPath.empty())
         return {};
+    // Whoever can stop the walk is its limit: a slow share is waited for, not given up on.
+    std::optional<detail::UnboundedWaits> unbounded;
+    if (progress != nullptr)
+        unbounded.emplace();
     const auto host = detail::resolveForAccess(programPath);
     if (!host)
         return {};

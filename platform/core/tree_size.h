@@ -33,7 +33,9 @@ struct TreeSize {
 };
 
 // The total of the files under a program path such as "C:\Photos" or "D:\". An empty path gives
-// an empty result; so does a path that names no folder (found is then false).
+// an empty result; so does a path that names no folder (found is then false). With progress,
+// whoever watches stops the walk, and a share that does not answer is waited for; without it, the
+// look-up of a path on such a share gives up after the bounded wait (found false).
 TreeSize folderTreeSize(std::string_view programPath, TreeSizeProgress* progress = nullptr);
 
 } // namespace platform

@@ -1,9 +1,9 @@
-// The progress window of long shell file operations and the hold on posted messages meanwhile.
+// The progress window of long file operations and the hold on posted messages meanwhile.
 #include "platform/qt/file_op_progress.h"
 
 #include <algorithm>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
@@ -72,6 +72,18 @@ private:
     std::vector<Held> held_;
 };
 
+// The window stays up after Cancel, saying so, until the operation has stopped: until then the
+// other windows must not take input.
+class ProgressDialog : public QDialog {
+public:
+    ProgressDialog(QWidget* owner, std::function<void()> onReject)
+        : QDialog(owner), onReject_(std::move(onReject)) {}
+    void reject() override { onReject_(); }
+
+private:
+    std::function<void()> onReject_;
+};
+
 } // namespace
 
 int progressPermille(const FileOpCounts& counts) {
@@ -98,17 +110,27 @@ struct FileOpProgress::Impl {
     QPointer<QWidget> owner;
     QString title;
     QElapsedTimer clock;
-    qint64 lastRefresh = -1;
-    std::vector<CopyTotals> items;
-    FileOpCounts counts;
     bool cancelled = false;
+    std::function<void()> onCancel;
     std::unique_ptr<MessageHold> hold;
     std::unique_ptr<QDialog> dialog;
     QLabel* text = nullptr;
     QProgressBar* bar = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+    void cancel() {
+        if (cancelled)
+            return;
+        cancelled = true;
+        text->setText(QStringLiteral("Cancelling..."));
+        cancelButton->setEnabled(false);
+        if (onCancel)
+            onCancel();
+    }
 
     void show() {
-        dialog = std::make_unique<QDialog>(owner.data());
+        // Cancel, Escape and closing the window all stop the operation.
+        dialog = std::make_unique<ProgressDialog>(owner.data(), [this] { cancel(); });
         dialog->setWindowTitle(title);
         dialog->setWindowModality(Qt::ApplicationModal);
         auto* layout = new QVBoxLayout(dialog.get());
@@ -119,15 +141,10 @@ struct FileOpProgress::Impl {
         layout->addWidget(bar);
         auto* buttons = new QHBoxLayout;
         buttons->addStretch();
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-        buttons->addWidget(cancel);
+        cancelButton = new QPushButton(QStringLiteral("Cancel"));
+        buttons->addWidget(cancelButton);
         layout->addLayout(buttons);
-        // Cancel, Escape and closing the window all stop the operation.
-        QObject::connect(cancel, &QPushButton::clicked, dialog.get(), &QDialog::reject);
-        QObject::connect(dialog.get(), &QDialog::rejected, dialog.get(), [this] {
-            cancelled = true;
-            text->setText(QStringLiteral("Cancelling..."));
-        });
+        QObject::connect(cancelButton, &QPushButton::clicked, dialog.get(), &QDialog::reject);
         dialog->resize(360, dialog->sizeHint().height());
         dialog->show();
     }
@@ -137,6 +154,7 @@ FileOpProgress::FileOpProgress(QWidget* owner, unsigned func) : impl_(std::make_
     impl_->owner = owner;
     impl_->title = func == FO_MOVE     ? QStringLiteral("Moving...")
                    : func == FO_DELETE ? QStringLiteral("Deleting...")
+                   : func == FO_RENAME ? QStringLiteral("Renaming...")
                                        : QStringLiteral("Copying...");
     impl_->clock.start();
     impl_->hold = std::make_unique<MessageHold>();
@@ -147,71 +165,39 @@ FileOpProgress::~FileOpProgress() {
     impl_->hold.reset(); // the held messages go out now
 }
 
+std::chrono::milliseconds FileOpProgress::refreshInterval() {
+    return gRefresh;
+}
+
 void FileOpProgress::setTiming(std::chrono::milliseconds showAfter,
                                std::chrono::milliseconds refresh) {
     gShowAfter = showAfter;
     gRefresh = refresh;
 }
 
-bool FileOpProgress::addItem(const std::string& hostPath, bool measure) {
-    CopyTotals totals{0, 1};
-    if (measure && !hostPath.empty())
-        totals = measureCopy(hostPath, [this] { return tick(); });
-    impl_->items.push_back(totals);
-    impl_->counts.bytesTotal += totals.bytes;
-    impl_->counts.entriesTotal += totals.entries;
-    return tick();
-}
-
-bool FileOpProgress::startItem(size_t index) {
-    FileOpCounts& counts = impl_->counts;
-    counts.bytesDone = 0;
-    counts.entriesDone = 0;
-    for (size_t i = 0; i < index && i < impl_->items.size(); ++i) {
-        counts.bytesDone += impl_->items[i].bytes;
-        counts.entriesDone += impl_->items[i].entries;
+void FileOpProgress::refresh(const FileOpCounts& counts) {
+    if (!impl_->dialog && impl_->clock.elapsed() >= gShowAfter.count())
+        impl_->show();
+    if (impl_->dialog && !impl_->cancelled) {
+        impl_->text->setText(progressText(counts));
+        impl_->bar->setValue(progressPermille(counts));
     }
-    return tick();
 }
 
-bool FileOpProgress::bytesCopied(uint64_t bytes) {
-    impl_->counts.bytesDone += bytes;
-    return tick();
+void FileOpProgress::restartClock() {
+    impl_->clock.restart();
 }
 
-bool FileOpProgress::entryCopied() {
-    ++impl_->counts.entriesDone;
-    return tick();
+void FileOpProgress::setOnCancel(std::function<void()> onCancel) {
+    impl_->onCancel = std::move(onCancel);
 }
 
 bool FileOpProgress::cancelled() const {
     return impl_->cancelled;
 }
 
-const FileOpCounts& FileOpProgress::counts() const {
-    return impl_->counts;
-}
-
 QWidget* FileOpProgress::window() const {
     return impl_->dialog.get();
-}
-
-bool FileOpProgress::tick() {
-    const qint64 now = impl_->clock.elapsed();
-    if (impl_->lastRefresh >= 0 && now - impl_->lastRefresh < gRefresh.count())
-        return !impl_->cancelled;
-    impl_->lastRefresh = now;
-    if (!impl_->dialog && now >= gShowAfter.count())
-        impl_->show();
-    if (impl_->dialog && !impl_->cancelled) {
-        impl_->text->setText(progressText(impl_->counts));
-        impl_->bar->setValue(progressPermille(impl_->counts));
-    }
-    // Until the window is up, which keeps the user's input from the other windows, the input
-    // waits: a click must not start something new inside the handler that runs the operation.
-    QCoreApplication::processEvents(impl_->dialog ? QEventLoop::AllEvents
-                                                  : QEventLoop::ExcludeUserInputEvents);
-    return !impl_->cancelled;
 }
 
 } // namespace platform::detail

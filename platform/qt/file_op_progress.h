@@ -1,20 +1,16 @@
-// The progress window of a long shell file operation (internal to platform/): it appears when the
-// operation has run for about a second, moves with the bytes and items done, and its Cancel stops
-// the operation at the next piece. While the operation runs, the program's events go on (the
-// window draws, Cancel answers), but posted window messages wait until it is over: the window
+// The progress window of a long file operation (internal to platform/): it appears when the
+// operation has run for about a second, follows the bytes and items done, and its Cancel asks the
+// operation to stop. While it lives, posted window messages wait until it is gone: the window
 // that started the operation is still inside its handler and must not be rebuilt under it.
-// User-interface thread only.
+// User-interface thread only; the operation itself runs elsewhere (file_op_worker.h).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include <QString>
-
-#include "platform/core/copy_observer.h"
 
 class QWidget;
 
@@ -33,34 +29,33 @@ int progressPermille(const FileOpCounts& counts);
 // "12 of 60000 items (1.5 MB of 120 MB)"; without sizes when there are no bytes to copy.
 QString progressText(const FileOpCounts& counts);
 
-class FileOpProgress : public CopyObserver {
+class FileOpProgress {
 public:
-    // func: FO_MOVE, FO_COPY or FO_DELETE, which names the window.
+    // func: the operation (FO_MOVE, FO_COPY, FO_DELETE, FO_RENAME), which names the window. The
+    // second before the window appears counts from now.
     FileOpProgress(QWidget* owner, unsigned func);
-    ~FileOpProgress() override;
+    ~FileOpProgress(); // the held messages go out
     FileOpProgress(const FileOpProgress&) = delete;
     FileOpProgress& operator=(const FileOpProgress&) = delete;
 
-    // Adds one item of the operation; measure counts what is in it (a copy), otherwise it counts
-    // as one entry (a rename, a delete). False when the user cancelled meanwhile.
-    bool addItem(const std::string& hostPath, bool measure);
-    // The operation starts on item index: the items before it are complete. False when the user
-    // cancelled.
-    bool startItem(size_t index);
-    bool bytesCopied(uint64_t bytes) override;
-    bool entryCopied() override;
+    // Shows counts, and the window once the operation has run long enough.
+    void refresh(const FileOpCounts& counts);
+    // The operation waited for an answer of the user: the second before the window appears
+    // counts anew from now.
+    void restartClock();
+    // Called once when the user cancels (Cancel, Escape or closing the window).
+    void setOnCancel(std::function<void()> onCancel);
 
     bool cancelled() const;
-    const FileOpCounts& counts() const;
     // The window once it has appeared, else nullptr.
     QWidget* window() const;
 
+    // How often the operation's runner refreshes the window.
+    static std::chrono::milliseconds refreshInterval();
     // Tests shorten the second before the window appears and the time between two refreshes.
     static void setTiming(std::chrono::milliseconds showAfter, std::chrono::milliseconds refresh);
 
 private:
-    bool tick();
-
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

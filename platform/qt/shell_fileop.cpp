@@ -1,6 +1,8 @@
 // SHFileOperation: move, copy, rename and delete of files and folders with the shell's own
 // confirmations, progress window and error boxes. Nothing is replaced without a yes, and a move
-// across volumes removes its source only after a complete copy.
+// across volumes removes its source only after a complete copy. The operation itself works on
+// values it owns, on a worker thread (file_op_worker.h): a share that stops answering holds the
+// worker, never the window.
 #include "platform/qt/shell.h"
 
 #include <cerrno>
@@ -12,13 +14,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-
 #include "platform/core/file_tree.h"
 #include "platform/core/host_path.h"
 #include "platform/core/winerror.h"
-#include "platform/qt/file_op_progress.h"
+#include "platform/qt/file_op_worker.h"
 #include "platform/qt/path_text.h"
+#include "platform/qt/shell_fileop.h"
 #include "platform/qt/shell_internal.h"
 #include "platform/qt/ui.h"
 
@@ -108,6 +109,10 @@ uint32_t replaceFile(const std::string& source, const std::string& target, bool 
     ::unlink(temp.c_str());
     if (const uint32_t code = detail::copyTree(source, temp, false, observer))
         return code;
+    if (observer->stopRequested()) {
+        detail::removeTree(temp);
+        return ERROR_CANCELLED;
+    }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         detail::removeTree(temp);
@@ -138,19 +143,27 @@ uint32_t replaceInto(const std::string& source, const std::string& target, bool 
         if (code != ERROR_SUCCESS)
             return code;
     }
+    if (observer->stopRequested())
+        return ERROR_CANCELLED;
     if (move && ::rmdir(source.c_str()) != 0)
         return errorFromErrno(errno);
     return ERROR_SUCCESS;
 }
 
+// The operation itself, on whatever thread runs it; everything of the window goes through the
+// session.
 class Operation {
 public:
-    explicit Operation(ShFileOpStruct& op) : op_(op) {
-        op_.anyOperationsAborted = false;
-        owner_ = op.owner != nullptr ? op.owner : activeWindow();
+    Operation(const detail::FileOpRequest& request, detail::FileOpSession& session)
+        : op_(request), session_(session) {}
+
+    detail::FileOpOutcome run() {
+        outcome_.code = dispatch();
+        return outcome_;
     }
 
-    int run() {
+private:
+    int dispatch() {
         sources_ = splitList(op_.from);
         if (sources_.empty())
             return fail(ERROR_INVALID_PARAMETER, {});
@@ -167,28 +180,14 @@ public:
         }
     }
 
-private:
     bool confirmations() const { return (op_.flags & FOF_NOCONFIRMATION) == 0; }
 
     // copyAt: where a move that kept (part of) its source has left its complete copy.
     int fail(uint32_t code, const std::string& name, const std::string& copyAt = {}) {
         setLastError(code);
-        if ((op_.flags & FOF_NOERRORUI) == 0) {
-            static const char* const kVerbs[] = {"", "move", "copy", "delete", "rename"};
-            static const char* const kCaptions[] = {"", "Moving", "Copying", "Deleting",
-                                                    "Renaming"};
-            const unsigned func = op_.func <= FO_RENAME ? op_.func : 0;
-            QString text = QStringLiteral("Cannot %1 %2: %3")
-                               .arg(QLatin1String(kVerbs[func]), qs(name), qs(systemMessage(code)));
-            if (!copyAt.empty())
-                text += QStringLiteral("\n\nA complete copy is at %1; what changed while it was "
-                                       "made is still at %2.")
-                            .arg(qs(copyAt), qs(name));
-            messageBox(
-                owner_, text,
-                QStringLiteral("Error %1 File or Folder").arg(QLatin1String(kCaptions[func])),
-                MB_OK | MB_ICONERROR);
-        }
+        outcome_.failed = true;
+        outcome_.failedItem = name;
+        outcome_.copyAt = copyAt;
         return static_cast<int>(code);
     }
 
@@ -201,16 +200,8 @@ private:
         return host;
     }
 
-    // The progress window appears only when the operation runs longer than a second, counted
-    // from when the work starts (after the questions before it).
-    void startProgress() {
-        if ((op_.flags & FOF_SILENT) == 0 &&
-            qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
-            progress_ = std::make_unique<detail::FileOpProgress>(owner_, op_.func);
-    }
-
     bool step(int done) {
-        if (progress_ && !progress_->startItem(static_cast<size_t>(done))) {
+        if (!session_.startItem(static_cast<size_t>(done))) {
             stopped();
             return false;
         }
@@ -219,12 +210,12 @@ private:
 
     // Cancel in the progress window: what was done stays, the item under way was taken back.
     int stopped() {
-        op_.anyOperationsAborted = true;
+        outcome_.aborted = true;
         setLastError(ERROR_CANCELLED);
         return ERROR_CANCELLED;
     }
     bool cancelledByUser(uint32_t code) const {
-        return code == ERROR_CANCELLED && progress_ && progress_->cancelled();
+        return code == ERROR_CANCELLED && session_.stopRequested();
     }
 
     // What the progress counts: the content of what is copied; a rename within a volume is one
@@ -238,7 +229,12 @@ private:
             struct stat st;
             const bool sameVolume = host && haveTarget && ::lstat(host->path.c_str(), &st) == 0 &&
                                     st.st_dev == target.st_dev;
-            if (!progress_->addItem(host ? host->path : std::string(), !(move && sameVolume)))
+            const bool measured = host && !(move && sameVolume);
+            const detail::CopyTotals totals =
+                measured
+                    ? detail::measureCopy(host->path, [this] { return !session_.stopRequested(); })
+                    : detail::CopyTotals{0, 1};
+            if (!session_.addItem(totals))
                 return;
         }
     }
@@ -267,23 +263,24 @@ private:
                                         ? QStringLiteral("Confirm Multiple File Delete")
                                     : folder ? QStringLiteral("Confirm Folder Delete")
                                              : QStringLiteral("Confirm File Delete");
-            if (messageBox(owner_, text, caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-                op_.anyOperationsAborted = true;
+            if (session_.ask(text, caption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                outcome_.aborted = true;
                 return ERROR_CANCELLED;
             }
         }
-        startProgress();
-        for (size_t i = 0; progress_ && i < items.size(); ++i)
-            progress_->addItem(items[i].path, false);
+        for (size_t i = 0; i < items.size(); ++i)
+            session_.addItem({0, 1});
         for (size_t i = 0; i < items.size(); ++i) {
             if (!step(static_cast<int>(i)))
                 return ERROR_CANCELLED;
             const bool folder = isFolder(items[i].path) && !isSymlink(items[i].path);
-            const uint32_t code =
-                toTrash ? detail::moveToTrash(items[i].path) : detail::removeTree(items[i].path);
+            const uint32_t code = toTrash ? detail::moveToTrash(items[i].path, &session_)
+                                          : detail::removeTree(items[i].path, &session_);
+            if (cancelledByUser(code))
+                return stopped();
             if (code != ERROR_SUCCESS)
                 return fail(code, sources_[i]);
-            shellChangeNotify(folder ? SHCNE_RMDIR : SHCNE_DELETE, sources_[i]);
+            session_.announce(folder ? SHCNE_RMDIR : SHCNE_DELETE, sources_[i]);
         }
         return ERROR_SUCCESS;
     }
@@ -328,7 +325,7 @@ private:
         if (code != ERROR_SUCCESS)
             return fail(code, sources_[0]);
         // The new name is part of the announced rename, not a folder made by someone else.
-        shellChangeNotify(folderItem ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, sources_[0],
+        session_.announce(folderItem ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM, sources_[0],
                           fromHostPath(target));
         return ERROR_SUCCESS;
     }
@@ -347,8 +344,7 @@ private:
                 return fail(detail::errorForPath(destination->path, errno), targets[0]);
             intoFolder = true;
         }
-        startProgress();
-        if (progress_)
+        if (session_.showsProgress())
             measure(move, *destination);
         for (size_t i = 0; i < sources_.size(); ++i) {
             if (!step(static_cast<int>(i)))
@@ -377,12 +373,14 @@ private:
                     const int answer =
                         confirmations() ? confirmReplace(baseName(target), folder) : IDYES;
                     if (answer != IDYES) {
-                        op_.anyOperationsAborted = true;
+                        outcome_.aborted = true;
                         if (answer == IDCANCEL)
                             return ERROR_CANCELLED;
                         continue;
                     }
-                    code = replaceInto(source->path, target, move, progress_.get());
+                    if (session_.stopRequested())
+                        return stopped();
+                    code = replaceInto(source->path, target, move, &session_);
                     if (cancelledByUser(code))
                         return stopped();
                     if (code != ERROR_SUCCESS)
@@ -391,8 +389,11 @@ private:
                     continue;
                 }
             }
-            code = move ? detail::moveTree(source->path, target, progress_.get())
-                        : detail::copyTree(source->path, target, false, progress_.get());
+            // Cancel may have come while a call on a share held the worker: nothing more starts.
+            if (session_.stopRequested())
+                return stopped();
+            code = move ? detail::moveTree(source->path, target, &session_)
+                        : detail::copyTree(source->path, target, false, &session_);
             if (cancelledByUser(code))
                 return stopped();
             if (code != ERROR_SUCCESS)
@@ -414,30 +415,77 @@ private:
                    : QStringLiteral("This folder already contains a file named '%1'.\n\nWould you "
                                     "like to replace the existing file with this one?")
                          .arg(qs(name));
-        return messageBox(owner_, text,
-                          folder ? QStringLiteral("Confirm Folder Replace")
-                                 : QStringLiteral("Confirm File Replace"),
-                          MB_YESNOCANCEL | MB_ICONQUESTION);
+        return session_.ask(text,
+                            folder ? QStringLiteral("Confirm Folder Replace")
+                                   : QStringLiteral("Confirm File Replace"),
+                            MB_YESNOCANCEL | MB_ICONQUESTION);
     }
 
-    static void announce(bool move, bool folder, const std::string& source,
-                         const std::string& targetHost) {
+    void announce(bool move, bool folder, const std::string& source,
+                  const std::string& targetHost) {
         const std::string target = fromHostPath(targetHost);
         if (move)
-            shellChangeNotify(folder ? SHCNE_RMDIR : SHCNE_DELETE, source);
-        shellChangeNotify(folder ? SHCNE_MKDIR : SHCNE_CREATE, target);
+            session_.announce(folder ? SHCNE_RMDIR : SHCNE_DELETE, source);
+        session_.announce(folder ? SHCNE_MKDIR : SHCNE_CREATE, target);
     }
 
-    ShFileOpStruct& op_;
-    QWidget* owner_ = nullptr;
+    const detail::FileOpRequest op_;
+    detail::FileOpSession& session_;
+    detail::FileOpOutcome outcome_;
     std::vector<std::string> sources_;
-    std::unique_ptr<detail::FileOpProgress> progress_;
 };
 
 } // namespace
 
+namespace detail {
+
+FileOpOutcome runFileOperation(const FileOpRequest& request, FileOpSession& session) {
+    return Operation(request, session).run();
+}
+
+QString fileOpFailureText(unsigned func, const FileOpOutcome& outcome) {
+    static const char* const kVerbs[] = {"", "move", "copy", "delete", "rename"};
+    QString text =
+        QStringLiteral("Cannot %1 %2: %3")
+            .arg(QLatin1String(kVerbs[func <= FO_RENAME ? func : 0]), qs(outcome.failedItem),
+                 qs(systemMessage(static_cast<uint32_t>(outcome.code))));
+    if (!outcome.copyAt.empty())
+        text += QStringLiteral("\n\nA complete copy is at %1; what changed while it was "
+                               "made is still at %2.")
+                    .arg(qs(outcome.copyAt), qs(outcome.failedItem));
+    return text;
+}
+
+QString fileOpFailureCaption(unsigned func) {
+    static const char* const kCaptions[] = {"", "Moving", "Copying", "Deleting", "Renaming"};
+    return QStringLiteral("Error %1 File or Folder")
+        .arg(QLatin1String(kCaptions[func <= FO_RENAME ? func : 0]));
+}
+
+} // namespace detail
+
 int shFileOperation(ShFileOpStruct& op) {
-    return Operation(op).run();
+    QWidget* owner = op.owner != nullptr ? op.owner : activeWindow();
+    const detail::FileOpRequest request{op.func, op.from, op.to, op.flags};
+    auto outcome = std::make_shared<detail::FileOpOutcome>();
+    const bool finished = detail::runFileWork(owner, op.func, (op.flags & FOF_SILENT) != 0,
+                                              [request, outcome](detail::FileOpSession& session) {
+                                                  *outcome =
+                                                      detail::runFileOperation(request, session);
+                                              });
+    if (!finished) {
+        // Cancelled while the worker was stuck on a share that stopped answering.
+        op.anyOperationsAborted = true;
+        return ERROR_CANCELLED;
+    }
+    op.anyOperationsAborted = outcome->aborted;
+    if (outcome->failed && (op.flags & FOF_NOERRORUI) == 0) {
+        const uint32_t error = lastError();
+        messageBox(owner, detail::fileOpFailureText(op.func, *outcome),
+                   detail::fileOpFailureCaption(op.func), MB_OK | MB_ICONERROR);
+        setLastError(error);
+    }
+    return outcome->code;
 }
 
 } // namespace platform

@@ -114,7 +114,7 @@ std::string homeTrashFolder() {
     return base + "/Trash";
 }
 
-uint32_t moveToTrash(const std::string& hostPath) {
+uint32_t moveToTrash(const std::string& hostPath, CopyObserver* observer) {
     struct stat st;
     if (::lstat(hostPath.c_str(), &st) != 0)
         return errorForPath(hostPath, errno);
@@ -160,7 +160,7 @@ uint32_t moveToTrash(const std::string& hostPath) {
         return ERROR_DISK_FULL;
     }
     const std::string target = files + "/" + trashEntry;
-    const uint32_t moved = moveTree(hostPath, target);
+    const uint32_t moved = moveTree(hostPath, target, observer);
     // A record stays as long as anything of the item reached the trash, so it can be restored.
     if (moved != ERROR_SUCCESS && ::lstat(target.c_str(), &st) != 0)
         ::unlink(infoPath.c_str());

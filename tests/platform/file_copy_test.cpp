@@ -422,6 +422,56 @@ TEST_F(CopyMoveTest, ACopyIntoAFolderRemovesThisProgramsLeftoversOlderThanADay) 
     EXPECT_EQ(readFile(c / "dest/album/sub/x.jpg"), "x");
 }
 
+// Asks for a stop from the given question on (each question counts), as a Cancel that comes
+// while the work is held in a call on a share: copying goes on, what comes after stops.
+class StopFromQuestion : public detail::CopyObserver {
+public:
+    explicit StopFromQuestion(int question) : question_(question) {}
+    bool bytesCopied(uint64_t) override { return true; }
+    bool entryCopied() override { return true; }
+    bool stopRequested() const override { return ++asked_ >= question_; }
+
+private:
+    int question_;
+    mutable int asked_ = 0;
+};
+
+TEST_F(CopyMoveTest, AStopAfterAMovesCopyKeepsTheSourceAndAStoppedDeleteWhatItHadNotReached) {
+    if (!otherVolume.mounted())
+        LUMO_GUARD_SKIP(kNeedsMounts);
+    fs::create_directories(c / "album/sub");
+    writeFile(c / "album/a.jpg", "a");
+    writeFile(c / "album/sub/b.jpg", "b");
+    StopFromQuestion atOnce(1);
+    EXPECT_EQ(detail::moveTree(c / "album", other / "album", &atOnce), ERROR_CANCELLED);
+    EXPECT_EQ(readFile(c / "album/sub/b.jpg"), "b");
+    EXPECT_EQ(readFile(other / "album/sub/b.jpg"), "b"); // the copy was complete
+
+    // A stop before the copy takes the place of the file it replaces leaves both as they were.
+    writeFile(c / "new.jpg", "new");
+    writeFile(other / "old.jpg", "old");
+    StopFromQuestion beforeReplacing(1);
+    EXPECT_EQ(detail::moveOnto(c / "new.jpg", other / "old.jpg", &beforeReplacing),
+              ERROR_CANCELLED);
+    EXPECT_EQ(readFile(c / "new.jpg"), "new");
+    EXPECT_EQ(readFile(other / "old.jpg"), "old");
+    EXPECT_EQ(entries(other.path()), (Names{"album", "old.jpg"}));
+
+    // The folder and its first file are asked about and the file goes; from the third question
+    // on, nothing more.
+    fs::create_directories(c / "flat");
+    for (const char* name : {"x.jpg", "y.jpg", "z.jpg"})
+        writeFile(c / "flat" + "/" + name, name);
+    StopFromQuestion third(3);
+    EXPECT_EQ(detail::removeTree(c / "flat", &third), ERROR_CANCELLED);
+    ASSERT_TRUE(fs::exists(c / "flat"));
+    EXPECT_EQ(entries(c / "flat").size(), 2u);
+    StopFromQuestion beforeDeleting(1);
+    EXPECT_FALSE(deleteFile("C:\\flat\\" + entries(c / "flat")[0], &beforeDeleting));
+    EXPECT_EQ(lastError(), ERROR_CANCELLED);
+    EXPECT_EQ(entries(c / "flat").size(), 2u);
+}
+
 TEST_F(CopyMoveTest, RemovingATreeNeverEntersAnotherFileSystem) {
     fs::create_directories(c / "tree/volume");
     writeFile(c / "tree/a.jpg", "a");

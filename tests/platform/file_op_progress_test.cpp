@@ -1,22 +1,31 @@
-// The progress of long shell file operations: the bar and its text as plain values, the window
-// that appears after a while and whose Cancel stops the operation (what was done stays, what was
-// under way is taken back), and posted messages that wait until the operation is over.
+// The progress of long file operations: the bar and its text as plain values, the window that
+// appears after a while and whose Cancel stops the operation (what was done stays, what was under
+// way is taken back), posted messages that wait until the operation is over, and the worker the
+// operation runs on, which a Cancel leaves behind when it is stuck.
 #include "platform/qt/file_op_progress.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include <QApplication>
-#include <QDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "platform/core/drives.h"
 #include "platform/core/winerror.h"
+#include "platform/qt/file_op_worker.h"
 #include "platform/qt/shell.h"
+#include "platform/qt/shell_fileop.h"
 #include "tests/platform/qt_helpers.h"
 #include "tests/support/temp_dir.h"
 
@@ -58,55 +67,57 @@ QPushButton* CancelButton(QWidget* window) {
     return nullptr;
 }
 
+QLabel* TextOf(QWidget* window) {
+    return window->findChild<QLabel*>();
+}
+
 class FileOpProgressTest : public ::testing::Test {
 protected:
-    void TearDown() override { FileOpProgress::setTiming(1000ms, 50ms); }
+    void TearDown() override {
+        FileOpProgress::setTiming(1000ms, 50ms);
+        setMessageBoxAnswerer(nullptr);
+    }
 };
 
-TEST_F(FileOpProgressTest, TheWindowComesAfterAWhileAndCancelStops) {
-    TempDir folder;
-    writeFile(folder / "a", std::string(3000, 'a'));
-    writeFile(folder / "b", std::string(1000, 'b'));
-
+TEST_F(FileOpProgressTest, TheWindowComesAfterAWhileAndStaysUntilTheOperationHasStopped) {
     FileOpProgress::setTiming(1h, 0ms);
     {
         FileOpProgress quick(nullptr, FO_COPY);
-        EXPECT_TRUE(quick.addItem(folder.path(), true));
-        EXPECT_TRUE(quick.bytesCopied(100));
+        quick.refresh({100, 4000, 0, 3});
         EXPECT_EQ(quick.window(), nullptr); // too soon for a window
     }
 
     FileOpProgress::setTiming(0ms, 0ms);
     MessageRecorder window;
     FileOpProgress progress(nullptr, FO_MOVE);
-    EXPECT_TRUE(progress.addItem(folder.path(), true));
-    EXPECT_TRUE(progress.addItem(folder / "elsewhere", false));
-    EXPECT_EQ(progress.counts().bytesTotal, 4000u);
-    EXPECT_EQ(progress.counts().entriesTotal, 4u); // the folder, its two files, one rename
+    int cancels = 0;
+    progress.setOnCancel([&] { ++cancels; });
+    const FileOpCounts counts{3000, 4000, 1, 4};
+    progress.refresh(counts);
     ASSERT_NE(progress.window(), nullptr);
     EXPECT_EQ(progress.window()->windowTitle(), QStringLiteral("Moving..."));
-
-    EXPECT_TRUE(progress.bytesCopied(3000));
-    EXPECT_TRUE(progress.entryCopied());
     auto* bar = progress.window()->findChild<QProgressBar*>();
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->value(), progressPermille(progress.counts()));
-    EXPECT_GT(bar->value(), 0);
-    EXPECT_TRUE(progress.startItem(1)); // the first item is done in full
-    EXPECT_EQ(progress.counts().entriesDone, 3u);
-    EXPECT_EQ(progress.counts().bytesDone, 4000u);
+    EXPECT_EQ(bar->value(), progressPermille(counts));
+    EXPECT_EQ(TextOf(progress.window())->text(), progressText(counts));
 
     // A window's message posted meanwhile waits for the end of the operation.
     postMessage(&window, 1026, 0, 1);
-    EXPECT_TRUE(progress.entryCopied());
+    QCoreApplication::processEvents();
     EXPECT_TRUE(window.messages.empty());
 
+    // Cancel asks once; the window stays, saying so, until the operation has stopped.
     QPushButton* cancel = CancelButton(progress.window());
     ASSERT_NE(cancel, nullptr);
     cancel->click();
+    QTest::keyClick(progress.window(), Qt::Key_Escape);
+    progress.window()->close();
+    progress.refresh({4000, 4000, 4, 4});
     EXPECT_TRUE(progress.cancelled());
-    EXPECT_FALSE(progress.bytesCopied(1));
-    EXPECT_FALSE(progress.entryCopied());
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(progress.window()->isVisible());
+    EXPECT_FALSE(cancel->isEnabled());
+    EXPECT_EQ(TextOf(progress.window())->text(), QStringLiteral("Cancelling..."));
     EXPECT_TRUE(window.messages.empty());
 }
 
@@ -117,7 +128,7 @@ TEST_F(FileOpProgressTest, HeldMessagesArriveInTheirOrderAfterTheOperation) {
         FileOpProgress progress(nullptr, FO_COPY);
         postMessage(&window, 1026, 0, 1);
         postMessage(&window, 1027, 0, 2);
-        EXPECT_TRUE(progress.entryCopied());
+        QCoreApplication::processEvents();
         EXPECT_TRUE(window.messages.empty());
     }
     postMessage(&window, 1028, 0, 3);
@@ -127,11 +138,113 @@ TEST_F(FileOpProgressTest, HeldMessagesArriveInTheirOrderAfterTheOperation) {
     EXPECT_EQ(window.messages[2].msg, 1028u);
 }
 
+// A call on a share that stopped answering, played by the test: the worker waits until the test
+// lets it go. Shared, so that a worker left behind owns it.
+class StuckCall {
+public:
+    void wait() {
+        std::unique_lock lock(mutex_);
+        released_.wait(lock, [this] { return free_; });
+    }
+    void release() {
+        {
+            std::lock_guard lock(mutex_);
+            free_ = true;
+        }
+        released_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool free_ = false;
+};
+
+// Clicks Cancel in the progress window as soon as it is up, first posting a message to window.
+class CancelClicker {
+public:
+    explicit CancelClicker(MessageRecorder* window = nullptr) {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [window] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                QPushButton* cancel = widget->isVisible() ? CancelButton(widget) : nullptr;
+                if (cancel == nullptr || !cancel->isEnabled())
+                    continue;
+                if (window != nullptr)
+                    postMessage(window, 1026, 0, 1);
+                cancel->click();
+            }
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+};
+
+TEST_F(FileOpProgressTest, TheWorkersQuestionsAreAskedOnTheWindowThreadAndItsErrorComesBack) {
+    std::vector<bool> onWindowThread;
+    setMessageBoxAnswerer([&](const MessageBoxCall&) {
+        onWindowThread.push_back(QThread::currentThread() == qApp->thread());
+        return IDNO;
+    });
+    auto answers = std::make_shared<std::vector<int>>();
+    auto worker = std::make_shared<std::thread::id>();
+    EXPECT_TRUE(runFileWork(nullptr, FO_DELETE, false, [answers, worker](FileOpSession& session) {
+        *worker = std::this_thread::get_id();
+        answers->push_back(session.ask(QStringLiteral("Sure?"), QStringLiteral("Confirm"),
+                                       MB_YESNO | MB_ICONQUESTION));
+        answers->push_back(session.ask(QStringLiteral("Really?"), QStringLiteral("Confirm"),
+                                       MB_YESNO | MB_ICONQUESTION));
+        setLastError(ERROR_ACCESS_DENIED);
+    }));
+    EXPECT_EQ(lastError(), ERROR_ACCESS_DENIED);
+    EXPECT_NE(*worker, std::this_thread::get_id());
+    EXPECT_EQ(*answers, (std::vector<int>{IDNO, IDNO}));
+    EXPECT_EQ(onWindowThread, (std::vector<bool>{true, true}));
+}
+
+TEST_F(FileOpProgressTest, AWorkerThatStopsAfterCancelIsWaitedFor) {
+    FileOpProgress::setTiming(0ms, 10ms);
+    const CancelClicker clicker;
+    // A copy that goes on until it is told to stop.
+    EXPECT_TRUE(runFileWork(nullptr, FO_COPY, false, [](FileOpSession& session) {
+        while (session.bytesCopied(1))
+            std::this_thread::yield();
+        setLastError(ERROR_CANCELLED);
+    }));
+    EXPECT_EQ(lastError(), ERROR_CANCELLED);
+}
+
+TEST_F(FileOpProgressTest, AWorkerStuckAfterCancelIsLeftBehindAndThenDoesNothingMore) {
+    ASSERT_TRUE(waitFor([] { return fileWorkersRunning() == 0; }));
+    FileOpProgress::setTiming(0ms, 10ms);
+    MessageRecorder window;
+    auto call = std::make_shared<StuckCall>();
+    auto sawCancel = std::make_shared<std::atomic<bool>>(false);
+    {
+        const CancelClicker clicker(&window);
+        EXPECT_FALSE(runFileWork(nullptr, FO_COPY, false, [call, sawCancel](FileOpSession& s) {
+            call->wait();
+            *sawCancel = s.stopRequested();
+        }));
+    }
+    EXPECT_EQ(lastError(), ERROR_CANCELLED);
+    EXPECT_EQ(fileWorkersRunning(), 1);
+    // The message posted while the operation ran comes once it is over for the window.
+    ASSERT_TRUE(waitFor([&] { return !window.messages.empty(); }));
+    EXPECT_EQ(window.messages[0].msg, 1026u);
+
+    call->release(); // the share answers again
+    ASSERT_TRUE(waitFor([] { return fileWorkersRunning() == 0; }));
+    EXPECT_TRUE(*sawCancel);
+}
+
+// The shell's operation as a plain function, cancelled by the test playing the user.
 class CancelledOperationTest : public FileOpProgressTest {
 protected:
     void SetUp() override {
         setDriveMap({{'C', c.path(), DRIVE_FIXED, "", true}});
-        FileOpProgress::setTiming(0ms, 0ms);
         for (const std::string item : {"one", "two"}) {
             fs::create_directories(c / ("src/" + item));
             for (int i = 0; i < 40; ++i)
@@ -145,29 +258,12 @@ protected:
         FileOpProgressTest::TearDown();
     }
 
-    // Copies both folders into dest; the user clicks Cancel in the progress window as soon as
-    // when() holds. Returns the operation's result.
-    int copyCancelledWhen(const std::function<bool()>& when, bool& aborted) {
-        QTimer watcher;
-        watcher.setInterval(0);
-        QObject::connect(&watcher, &QTimer::timeout, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<QDialog*>(widget);
-                if (dialog && dialog->isVisible() && when()) {
-                    if (QPushButton* cancel = CancelButton(dialog))
-                        cancel->click();
-                }
-            }
-        });
-        watcher.start();
-        ShFileOpStruct op;
-        op.func = FO_COPY;
-        op.from = std::string("C:\\src\\one") + '\0' + "C:\\src\\two" + '\0' + '\0';
-        op.to = std::string("C:\\dest") + '\0' + '\0';
-        op.flags = FOF_NOCONFIRMATION;
-        const int result = shFileOperation(op);
-        aborted = op.anyOperationsAborted;
-        return result;
+    // Copies both folders into dest.
+    FileOpOutcome copyBoth(ScriptedSession& session) {
+        return runFileOperation({FO_COPY,
+                                 std::string("C:\\src\\one") + '\0' + "C:\\src\\two" + '\0' + '\0',
+                                 std::string("C:\\dest") + '\0' + '\0', FOF_NOCONFIRMATION},
+                                session);
     }
     std::vector<std::string> namesIn(const std::string& folder) const {
         std::vector<std::string> names;
@@ -181,33 +277,39 @@ protected:
 };
 
 TEST_F(CancelledOperationTest, WhatWasCopiedStaysAndWhatWasUnderWayGoes) {
-    bool aborted = false;
-    // Cancelled once the first folder is complete, while the second is being copied or about to.
-    const int result = copyCancelledWhen([&] { return fs::exists(c / "dest/one"); }, aborted);
-    EXPECT_EQ(result, int(ERROR_CANCELLED));
-    EXPECT_TRUE(aborted);
+    ScriptedSession session;
+    // Cancelled in the middle of the second folder's content.
+    session.cancelWhen = [](const ScriptedSession& s) {
+        return s.item == 1 && s.bytesOfItem > 20000;
+    };
+    const FileOpOutcome outcome = copyBoth(session);
+    EXPECT_EQ(outcome.code, int(ERROR_CANCELLED));
+    EXPECT_TRUE(outcome.aborted);
+    EXPECT_FALSE(outcome.failed);
     EXPECT_EQ(namesIn(c / "dest"), std::vector<std::string>{"one"});
     EXPECT_EQ(namesIn(c / "dest/one").size(), 40u);
     EXPECT_EQ(readFile(c / "dest/one/file39"), std::string(5000, 'x'));
-    EXPECT_EQ(namesIn(c / "src").size(), 2u);
+    EXPECT_EQ(namesIn(c / "src/two").size(), 40u);
 }
 
 TEST_F(CancelledOperationTest, CancelBeforeAnythingIsCopiedLeavesNothing) {
-    bool aborted = false;
-    EXPECT_EQ(copyCancelledWhen([] { return true; }, aborted), int(ERROR_CANCELLED));
-    EXPECT_TRUE(aborted);
+    ScriptedSession session;
+    session.cancelWhen = [](const ScriptedSession&) {
+        return true;
+    };
+    const FileOpOutcome outcome = copyBoth(session);
+    EXPECT_EQ(outcome.code, int(ERROR_CANCELLED));
+    EXPECT_TRUE(outcome.aborted);
     EXPECT_TRUE(namesIn(c / "dest").empty());
 
     // A silent operation shows no window and so cannot be cancelled.
+    FileOpProgress::setTiming(0ms, 0ms);
+    const CancelClicker clicker;
     ShFileOpStruct op;
     op.func = FO_COPY;
     op.from = std::string("C:\\src\\one") + '\0' + '\0';
     op.to = std::string("C:\\dest") + '\0' + '\0';
     op.flags = FOF_SILENT | FOF_NOCONFIRMATION;
-    QTimer::singleShot(0, [] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            EXPECT_FALSE(qobject_cast<QDialog*>(widget) && widget->isVisible());
-    });
     EXPECT_EQ(shFileOperation(op), 0);
     EXPECT_EQ(namesIn(c / "dest"), std::vector<std::string>{"one"});
 }

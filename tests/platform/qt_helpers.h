@@ -1,13 +1,18 @@
-// Helpers of the Qt-side platform tests: a window-message recorder and bounded waiting.
+// Helpers of the Qt-side platform tests: a window-message recorder, bounded waiting and a file
+// operation's user played by the test.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QObject>
 
+#include "platform/qt/file_op_worker.h"
 #include "platform/qt/ui.h"
 
 struct RecordedMessage {
@@ -48,3 +53,41 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000
     }
     return true;
 }
+
+// Runs a file operation on the test's own thread and plays the user: it answers every question
+// with answer, and cancels when cancelWhen() holds at a piece of the work. Records the changes
+// the operation announces.
+class ScriptedSession : public platform::detail::FileOpSession {
+public:
+    std::function<bool(const ScriptedSession&)> cancelWhen;
+    int answer = platform::IDYES;
+    size_t item = 0;          // the item under way
+    uint64_t bytesOfItem = 0; // bytes copied of it so far
+    std::vector<std::pair<unsigned, std::string>> announced;
+
+    bool bytesCopied(uint64_t bytes) override {
+        bytesOfItem += bytes;
+        return keepGoing();
+    }
+    bool entryCopied() override { return keepGoing(); }
+    bool stopRequested() const override { return cancelled_; }
+    bool showsProgress() const override { return true; }
+    bool addItem(const platform::detail::CopyTotals&) override { return keepGoing(); }
+    bool startItem(size_t index) override {
+        item = index;
+        bytesOfItem = 0;
+        return keepGoing();
+    }
+    int ask(const QString&, const QString&, unsigned) override { return answer; }
+    void announce(unsigned event, const std::string& path, const std::string&) override {
+        announced.emplace_back(event, path);
+    }
+
+private:
+    bool keepGoing() {
+        if (!cancelled_ && cancelWhen && cancelWhen(*this))
+            cancelled_ = true;
+        return !cancelled_;
+    }
+    bool cancelled_ = false;
+};
