@@ -33,9 +33,10 @@ namespace fs = std::filesystem;
 constexpr int PictureCount = 1000;
 constexpr double PauseMs = 10.0;
 
-void BM_ListAndShowThumbnails(benchmark::State& state) {
-    // One camera picture with its 160 x 120 thumbnail, copied: the listing reads every copy.
-    const CameraPictures source(1, 1600, 1200, true);
+// Drive C: over source's folder, with the folder "Photos" of PictureCount copies of its one
+// picture (a camera picture with its 160 x 120 thumbnail: the listing reads every copy), and the
+// window set made and shown. Returns the host folder of "C:\Photos".
+fs::path ShowWindowsOverPhotos(const CameraPictures& source) {
     const fs::path folder = source.folder() / "Photos";
     fs::create_directory(folder);
     for (int i = 0; i < PictureCount; ++i)
@@ -44,12 +45,23 @@ void BM_ListAndShowThumbnails(benchmark::State& state) {
     platform::setDriveMap({{'C', source.folder().string(), platform::DRIVE_FIXED, "", true}});
     CreateWindowSet();
     MainForm->show();
+    return folder;
+}
+
+// Until the thumbnail window's worker has ended.
+void WaitForTheWorker() {
+    while (MainForm->FThread)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void BM_ListAndShowThumbnails(benchmark::State& state) {
+    const CameraPictures source(1, 1600, 1200, true);
+    ShowWindowsOverPhotos(source);
 
     for (auto _ : state) {
         // Start from another folder so that the listing below is a folder change.
         MainForm->explor->OpenPath(QStringLiteral("C:\\"));
-        while (MainForm->FThread)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        WaitForTheWorker();
 
         QElapsedTimer clock;
         qint64 lastThumbnail = 0;
@@ -76,8 +88,7 @@ void BM_ListAndShowThumbnails(benchmark::State& state) {
         MainForm->explor->OpenPath(QStringLiteral("C:\\Photos"));
         longestGap = std::max(longestGap, clock.nsecsElapsed() - lastTick); // the listing itself
         lastTick = clock.nsecsElapsed();
-        while (MainForm->FThread)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        WaitForTheWorker();
         ticker.stop();
         QObject::disconnect(applied);
         if (thumbnails != PictureCount) {
@@ -98,19 +109,11 @@ BENCHMARK(BM_ListAndShowThumbnails)->UseManualTime()->Iterations(1)->Unit(benchm
 
 void BM_ListWhileFoldersComeAndGo(benchmark::State& state) {
     const CameraPictures source(1, 1600, 1200, true);
-    const fs::path folder = source.folder() / "Photos";
-    fs::create_directory(folder);
-    for (int i = 0; i < PictureCount; ++i)
-        fs::copy_file(source.files().front(),
-                      folder / ("IMG_" + std::to_string(10000 + i) + ".jpg"));
-    platform::setDriveMap({{'C', source.folder().string(), platform::DRIVE_FIXED, "", true}});
-    CreateWindowSet();
-    MainForm->show();
+    const fs::path folder = ShowWindowsOverPhotos(source);
 
     for (auto _ : state) {
         MainForm->explor->OpenPath(QStringLiteral("C:\\"));
-        while (MainForm->FThread)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        WaitForTheWorker();
         int listings = 0;
         int thumbnails = 0;
         qint64 lastThumbnail = 0;

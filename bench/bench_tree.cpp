@@ -254,17 +254,22 @@ void MakeFoldersElsewhere(const std::string& folder, int count, int iteration) {
     }).join();
 }
 
+// Shows tree with path open, counting the folder changes it tells in dirChanges.
+void ShowTreeAt(TMavDirTree21& tree, const QString& path, int& dirChanges) {
+    tree.resize(300, 600);
+    tree.show();
+    tree.OnDirChange = [&dirChanges](QObject*, const QString&) {
+        ++dirChanges;
+    };
+    tree.OpenPath(path);
+}
+
 void FollowFoldersMadeElsewhere(benchmark::State& state, const QString& openFolder,
                                 const QString& hostFolder, int count) {
     const std::string folder = Folders().host(hostFolder);
     TMavDirTree21 tree;
-    tree.resize(300, 600);
-    tree.show();
     int dirChanges = 0;
-    tree.OnDirChange = [&dirChanges](QObject*, const QString&) {
-        ++dirChanges;
-    };
-    tree.OpenPath(openFolder);
+    ShowTreeAt(tree, openFolder, dirChanges);
     int iteration = 0;
     for (auto _ : state) {
         dirChanges = 0;
@@ -304,13 +309,8 @@ BENCHMARK(BM_Burst20FoldersInAnOpenFolderOf50000)
 void BM_FolderMadeBesideAnOpenFolderOf50000(benchmark::State& state) {
     Folders().MakeMany();
     TMavDirTree21 tree;
-    tree.resize(300, 600);
-    tree.show();
     int dirChanges = 0;
-    tree.OnDirChange = [&dirChanges](QObject*, const QString&) {
-        ++dirChanges;
-    };
-    tree.OpenPath(QStringLiteral("C:\\many"));
+    ShowTreeAt(tree, QStringLiteral("C:\\many"), dirChanges);
     const auto shows = [&tree](const QString& name) {
         QTreeWidgetItem* root = tree.Root();
         QTreeWidgetItem* c = root && root->childCount() > 0 ? root->child(0) : nullptr;

@@ -64,21 +64,7 @@ void decode(jpeg_decompress_struct& cinfo, DecodeJob& job) {
                       static_cast<unsigned long long>(MaxDecodedBytes >> 20));
         failJpegStep(common, text);
     }
-    jpeg_start_decompress(&cinfo);
-    allocateOrFail(common, job.bitmap, cinfo.output_width, cinfo.output_height);
-    JSAMPARRAY cmykRow =
-        cmyk ? (*cinfo.mem->alloc_sarray)(common, JPOOL_IMAGE, cinfo.output_width * 4, 1) : nullptr;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        Rgb* out = job.bitmap.row(static_cast<int>(cinfo.output_scanline));
-        JSAMPROW row = cmyk ? cmykRow[0] : reinterpret_cast<JSAMPROW>(out);
-        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
-            break;
-        if (cmyk)
-            cmykToRgb32(row, out, cinfo.output_width, cinfo.saw_Adobe_marker);
-    }
-    // A stream that stopped early keeps the rows decoded so far.
-    if (cinfo.output_scanline == cinfo.output_height)
-        jpeg_finish_decompress(&cinfo);
+    decodeRgb32Rows(cinfo, job.bitmap, cmyk);
 }
 
 } // namespace

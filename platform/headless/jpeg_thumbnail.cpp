@@ -8,9 +8,6 @@ namespace platform {
 
 namespace {
 
-// Rows decoded between two looks at the cancel flag.
-constexpr JDIMENSION RowsPerCheck = 16;
-
 struct Job {
     const uint8_t* data = nullptr;
     size_t size = 0;
@@ -22,7 +19,6 @@ struct Job {
 // Colour and greyscale pictures come out as RGB words directly; CMYK and YCCK ones (printers'
 // pictures) are read as CMYK a row at a time and turned into RGB.
 void decode(jpeg_decompress_struct& cinfo, Job& job) {
-    const auto common = reinterpret_cast<j_common_ptr>(&cinfo);
     jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
     jpeg_read_header(&cinfo, TRUE);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -33,26 +29,7 @@ void decode(jpeg_decompress_struct& cinfo, Job& job) {
     cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
     cinfo.dct_method = job.how->accurate ? JDCT_ISLOW : JDCT_IFAST;
     cinfo.do_fancy_upsampling = job.how->accurate ? TRUE : FALSE;
-    jpeg_start_decompress(&cinfo);
-    allocateOrFail(common, job.bitmap, cinfo.output_width, cinfo.output_height);
-    JSAMPARRAY cmykRow =
-        cmyk ? (*cinfo.mem->alloc_sarray)(common, JPOOL_IMAGE, cinfo.output_width * 4, 1) : nullptr;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        if (job.how->cancel && cinfo.output_scanline % RowsPerCheck == 0 &&
-            job.how->cancel->load(std::memory_order_relaxed)) {
-            job.cancelled = true;
-            return;
-        }
-        Rgb* out = job.bitmap.row(static_cast<int>(cinfo.output_scanline));
-        JSAMPROW row = cmyk ? cmykRow[0] : reinterpret_cast<JSAMPROW>(out);
-        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
-            break;
-        if (cmyk)
-            cmykToRgb32(row, out, cinfo.output_width, cinfo.saw_Adobe_marker);
-    }
-    // A stream that stopped early keeps the rows decoded so far.
-    if (cinfo.output_scanline == cinfo.output_height)
-        jpeg_finish_decompress(&cinfo);
+    job.cancelled = !decodeRgb32Rows(cinfo, job.bitmap, cmyk, job.how->cancel);
 }
 
 } // namespace

@@ -135,6 +135,18 @@ private:
         tree->OpenPath(path);
         return tree->currentItem();
     }
+    // Opens path and asks for its properties with Alt+Enter on the tree; the sheet shown, or null.
+    QWidget* showProperties(const QString& path) {
+        open(path);
+        tree->setFocus();
+        QTest::keyClick(tree.get(), Qt::Key_Return, Qt::AltModifier);
+        QWidget* sheet = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String("PropertiesSheet") && widget->isVisible())
+                sheet = widget;
+        }
+        return sheet;
+    }
     std::vector<platform::MessageBoxCall>& boxes() { return platform::recordedMessageBoxes(); }
     TMavDirTree21PopUp* menu() const { return tree->PopupMenu(); }
 
@@ -687,14 +699,7 @@ private Q_SLOTS:
     }
 
     void altEnterShowsTheFolderProperties() {
-        open("C:\\Photos");
-        tree->setFocus();
-        QTest::keyClick(tree.get(), Qt::Key_Return, Qt::AltModifier);
-        QWidget* sheet = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("PropertiesSheet") && widget->isVisible())
-                sheet = widget;
-        }
+        QWidget* sheet = showProperties("C:\\Photos");
         QVERIFY(sheet);
         QCOMPARE(sheet->windowTitle(), QStringLiteral("Photos Properties"));
         sheet->close();
@@ -704,14 +709,7 @@ private Q_SLOTS:
         for (const char* path : {"C:\\Photos", "C:\\"}) {
             tree->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(tree.get()));
-            open(QString::fromLatin1(path));
-            tree->setFocus();
-            QTest::keyClick(tree.get(), Qt::Key_Return, Qt::AltModifier);
-            QWidget* sheet = nullptr;
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->objectName() == QLatin1String("PropertiesSheet") && widget->isVisible())
-                    sheet = widget;
-            }
+            QWidget* sheet = showProperties(QString::fromLatin1(path));
             QVERIFY(sheet);
             // The key goes where the user's keys go: to the window that has the focus.
             QTRY_VERIFY_WITH_TIMEOUT(sheet->isActiveWindow(), 5000);

@@ -51,6 +51,16 @@ protected:
         return bitmap;
     }
 
+    // A frame and a scan but no Huffman tables: the outline reads, the decoder fails.
+    void WriteBrokenPicture(const std::string& name) const {
+        lumo::test::writeBytes(Host(name),
+                               lumo::test::JpegWriter()
+                                   .raw({0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08,
+                                         0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01,
+                                         0x01, 0x00, 0x00, 0x3F, 0x00, 0x12, 0x34, 0xFF, 0xD9})
+                                   .bytes());
+    }
+
     platform::ShellTaskAllocator* allocator_ = nullptr;
     long listsBefore_ = 0;
     std::string cache_; // the thumbnail cache's host folder; none
@@ -115,13 +125,7 @@ TEST_F(ShellItems, AsynchronousExtractionLeavesItsTaskAndStillExtracts) {
 
 TEST_F(ShellItems, ARefusedLocationOrAFailedExtractionGivesNoBitmap) {
     WritePicture("a.jpg", 64, 48, Qt::blue);
-    // A frame and a scan but no Huffman tables: the outline reads, the decoder fails.
-    lumo::test::writeBytes(Host("broken.jpg"),
-                           lumo::test::JpegWriter()
-                               .raw({0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08,
-                                     0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01,
-                                     0x01, 0x00, 0x00, 0x3F, 0x00, 0x12, 0x34, 0xFF, 0xD9})
-                               .bytes());
+    WriteBrokenPicture("broken.jpg");
     std::vector<std::string> debugLines;
     platform::setDebugOutputSink([&](const std::string& line) { debugLines.push_back(line); });
     const auto folder = Folder();
@@ -423,12 +427,7 @@ TEST_F(CachedThumbnails, AnotherProgramsThumbnailServesWhenFreshLargeEnoughAndOf
 }
 
 TEST_F(CachedThumbnails, APictureThatFailedIsNotDecodedAgainUntilItChanges) {
-    lumo::test::writeBytes(Host("broken.jpg"),
-                           lumo::test::JpegWriter()
-                               .raw({0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x08, 0x00, 0x08,
-                                     0x01, 0x01, 0x11, 0x00, 0xFF, 0xDA, 0x00, 0x08, 0x01,
-                                     0x01, 0x00, 0x00, 0x3F, 0x00, 0x12, 0x34, 0xFF, 0xD9})
-                               .bytes());
+    WriteBrokenPicture("broken.jpg");
     const platform::ThumbnailCache cache(cache_);
     const auto broken = [&] {
         return cache.subjectOf(Program("broken.jpg"), "").value();
