@@ -243,51 +243,42 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(served("d.jpg")));
     }
 
-    // The share stops answering while the copy is being written onto it: the copy under way
-    // never appears under its name, and its temporary goes once the worker comes back.
-    void copyOntoAShareThatFreezesHalfWayLeavesNothing() {
-        QFile big(host("Local/big.jpg"));
-        QVERIFY(big.open(QIODevice::WriteOnly));
-        big.write(big_);
-        big.close();
-        Form1->explor->OpenPath(QStringLiteral("C:\\Local"));
-        QVERIFY(rowOf("big.jpg") >= 0);
-        openDialog(copyform, "big.jpg", QStringLiteral("C:\\nas"));
-        const std::string served = share_->served();
-        const CancelWhenShown user(QStringLiteral("Copying..."), [&] {
-            if (!share_->frozen() && temporariesIn(served) > 0)
-                share_->freeze();
-            return share_->frozen();
-        });
-        StallMeter meter;
-        copyform->SpeedButton1Click();
-        report("Copy To onto the share", meter.longest(), user);
-        thaw();
-        QVERIFY(!QFile::exists(this->served("big.jpg")));
-        QCOMPARE(temporariesIn(served), 0);
+    // The share stops answering while a copy is being written onto it: the copy under way never
+    // appears under its name, its temporary goes once the worker comes back, and a move keeps its
+    // source.
+    void ontoAShareThatFreezesHalfWay_data() {
+        QTest::addColumn<bool>("moving");
+        QTest::newRow("Copy To") << false;
+        QTest::newRow("Move To") << true;
     }
 
-    void moveOntoAShareThatFreezesHalfWayKeepsItsSource() {
-        QFile big(host("Local/mv.jpg"));
+    void ontoAShareThatFreezesHalfWay() {
+        QFETCH(bool, moving);
+        const QString name = moving ? QStringLiteral("mv.jpg") : QStringLiteral("big.jpg");
+        QFile big(host("Local/" + name));
         QVERIFY(big.open(QIODevice::WriteOnly));
         big.write(big_);
         big.close();
         Form1->explor->OpenPath(QStringLiteral("C:\\Local"));
-        QVERIFY(rowOf("mv.jpg") >= 0);
-        openDialog(moveform, "mv.jpg", QStringLiteral("C:\\nas"));
+        QVERIFY(rowOf(name) >= 0);
+        TDestinationForm* dialog = moving ? static_cast<TDestinationForm*>(moveform)
+                                          : static_cast<TDestinationForm*>(copyform);
+        openDialog(dialog, name, QStringLiteral("C:\\nas"));
         const std::string served = share_->served();
-        const CancelWhenShown user(QStringLiteral("Moving..."), [&] {
-            if (!share_->frozen() && temporariesIn(served) > 0)
-                share_->freeze();
-            return share_->frozen();
-        });
+        const CancelWhenShown user(
+            moving ? QStringLiteral("Moving...") : QStringLiteral("Copying..."), [&] {
+                if (!share_->frozen() && temporariesIn(served) > 0)
+                    share_->freeze();
+                return share_->frozen();
+            });
         StallMeter meter;
-        moveform->SpeedButton1Click();
-        report("Move To onto the share", meter.longest(), user);
+        dialog->SpeedButton1Click();
+        report(moving ? "Move To onto the share" : "Copy To onto the share", meter.longest(), user);
         thaw();
-        QCOMPARE(contentOf(host("Local/mv.jpg")), big_);
-        QVERIFY(!QFile::exists(this->served("mv.jpg")));
+        QVERIFY(!QFile::exists(this->served(name)));
         QCOMPARE(temporariesIn(served), 0);
+        if (moving)
+            QCOMPARE(contentOf(host("Local/" + name)), big_);
     }
 
     // The tree's Copy and Paste of a folder onto the share, through the shell's file operation.
