@@ -9,6 +9,7 @@
 #include "platform/core/drives.h"
 #include "platform/qt/network.h"
 #include "platform/qt/shell.h"
+#include "tests/dirtree/tree_window.h"
 
 QTreeWidgetItem* ChildNamed(QTreeWidgetItem* node, const QString& caption) {
     for (int i = 0; node && i < node->childCount(); ++i) {
@@ -94,14 +95,7 @@ void TreeCommandsFixture::init() {
     boxes().clear();
     ClipOp = coNone;
     tree = std::make_unique<TestTree>();
-    tree->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
-    tree->resize(400, 600);
-    dirChanges.clear();
-    tree->OnDirChange = [this](QObject*, const QString& path) {
-        dirChanges.append(path);
-    };
-    tree->show();
-    QVERIFY(QTest::qWaitForWindowExposed(tree.get()));
+    QVERIFY(ShowAsTheWindowsDo(*tree, dirChanges));
 }
 
 void TreeCommandsFixture::cleanup() {

@@ -16,6 +16,7 @@
 #include "platform/core/host_path.h"
 #include "platform/core/mount_table.h"
 #include "platform/qt/ui.h"
+#include "tests/dirtree/tree_window.h"
 
 namespace {
 
@@ -132,14 +133,7 @@ private Q_SLOTS:
         platform::setMessageBoxAnswerer(
             [](const platform::MessageBoxCall&) { return platform::IDOK; });
         tree = std::make_unique<TMavDirTree21>();
-        tree->setFolderType(FileTypeOf({ftReadOnly, ftDirectory, ftArchive, ftNormal}));
-        tree->resize(400, 600);
-        dirChanges.clear();
-        tree->OnDirChange = [this](QObject*, const QString& path) {
-            dirChanges.append(path);
-        };
-        tree->show();
-        QVERIFY(QTest::qWaitForWindowExposed(tree.get()));
+        QVERIFY(ShowAsTheWindowsDo(*tree, dirChanges));
     }
 
     void cleanup() {
